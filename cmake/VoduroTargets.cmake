@@ -1,0 +1,50 @@
+# Shared compile settings for every target of the project.
+add_library(voduro_settings_cxx INTERFACE)
+target_compile_features(voduro_settings_cxx INTERFACE cxx_std_20)
+target_compile_options(voduro_settings_cxx INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_definitions(voduro_settings_cxx INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_CAST_FROM_BYTEARRAY
+    QT_NO_URL_CAST_FROM_STRING
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_NO_FOREACH)
+if(VODURO_SANITIZE)
+    target_compile_options(voduro_settings_cxx INTERFACE
+        -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(voduro_settings_cxx INTERFACE -fsanitize=address,undefined)
+endif()
+
+# One static library per layer below the user interface. A layer names the layers it may use;
+# anything else fails to link, which keeps the dependencies pointing downwards.
+function(voduro_layer name)
+    cmake_parse_arguments(L "" "" "DEPENDS;QT" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS
+        ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h)
+    add_library(voduro_${name} STATIC ${sources})
+    target_include_directories(voduro_${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(voduro_${name} PUBLIC voduro_settings_cxx Qt6::Core)
+    foreach(dep IN LISTS L_DEPENDS)
+        target_link_libraries(voduro_${name} PUBLIC voduro_${dep})
+    endforeach()
+    foreach(module IN LISTS L_QT)
+        target_link_libraries(voduro_${name} PUBLIC Qt6::${module})
+    endforeach()
+endfunction()
+
+# Every tests/<area>/test_*.cpp is its own test executable, linked against the named libraries
+# and the helpers in tests/support.
+function(voduro_tests area)
+    cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+    file(GLOB test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${area}/test_*.cpp)
+    foreach(source IN LISTS test_sources)
+        get_filename_component(test_name ${source} NAME_WE)
+        add_executable(${test_name} ${source})
+        target_link_libraries(${test_name} PRIVATE voduro_test_support ${T_LIBS} Qt6::Test)
+        add_test(NAME ${test_name} COMMAND ${test_name})
+        set_tests_properties(${test_name} PROPERTIES
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
+            TIMEOUT 300)
+    endforeach()
+endfunction()

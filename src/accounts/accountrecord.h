@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+#include <optional>
+
+// One polling account: a panel known by its account number, with the NUA or IP address it is
+// expected to call from, its polling delays, options and the live state of its supervision.
+struct AccountRecord {
+    static constexpr int imageSize = 104;
+
+    // Option bits.
+    static constexpr quint16 SyncClock = 0x0001;
+    static constexpr quint16 MatchNuaIp = 0x0002;
+    static constexpr quint16 ReportFaultAsSia = 0x0004;
+
+    QByteArray accName;   // at most 30 bytes
+    QByteArray nuaIp;     // at most 20 bytes: where the panel is expected to call from
+    QByteArray lastNuaIp; // at most 20 bytes: where the latest message came from
+    quint32 accNum = 0;
+    quint16 pollDelay = 0;
+    quint16 armPollDelay = 0;
+    quint16 optionBits = 0;
+    quint16 pollTimer = 0;
+    quint16 pollFailed = 0;
+
+    bool operator==(const AccountRecord &) const = default;
+};
+
+// The 104-byte little-endian image of a record as Accounts.PDB holds it: short strings (length
+// byte + field), zeros in the link words, the unused string bytes and the padding.
+QByteArray accountImage(const AccountRecord &record);
+
+// Reads a record from an image of at least 104 bytes. A length byte above its field's maximum
+// (a damaged file) is clamped to the field.
+AccountRecord accountFromImage(const QByteArray &image, qsizetype offset = 0);

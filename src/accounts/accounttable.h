@@ -1,0 +1,69 @@
+#pragma once
+
+#include "accountrecord.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The polling accounts in memory, in ascending order of account number (records with equal
+// numbers may coexist; a new one goes before them). Every operation takes the "FSemaphore"
+// lock, so the user-interface thread and the connection threads may use the table at once;
+// records leave the table as copies and are changed through it by account number.
+class AccountTable : public QObject {
+    Q_OBJECT
+public:
+    enum class SaveMode { Add, Update, Delete };
+    struct Result {
+        bool ok = true;
+        QString error; // the I/O error text of a failed load or save
+    };
+
+    explicit AccountTable(QString filePath = QStringLiteral("Accounts.PDB"),
+                          QObject *parent = nullptr);
+
+    // Loads the file into the (emptied) table; a missing file is created empty. Every record's
+    // poll timer starts at pollDelay * pollTimeOut + 3 (16 bits) when its delay is not 0, and its
+    // last NUA / IP is emptied. The first record becomes the current one.
+    Result ReadAccRec(int pollTimeOut);
+
+    // Inserts at the sorted place, before records with the same number.
+    void InsertAcc(const AccountRecord &record);
+
+    // The front record with this number. Shows the number's text in the "Account" field of the
+    // Coms Setup window through lookedUp(), which reaches the user-interface thread queued.
+    std::optional<AccountRecord> Find_Account(quint32 number);
+
+    // Rewrites the file (to a temporary file replaced atomically) with every record in table
+    // order, records numbered like `record` left out in Update and Delete mode, and `record`
+    // written last in Add and Update mode; only then changes the table. After a failed save both
+    // the file and the table are as they were.
+    Result save(SaveMode mode, const AccountRecord &record);
+
+    // Sets the last NUA / IP of the front record with this number (cut to 20 bytes); false when
+    // there is none.
+    bool setLastNuaIp(quint32 number, const QByteArray &source);
+
+    // Changes the front record with this number in place; false when there is none.
+    bool update(quint32 number, const std::function<void(AccountRecord &)> &change);
+
+    qsizetype AccountCount() const;
+    std::vector<AccountRecord> records() const; // a copy, in table order
+    std::optional<AccountRecord> CurrentAccount() const;
+    qsizetype currentIndex() const; // -1 when the table is empty
+    void setCurrentIndex(qsizetype index);
+    QString filePath() const { return m_filePath; }
+
+signals:
+    void lookedUp(const QString &accountText);
+    void changed();
+
+private:
+    qsizetype lowerBound(quint32 number) const; // caller holds the lock
+
+    QString m_filePath;
+    std::vector<AccountRecord> m_records;
+    qsizetype m_current = -1;
+};

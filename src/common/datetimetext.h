@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+// The date-time text used in every list row and log line: the locale's short date, a blank and
+// its long time, without a time-zone suffix. The time is left out at exactly midnight.
+QString dateTimeText(const QDateTime &moment);
+
+// The clock behind "now". Tests install a fixed or stepping clock; the program uses the system one.
+class Clock {
+public:
+    using NowFunction = std::function<QDateTime()>;
+    static QDateTime now();
+    static void setNowFunction(NowFunction function); // an empty function restores the system clock
+};
+
+inline QString nowText() {
+    return dateTimeText(Clock::now());
+}

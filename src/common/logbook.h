@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <atomic>
+
+// The log files of the working directory. Each append opens the file, writes one whole line with
+// CR LF and closes it again, under the "LogSemaphore" lock, so writers on any thread never
+// interleave. Safe to call from any thread.
+class LogBook : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString RxLog = QStringLiteral("Rx_Log.TXT");
+    static inline const QString TxLog = QStringLiteral("Tx_Log.TXT");
+    static inline const QString IpLog = QStringLiteral("IP_logFile.TXT");
+    static inline const QString AckLog = QStringLiteral("IP_ACK_log.TXT");
+    static inline const QString ConversionLog = QStringLiteral("IP_EXPlog.TXT");
+    static inline const QString ConnectionLog = QStringLiteral("Connection_log.txt");
+
+    explicit LogBook(QString directory = QString(), QObject *parent = nullptr);
+
+    // "Save Data in LOG Files": gates every file but the connection log.
+    void setSaveEnabled(bool enabled) { m_saveEnabled = enabled; }
+    bool saveEnabled() const { return m_saveEnabled; }
+    // "Log Connections": gates the connection log.
+    void setConnectionLogEnabled(bool enabled) { m_connectionLogEnabled = enabled; }
+
+    // Appends line + CR LF to the file while saving is on. Returns false when the line could not
+    // be written (it is then dropped, and failed() is emitted).
+    bool Append_Message(const QString &fileName, const QByteArray &line);
+    // date-time + " -- " + text, the form of nearly every log line.
+    bool appendStamped(const QString &fileName, const QByteArray &text);
+    // date-time + " - " + message to the connection log; "Logging Stopped" is written even while
+    // connection logging is off.
+    bool log_connection(const QString &message);
+    // A settings text that did not convert to an integer: the entry carries an extra CR LF.
+    bool logConversionFailure(const QString &text);
+
+    QString filePath(const QString &fileName) const;
+
+signals:
+    // A log file could not be written; emitted from the writing thread.
+    void failed(const QString &fileName, const QString &error);
+
+private:
+    bool appendLine(const QString &fileName, const QByteArray &line);
+
+    QString m_directory;
+    std::atomic<bool> m_saveEnabled{false};
+    std::atomic<bool> m_connectionLogEnabled{false};
+};
+
+// Text of a log line: Latin-1 for the message bytes, the local encoding for the date-time.
+QByteArray stampedLine(const QByteArray &text);

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// One event list ("Contact ID", "Fast Format", "SIA", "Polling") as a table model. A row is a
+// caption (the date-time text) and up to columnCount() - 1 cells; a row may be shorter than
+// the column list. Rows are appended in amortised constant time; a list kept in caption order
+// ("SIA") inserts each row at its place by binary search, after rows with an equal caption.
+// Rows are packed into one byte array each, so a list of a million rows stays small.
+class EventListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum class Order { Arrival, ByCaption };
+
+    EventListModel(QString objectName, QStringList headings, Order order,
+                   bool captionEditable = false, QObject *parent = nullptr);
+    ~EventListModel() override;
+
+    // Adds a row: caption plus cells (the first cell is the source).
+    void addRow(const QString &caption, const QList<QByteArray> &cells);
+    void clear();
+
+    // Rows in arrival order since the last clear: row k of arrival is the k-th row added.
+    // The export line of that row: caption + the first `columns` cells, each after one blank
+    // (fewer when the row is shorter).
+    QByteArray exportLine(int arrivalIndex, int columns) const;
+    QString exportText(int arrivalIndex, int columns) const;
+
+    QString caption(int row) const;             // display order
+    QByteArray cell(int row, int column) const; // column 1 is the first cell; empty past the row
+    int cellCount(int row) const;               // cells of the row, caption not counted
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+private:
+    struct Storage;
+    QStringList m_headings;
+    Order m_order;
+    bool m_captionEditable;
+    std::unique_ptr<Storage> m_storage;
+};
+
+// The four lists of the main window with their headings.
+struct EventLists {
+    EventLists();
+    EventListModel poll;      // Poll_List
+    EventListModel contactId; // ContactIDList
+    EventListModel fast;      // FastList
+    EventListModel sia;       // SIAList
+};

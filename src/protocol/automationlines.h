@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// The lines sent to the automation software, composed when their event is produced. A queued
+// line never holds its terminator; framing adds it at the moment of sending.
+
+// Receiver number (two characters, "04") and receiver line (one character, "1") as typed.
+struct LinePrefix {
+    QByteArray rr;
+    QByteArray line;
+};
+
+enum class OutputFormat { None = -1, HighSpeed = 0, Basic = 1 };
+
+inline const QByteArray heartbeatLine = QByteArrayLiteral("1011           @    ");
+inline const QByteArray ipTestLine = QByteArrayLiteral("IP TEST");
+
+// Contact ID message ("2" + account + "18" + Q + EEE + GG + CCC + check digit). A valid report
+// gives "5" RR L " 18" account Q EEE GG CCC with "A" in the account sent as "0"; any other the
+// bare "5" RR L " 18".
+QByteArray contactIdLine(const QByteArray &message, const LinePrefix &prefix);
+bool isValidContactId(const QByteArray &message);
+
+// Fast Format message ("1" + account + channels + status): one "High Speed" line, one "Basic"
+// line per reportable channel, nothing for OutputFormat::None.
+QList<QByteArray> fastFormatLines(const QByteArray &message, const LinePrefix &prefix,
+                                  OutputFormat format);
+
+// SIA message ("3" + block chain ending in "@"): "S" RR L "[#" blocks "]".
+QByteArray siaLine(const QByteArray &message, const LinePrefix &prefix);
+
+// Poll failure and restore for an account (acc4 is its four-character form). Contact ID form
+// with the poll code, or the SIA form with the SIA failure / restore code.
+QByteArray pollFailureLine(const QByteArray &acc4, const LinePrefix &prefix, bool reportAsSia,
+                           const QByteArray &pollCode, const QByteArray &siaFailCode);
+QByteArray pollRestoreLine(const QByteArray &acc4, const LinePrefix &prefix, bool reportAsSia,
+                           const QByteArray &pollCode, const QByteArray &siaRestoreCode);
+
+// A message forwarded by another monitor ("9" + line): its characters 2 to 51.
+QByteArray forwardedLine(const QByteArray &message);

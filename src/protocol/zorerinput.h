@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <functional>
+#include <optional>
+
+// The Zorer-Uda line protocol: call-control words, message acceptance and the account text of an
+// accepted message. Pure rules over one slot's text; the engine applies their results.
+
+struct CallState {
+    bool lineConnected = false;
+    bool callByCom = false;
+    QByteArray lineNua;
+};
+
+// What the call-control scan did with a slot's text.
+struct ScanResult {
+    QByteArray text;         // what is left for acceptance (empty when consumed)
+    QList<QByteArray> shown; // texts for "Received Data" (shown while the window is open)
+    std::optional<QByteArray> forwarded; // a "9...@" line to acknowledge and queue as received
+};
+
+// Runs the five call-control rules in order ("COM", "RX3", "CONNECT", "CLR" / "NO CARRIER",
+// "9" ... "@") on the text and updates the call state.
+ScanResult callControlScan(const QByteArray &text, CallState &state);
+
+// Result of the account look-up for acceptance.
+enum class AccountVerdict {
+    Acknowledge,    // unknown account, no match option, or the NUA / IP matches
+    Refuse,         // "Match NUA / IP" set and the caller differs
+    NotConvertible, // the account text is not a number
+};
+
+struct AcceptanceResult {
+    QByteArray text;         // the text left after acceptance (shown by the tick, then emptied)
+    QList<QByteArray> shown; // texts for "Received Data"
+    std::optional<QByteArray> accepted; // message to acknowledge and queue (format digit first)
+};
+
+// Message acceptance on a connected slot, after the scan. `lookup` is asked about the account
+// text (under the account lock) only when a decision is needed.
+AcceptanceResult acceptMessage(const QByteArray &text, CallState &state,
+                               const std::function<AccountVerdict(const QByteArray &)> &lookup);
+
+// The account text of an accepted message (format digit first, after the CR cut), or nullopt
+// when the message gives none (a Fast Format text of 13 characters or fewer).
+std::optional<QByteArray> acceptanceAccountText(const QByteArray &message);
+
+// "[" + source + "]" + message, the form of an item in "Pending Messages".
+QByteArray pendingItem(const QByteArray &source, const QByteArray &message);
+
+// Splits an item back into source and message (at most 100 bytes), as the decoder feed does.
+struct PendingParts {
+    QByteArray source;
+    QByteArray message;
+};
+PendingParts splitPendingItem(const QByteArray &item);

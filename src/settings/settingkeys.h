@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+// Every value the monitor keeps between runs, and the few it keeps only while running.
+enum class SettingKey {
+    Port1Num,
+    Port1Speed,
+    Port1Parity,
+    Port1DataBits,
+    Port1StopBits,
+    Port1Ack,
+    Port2Num,
+    Port2Speed,
+    Port2Parity,
+    Port2DataBits,
+    Port2StopBits,
+    Port2Ack,
+    DisableTxAck,
+    TcpPort,
+    RxNum,
+    RxLine,
+    TxAtt,
+    TxTimeout,
+    HeartBeat,
+    TermChar,
+    FltTimer,
+    TxAck,
+    TxNum,
+    TxSpeed,
+    TxParity,
+    TxDataBits,
+    TxStopBits,
+    FromReceiver,
+    Password,
+    PollTimeOut,
+    TxIpAdd,
+    TxIpPort,
+    TxIpAdd2,
+    TxIpPort2,
+    PollingCode,
+    Port1Open,
+    Port2Open,
+    TcpOpen,
+    SpareOpen,
+    TxOpen,
+    OutputFormat,
+    SaveRx,
+    ProcessData,
+    InTray,
+    TxVoduro,
+    ForceBackup,
+    // Not stored: they start with these values at every start.
+    PollFailCodeSia,
+    PollRestCodeSia,
+    LogConnections,
+    Count
+};
+
+enum class SettingSection { Integers, Strings, Logic, NotStored };
+
+struct SettingRow {
+    SettingKey key;
+    SettingSection section;
+    const char *name;     // value name in the store
+    const char *fallback; // default, as stored text
+    int choices;          // drop-down lists: number of items; 0 otherwise
+};
+
+constexpr int settingCount = static_cast<int>(SettingKey::Count);
+
+// The table of every setting, in the order the values are read.
+const std::array<SettingRow, settingCount> &settingRows();
+const SettingRow &settingRow(SettingKey key);
+
+// The order in which the values are written back.
+const std::array<SettingKey, 46> &settingWriteOrder();
+
+// Drop-down item lists shared by the windows and the engine.
+constexpr int comPortChoices = 9; // "Com1" ... "Com9"
+constexpr int txPortTcpIndex = 9; // "TCP/IP", the tenth item of the Tx port list
+constexpr int speedChoices = 7;   // "300" ... "38400"
+int baudRateForIndex(int index);  // 0 for an index outside the list
+constexpr int deviceCount = 9;

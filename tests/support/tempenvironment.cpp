@@ -1,0 +1,30 @@
+#include "tempenvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+TempEnvironment::TempEnvironment()
+    : m_oldWorkingDirectory(QDir::currentPath()) {
+    QDir::setCurrent(m_dir.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       m_dir.filePath(QStringLiteral("config")));
+    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
+}
+
+TempEnvironment::~TempEnvironment() {
+    QDir::setCurrent(m_oldWorkingDirectory);
+}
+
+QString TempEnvironment::settingsFile() const {
+    return m_dir.filePath(QStringLiteral("config/Voduro.conf"));
+}
+
+QByteArray TempEnvironment::readFile(const QString &name) const {
+    QFile file(m_dir.filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool TempEnvironment::fileExists(const QString &name) const {
+    return QFile::exists(m_dir.filePath(name));
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A temporary working directory and settings location for one test: the process works in it and
+// the settings store (Voduro.conf) lands in it. Restores the old working directory at the end.
+class TempEnvironment {
+public:
+    TempEnvironment();
+    ~TempEnvironment();
+
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+    QString settingsFile() const;                   // where the settings store lives
+    QByteArray readFile(const QString &name) const; // empty when missing
+    bool fileExists(const QString &name) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_oldWorkingDirectory;
+};
