@@ -1,0 +1,309 @@
+#include "engine.h"
+
+#include "accounts/accountnumbers.h"
+#include "accounts/accounttable.h"
+#include "common/datetimetext.h"
+#include "common/logbook.h"
+#include "events/eventlistmodel.h"
+#include "events/txqueue.h"
+#include "ipservercontrol.h"
+#include "serialconfig.h"
+#include "settings/settings.h"
+
+#include <QSerialPort>
+
+namespace {
+
+constexpr int txLine = 5;
+constexpr quint8 dc4 = 0x14;
+const QByteArray zorerAck("\x06\r", 2);
+
+// Export files and their column counts, in the order the export examines the lists.
+struct ExportTarget {
+    EventListModel EventLists::*list;
+    const char *fileName;
+    int columns;
+};
+constexpr ExportTarget exportTargets[] = {
+    {&EventLists::poll, "Poll_List.Txt", 6},
+    {&EventLists::contactId, "ID_List.Txt", 6},
+    {&EventLists::fast, "Fast_List.Txt", 11},
+    {&EventLists::sia, "SIA_List.Txt", 3},
+};
+
+std::size_t portIndex(int line) {
+    return line == txLine ? 2 : static_cast<std::size_t>(line - 1);
+}
+
+} // namespace
+
+Engine::Engine(Services services, QObject *parent)
+    : QObject(parent)
+    , m_services(services)
+    , m_comPorts{std::make_unique<QSerialPort>(), std::make_unique<QSerialPort>(),
+                 std::make_unique<QSerialPort>()}
+    , m_txLink({services.settings, services.logs, services.txQueue, services.beeper,
+                services.dialogs, m_status, *m_comPorts[2], m_slots[4].rxText},
+               this) {
+    for (int line : {1, 2, txLine}) {
+        QSerialPort *port = m_comPorts[portIndex(line)].get();
+        port->setObjectName(QStringLiteral("ComPort%1").arg(line));
+        // Read everything that is waiting: no new notification comes for bytes left unread.
+        connect(port, &QSerialPort::readyRead, this,
+                [this, port, line] { dataAvailable(line, port->readAll()); });
+    }
+    connect(&m_txLink, &TxLink::received, this,
+            [this](const QByteArray &bytes) { dataAvailable(txLine, bytes); });
+    connect(&m_txLink, &TxLink::connectionLost, this, &Engine::connectionLost);
+    connect(&m_txLink, &TxLink::sent, this, [this] { emit traffic(txLine, true); });
+    m_timer.setInterval(100);
+    connect(&m_timer, &QTimer::timeout, this, &Engine::tick);
+}
+
+Engine::~Engine() = default;
+
+void Engine::setIpServer(IpServerControl *server) {
+    m_ipServer = server;
+    m_txLink.setIpServer(server);
+}
+
+QSerialPort &Engine::comPort(int line) {
+    return *m_comPorts.at(portIndex(line));
+}
+
+void Engine::dataAvailable(int slotNumber, const QByteArray &bytes) {
+    if (bytes.isEmpty())
+        return;
+    LineSlot &target = slot(slotNumber);
+    target.rxText += bytes;
+    target.quietTicks = quietTicksAfterInput;
+    emit traffic(slotNumber, false);
+}
+
+void Engine::tick() {
+    bool tickIdle = true;
+    for (int n = 1; n <= slotCount; ++n) {
+        LineSlot &current = slot(n);
+        if (current.quietTicks > 0 && --current.quietTicks == 0)
+            serviceSlot(n, tickIdle);
+        updateStatusDisplay(n);
+    }
+    m_txLink.transmitStep(tickIdle);
+    m_txLink.heartbeatCountdown();
+    m_txLink.selfTestCountdown();
+    m_txLink.faultWarningCountdown();
+    feedDecoder(tickIdle);
+    if (tickIdle)
+        exportOneRow();
+    publishStatus();
+}
+
+void Engine::serviceSlot(int n, bool &tickIdle) {
+    tickIdle = false;
+    LineSlot &current = slot(n);
+    if (n == 2 && m_services.settings.flag(SettingKey::FromReceiver)) {
+        forwardFromReceiver();
+    } else {
+        ScanResult scan = callControlScan(current.rxText, current.call);
+        for (const QByteArray &text : scan.shown)
+            showReceived(text);
+        current.rxText = scan.text;
+        if (scan.forwarded)
+            acknowledgeAndQueue(n, *scan.forwarded);
+        if (current.call.lineConnected) {
+            const QByteArray caller = current.call.lineNua;
+            AcceptanceResult accepted = acceptMessage(
+                current.rxText, current.call, [this, &caller](const QByteArray &accountText) {
+                    return lookUpAccount(accountText, caller);
+                });
+            for (const QByteArray &text : accepted.shown)
+                showReceived(text);
+            current.rxText = accepted.text;
+            if (accepted.accepted)
+                acknowledgeAndQueue(n, *accepted.accepted);
+        } else if (n == txLine && current.rxText.startsWith('\x06')) {
+            m_txLink.handleAcknowledgement();
+        }
+    }
+    if (!current.rxText.isEmpty())
+        showReceived("[" + QByteArray::number(n) + "]" + current.rxText);
+    current.rxText.clear();
+}
+
+void Engine::forwardFromReceiver() {
+    QByteArray &text = slot(2).rxText;
+    if (text.endsWith(static_cast<char>(dc4)))
+        text.chop(1);
+    m_services.txQueue.append(text);
+    text.clear();
+}
+
+AccountVerdict Engine::lookUpAccount(const QByteArray &accountText, const QByteArray &caller) {
+    const std::optional<quint32> number = NumericalAccNum(accountText);
+    if (!number)
+        return AccountVerdict::NotConvertible;
+    const std::optional<AccountRecord> record = m_services.accounts.Find_Account(*number);
+    if (record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != caller)
+        return AccountVerdict::Refuse;
+    return AccountVerdict::Acknowledge;
+}
+
+void Engine::acknowledgeAndQueue(int n, const QByteArray &text) {
+    m_services.logs.Append_Message(LogBook::AckLog,
+                                   nowText().toLocal8Bit() + " ComPort -- " + zorerAck);
+    QSerialPort &port = comPort(n);
+    // A message that cannot be acknowledged is not taken: the panel sends it again.
+    if (!port.isOpen() || port.write(zorerAck) != zorerAck.size())
+        return;
+    emit traffic(n, true);
+    m_pendingMessages.append(pendingItem(slot(n).call.lineNua, text));
+}
+
+void Engine::showReceived(const QByteArray &text) {
+    if (m_setupWindowOpen)
+        m_receivedData.append(text);
+}
+
+void Engine::updateStatusDisplay(int n) {
+    if (n == 1 || n == 2) {
+        const CallState &call = slot(n).call;
+        m_status.connected[n] = call.lineConnected;
+        m_status.padNua[n] = call.lineConnected ? QString::fromLatin1(call.lineNua) : noNuaText;
+    } else if (n == 3) {
+        const bool lit = m_ipServer && m_ipServer->threadCount() != QLatin1String("0");
+        m_status.connected[3] = lit;
+        if (!lit)
+            m_status.padNua[3] = noNuaText;
+        else if (m_ipWatchdogTicks > 0)
+            --m_ipWatchdogTicks;
+    }
+}
+
+void Engine::feedDecoder(bool &tickIdle) {
+    if (!m_services.settings.flag(SettingKey::ProcessData) || m_pendingMessages.isEmpty())
+        return;
+    tickIdle = false;
+    const QByteArray item = m_pendingMessages.first();
+    m_services.logs.appendStamped(LogBook::RxLog, item);
+    const PendingParts parts = splitPendingItem(item);
+    if (m_decoder)
+        m_decoder(parts.source, parts.message);
+    m_pendingMessages.removeFirst();
+}
+
+void Engine::exportOneRow() {
+    for (std::size_t i = 0; i < std::size(exportTargets); ++i) {
+        const ExportTarget &target = exportTargets[i];
+        EventListModel &list = m_services.lists.*(target.list);
+        int &position = m_exportPositions[i];
+        if (position >= list.rowCount())
+            continue;
+        emit rowExported(list.exportText(position, target.columns));
+        m_services.logs.Append_Message(QString::fromLatin1(target.fileName),
+                                       list.exportLine(position, target.columns));
+        ++position;
+        return;
+    }
+}
+
+void Engine::connectionLost() {
+    // A reply that arrived just before the far end closed is still serviced: an ACK must not be
+    // lost with the connection, or the delivered line would be sent again.
+    LineSlot &txSlot = slot(txLine);
+    if (!txSlot.rxText.isEmpty()) {
+        bool unused = true;
+        txSlot.quietTicks = 0;
+        serviceSlot(txLine, unused);
+    }
+    txSlot.call.lineConnected = false;
+    showReceived("Connection Lost");
+    txSlot.rxText.clear();
+    publishStatus();
+}
+
+bool Engine::isLineStarted(int line) const {
+    const QSerialPort &port = *m_comPorts.at(portIndex(line));
+    if (port.isOpen())
+        return true;
+    return line == txLine && (m_txLink.tcpOpen() || m_txLink.state().TxViaTcp);
+}
+
+void Engine::startStop(int line) {
+    if (isLineStarted(line))
+        stopLine(line);
+    else
+        startLine(line);
+    publishStatus();
+}
+
+void Engine::stopLine(int line) {
+    setLineRunning(line, false);
+    comPort(line).close();
+    m_txLink.closeTcp();
+    if (line == txLine) {
+        m_txLink.stop();
+        m_status.labelEnabled[txLine] = false;
+        m_status.txConnected = false;
+    } else {
+        m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
+    }
+    emit lineStateChanged(line, false);
+}
+
+void Engine::startLine(int line) {
+    const SerialConfig config = serialConfigFor(m_services.settings, line);
+    bool started = false;
+    if (line == txLine && config.viaTcp) {
+        m_txLink.state().TxViaTcp = true;
+        started = true;
+    } else if (config.valid) {
+        QSerialPort &port = comPort(line);
+        applySerialConfig(port, config);
+        started = port.open(QIODevice::ReadWrite); // a failed open leaves the line stopped
+    }
+    if (!started)
+        return;
+    setLineRunning(line, true);
+    if (line == txLine)
+        m_txLink.start();
+    m_status.labelEnabled[static_cast<std::size_t>(line)] = true;
+    emit lineStateChanged(line, true);
+}
+
+void Engine::portOrSpeedChanged(int line) {
+    comPort(line).close();
+    if (line == txLine) {
+        m_txLink.closeTcp();
+        // The link is stopped now, so the next "START COMS" must start it, not stop it again.
+        m_txLink.state().TxViaTcp = false;
+    }
+    setLineRunning(line, false);
+    emit lineStateChanged(line, false);
+}
+
+void Engine::setLineRunning(int line, bool running) {
+    static constexpr SettingKey flags[] = {SettingKey::Port1Open, SettingKey::Port2Open,
+                                           SettingKey::TcpOpen, SettingKey::SpareOpen,
+                                           SettingKey::TxOpen};
+    m_services.settings.setFlag(flags[line - 1], running);
+}
+
+void Engine::closePorts() {
+    for (auto &port : m_comPorts)
+        port->close();
+    m_txLink.closeTcp();
+}
+
+void Engine::resetState() {
+    m_exportPositions = {};
+    for (LineSlot &each : m_slots)
+        each.call.lineConnected = false;
+    m_txLink.state().TxViaTcp = false;
+}
+
+void Engine::publishStatus() {
+    if (m_status == m_publishedStatus)
+        return;
+    m_publishedStatus = m_status;
+    emit statusChanged();
+}

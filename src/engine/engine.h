@@ -1,0 +1,111 @@
+#pragma once
+
+#include "bytelistmodel.h"
+#include "enginestatus.h"
+#include "lineslot.h"
+#include "txlink.h"
+
+#include <QObject>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+
+class AccountTable;
+class Beeper;
+class EventLists;
+class IpServerControl;
+class LogBook;
+class OperatorDialogs;
+class QSerialPort;
+class Settings;
+class TxQueue;
+
+// The communications engine: the line table, the 100 ms tick, the Zorer-Uda serial lines, the
+// transmit link, the decoder feed and the list export. Runs on the user-interface thread; tests
+// call tick() directly.
+class Engine : public QObject {
+    Q_OBJECT
+public:
+    struct Services {
+        Settings &settings;
+        LogBook &logs;
+        AccountTable &accounts;
+        EventLists &lists;
+        TxQueue &txQueue;
+        OperatorDialogs &dialogs;
+        Beeper &beeper;
+    };
+    using Decoder = std::function<void(const QByteArray &source, const QByteArray &message)>;
+
+    explicit Engine(Services services, QObject *parent = nullptr);
+    ~Engine() override;
+
+    void setDecoder(Decoder decoder) { m_decoder = std::move(decoder); }
+    void setIpServer(IpServerControl *server);
+    void setOneSecondWait(std::function<void()> wait) {
+        m_txLink.setOneSecondWait(std::move(wait));
+    }
+
+    void startTimer() { m_timer.start(); } // the program's 100 ms tick
+    void tick();
+
+    // Lines 1, 2 and 5 (the Tx link).
+    void startStop(int line);
+    bool isLineStarted(int line) const;
+    void portOrSpeedChanged(int line);
+    void closePorts(); // at shutdown: ports closed, running flags kept
+    void resetState(); // at start-up: export positions, connections and TxViaTcp cleared
+
+    void setSetupWindowOpen(bool open) { m_setupWindowOpen = open; }
+    bool setupWindowOpen() const { return m_setupWindowOpen; }
+
+    ByteListModel &pendingMessages() { return m_pendingMessages; } // "Pending Messages"
+    ByteListModel &receivedData() { return m_receivedData; }       // "Received Data"
+    const EngineStatus &status() const { return m_status; }
+    TxLink &txLink() { return m_txLink; }
+    LineSlot &slot(int n) { return m_slots.at(static_cast<std::size_t>(n - 1)); }
+    QSerialPort &comPort(int line);
+    void clearTxQueue() { m_txLink.clearQueue(); }
+
+    // Export positions of the four lists: Poll_List, ContactIDList, FastList, SIAList.
+    std::array<int, 4> exportPositions() const { return m_exportPositions; }
+
+signals:
+    void statusChanged();                          // the status display changed
+    void lineStateChanged(int line, bool started); // "START COMS" / "STOP COMS"
+    void traffic(int line, bool transmit);         // a line sent or received bytes
+    void rowExported(const QString &rowText);      // becomes part of the main window's title
+
+private:
+    void dataAvailable(int slotNumber, const QByteArray &bytes);
+    void serviceSlot(int n, bool &tickIdle);
+    void forwardFromReceiver();
+    void acknowledgeAndQueue(int n, const QByteArray &text);
+    AccountVerdict lookUpAccount(const QByteArray &accountText, const QByteArray &caller);
+    void showReceived(const QByteArray &text);
+    void updateStatusDisplay(int n);
+    void feedDecoder(bool &tickIdle);
+    void exportOneRow();
+    void connectionLost();
+    void stopLine(int line);
+    void startLine(int line);
+    bool configurePort(int line);
+    void setLineRunning(int line, bool running);
+    void publishStatus();
+
+    Services m_services;
+    std::array<LineSlot, slotCount> m_slots{};
+    std::array<std::unique_ptr<QSerialPort>, 3> m_comPorts; // lines 1, 2, 5
+    ByteListModel m_pendingMessages{QStringLiteral("ListBox2")};
+    ByteListModel m_receivedData{QStringLiteral("ListBox1")};
+    EngineStatus m_status;
+    EngineStatus m_publishedStatus;
+    TxLink m_txLink;
+    Decoder m_decoder;
+    IpServerControl *m_ipServer = nullptr;
+    QTimer m_timer;
+    bool m_setupWindowOpen = false;
+    int m_ipWatchdogTicks = 0;
+    std::array<int, 4> m_exportPositions{};
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// What the engine needs of the IP listening server: the self-test asks whether it is active and
+// restarts it when the test goes unanswered; the status display shows its connection count.
+class IpServerControl {
+public:
+    virtual ~IpServerControl() = default;
+    virtual bool isActive() const = 0;
+    virtual void deactivate() = 0;
+    virtual void setPort(int port) = 0;
+    virtual void activate() = 0;
+    virtual QString threadCount() const = 0; // the "Connections" text, "0" when none
+};

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "enginestatus.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Beeper;
+class IpServerControl;
+class LogBook;
+class OperatorDialogs;
+class QSerialPort;
+class QTcpSocket;
+class Settings;
+class TxQueue;
+
+// The link's counters (in ticks of 100 ms) and flags.
+struct TxLinkState {
+    int TxWaitTicks = 0;
+    int TxAttemptsLeft = 0;
+    int HeartbeatTicks = 0;
+    int IpTestTicks = 0;
+    int FaultBeepTicks = 0;
+    bool TxViaTcp = false;
+    bool TxOnSecondary = false;
+    bool TxAcked = false;
+    bool IpTestInFlight = false;
+    bool BackupAfterFailure = false;
+};
+
+// Delivers "Tx Pending" one line at a time to the automation software over the serial port of
+// line 5 or the TCP client (primary, then secondary address), waits for ACK, retries, raises
+// "FAULT" with a repeating beep, and runs the heartbeat and the self-test of the IP server.
+class TxLink : public QObject {
+    Q_OBJECT
+public:
+    struct Services {
+        Settings &settings;
+        LogBook &logs;
+        TxQueue &queue;
+        Beeper &beeper;
+        OperatorDialogs &dialogs;
+        EngineStatus &status;
+        QSerialPort &comPort5;
+        QByteArray &replyText; // slot 5's received text
+    };
+
+    explicit TxLink(Services services, QObject *parent = nullptr);
+    ~TxLink() override;
+
+    TxLinkState &state() { return m_state; }
+    const TxLinkState &state() const { return m_state; }
+    void setIpServer(IpServerControl *server) { m_ipServer = server; }
+    void setOneSecondWait(std::function<void()> wait) { m_oneSecondWait = std::move(wait); }
+
+    // Start and stop of line 5, after its port part.
+    void start();
+    void stop();
+
+    bool tcpOpen() const;
+    void closeTcp(); // closes the connection and switches its indicators off
+
+    // Tick steps 3 to 6. `tickIdle` is cleared when a line is sent.
+    void transmitStep(bool &tickIdle);
+    void heartbeatCountdown();
+    void selfTestCountdown();
+    void faultWarningCountdown();
+
+    // Slot 5 was serviced with a reply starting with ACK.
+    void handleAcknowledgement();
+
+    void reloadAttempts();
+    void reloadAttemptsIfIdle(); // for a producer that queued a line: only while no ACK is awaited
+
+    // Empties "Tx Pending" and ends the wait for the ACK of a line that is no longer there.
+    void clearQueue();
+
+signals:
+    void received(const QByteArray &bytes); // reply bytes from the TCP client
+    void connectionLost();                  // the far end closed the connection
+    void sent();                            // bytes went out (for the traffic lights)
+
+private:
+    void sendStep(bool &tickIdle);
+    void sendHead(bool &tickIdle);
+    void sendOverNetwork(const QByteArray &framed);
+    void openConnection(const QString &address, const QString &port, TxTarget target);
+    void selfTestUnanswered();
+    void deliveryFailed();
+    void raiseFault();
+    void clearFault();
+    void removeHeadAndReload();
+    bool secondaryConfigured() const;
+    QByteArray framedHead(const QByteArray &head);
+    std::optional<int> settingInteger(const QString &text);
+
+    Services m_services;
+    TxLinkState m_state;
+    IpServerControl *m_ipServer = nullptr;
+    std::function<void()> m_oneSecondWait;
+    std::unique_ptr<QTcpSocket> m_tcp;
+    bool m_ackExpected = false;
+};

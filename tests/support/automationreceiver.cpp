@@ -1,0 +1,50 @@
+#include "automationreceiver.h"
+
+#include <QTcpSocket>
+
+AutomationReceiver::AutomationReceiver(Reply reply, QObject *parent)
+    : QObject(parent)
+    , m_reply(reply) {
+    m_server.listen(QHostAddress::LocalHost, 0);
+    connect(&m_server, &QTcpServer::newConnection, this, &AutomationReceiver::accept);
+}
+
+void AutomationReceiver::accept() {
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        ++m_connections;
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+            const QByteArray bytes = socket->readAll();
+            m_received += bytes;
+            m_chunks.append(bytes);
+            switch (m_reply) {
+            case Reply::Ack:
+                socket->write("\x06");
+                break;
+            case Reply::AckAndClose:
+                socket->write("\x06");
+                socket->disconnectFromHost();
+                break;
+            case Reply::Custom:
+                socket->write(m_custom);
+                break;
+            case Reply::Silent:
+                break;
+            }
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void AutomationReceiver::closeAll() {
+    for (QTcpSocket *socket : findChildren<QTcpSocket *>())
+        socket->disconnectFromHost();
+}
+
+quint16 unusedLoopbackPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
