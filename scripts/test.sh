@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+# VODURO_SANITIZE=1 builds into build-asan with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+if [ "${VODURO_SANITIZE:-0}" = 1 ]; then
+    export VODURO_BUILD_DIR=build-asan VODURO_BUILD_TYPE=Debug
+    scripts/build.sh -DVODURO_SANITIZE=ON -DVODURO_BUILD_BENCH=OFF
+else
+    scripts/build.sh
+fi
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "${VODURO_BUILD_DIR:-build}" --output-on-failure -j2
