@@ -24,11 +24,15 @@ QByteArray contactIdLine(const QByteArray &message, const LinePrefix &prefix);
 bool isValidContactId(const QByteArray &message);
 
 // Fast Format message ("1" + account + channels + status): one "High Speed" line, one "Basic"
-// line per reportable channel, nothing for OutputFormat::None.
+// line per reportable channel, nothing for OutputFormat::None. A message under 11 characters has
+// no account and no channels and gives nothing. A "Basic" zone is position - 5, always two
+// characters below 10; positions that would give a negative zone are sent as zone "00".
 QList<QByteArray> fastFormatLines(const QByteArray &message, const LinePrefix &prefix,
                                   OutputFormat format);
 
-// SIA message ("3" + block chain ending in "@"): "S" RR L "[#" blocks "]".
+// SIA message ("3" + block chain ending in "@"): "S" RR L "[#" blocks "]". The walk ends at a
+// header "@", a header whose length (AND 0x3F) is 0, or a header position beyond the end; a
+// block whose data run past the end gives the bytes that are there.
 QByteArray siaLine(const QByteArray &message, const LinePrefix &prefix);
 
 // Poll failure and restore for an account (acc4 is its four-character form). Contact ID form

@@ -39,18 +39,25 @@ struct AcceptanceResult {
 };
 
 // Message acceptance on a connected slot, after the scan. `lookup` is asked about the account
-// text (under the account lock) only when a decision is needed.
+// text (under the account lock) only when a decision is needed. When acceptance stops early (a
+// text under 13 characters, or no format digit) the text is returned for the tick to show; a "*"
+// text under 13 characters clears the call. Otherwise the returned text is empty, and the message
+// is either accepted or, when refused, not convertible or a Fast Format text of 13 characters or
+// fewer, shown a second time. On a slot that is not connected nothing happens.
 AcceptanceResult acceptMessage(const QByteArray &text, CallState &state,
                                const std::function<AccountVerdict(const QByteArray &)> &lookup);
 
 // The account text of an accepted message (format digit first, after the CR cut), or nullopt
-// when the message gives none (a Fast Format text of 13 characters or fewer).
+// when the message gives none (a Fast Format text of 13 characters or fewer, or a text that does
+// not start with "1", "2" or "3"). The SIA account length is the block header AND 0x3F.
 std::optional<QByteArray> acceptanceAccountText(const QByteArray &message);
 
 // "[" + source + "]" + message, the form of an item in "Pending Messages".
 QByteArray pendingItem(const QByteArray &source, const QByteArray &message);
 
-// Splits an item back into source and message (at most 100 bytes), as the decoder feed does.
+// Splits an item back into source and message (at most 100 bytes), as the decoder feed does: the
+// source ends at the first "]". An item without "]" is all message (its first 100 bytes) with an
+// empty source, so nothing that reached the queue is lost.
 struct PendingParts {
     QByteArray source;
     QByteArray message;
