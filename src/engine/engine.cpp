@@ -84,7 +84,9 @@ void Engine::tick() {
     bool tickIdle = true;
     for (int n = 1; n <= slotCount; ++n) {
         LineSlot &current = slot(n);
-        if (current.quietTicks > 0 && --current.quietTicks == 0)
+        // The IP network and the spare slot receive no text of their own.
+        const bool receives = n != 3 && n != 4;
+        if (receives && current.quietTicks > 0 && --current.quietTicks == 0)
             serviceSlot(n, tickIdle);
         updateStatusDisplay(n);
     }

@@ -1,0 +1,236 @@
+#include "common/datetimetext.h"
+#include "support/enginefixture.h"
+#include "support/ptypair.h"
+
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <QtTest>
+
+// Zorer-Uda lines on real serial ports (pseudo-terminals) driven by explicit ticks.
+class ZorerLinesTest : public QObject {
+    Q_OBJECT
+
+    // Starts Zorer-Uda 1 on the slave side of `pty`.
+    static bool startLineOne(EngineFixture &f, PtyPair &pty) {
+        f.settings.setDevice(0, pty.slavePath());
+        f.settings.setInteger(SettingKey::Port1Num, 0);
+        f.engine.startStop(1);
+        return f.engine.isLineStarted(1);
+    }
+
+    // Waits until slot 1 holds `expected`, as the data-available handler left it.
+    static bool arrives(EngineFixture &f, const QByteArray &expected) {
+        QDeadlineTimer deadline(10000);
+        while (f.engine.slot(1).rxText != expected && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return f.engine.slot(1).rxText == expected;
+    }
+
+    static QStringList received(EngineFixture &f) {
+        QStringList items;
+        for (int i = 0; i < f.engine.receivedData().size(); ++i)
+            items.append(QString::fromLatin1(f.engine.receivedData().at(i)));
+        return items;
+    }
+
+private slots:
+    void portParametersComeFromTheLineSettings() {
+        EngineFixture f;
+        PtyPair pty;
+        f.settings.setInteger(SettingKey::Port1Speed, 4); // 9600
+        f.settings.setFlag(SettingKey::Port1StopBits, true);
+        QVERIFY(startLineOne(f, pty));
+        QSerialPort &port = f.engine.comPort(1);
+        QCOMPARE(QSerialPortInfo(port).systemLocation(), pty.slavePath());
+        QCOMPARE(port.baudRate(), 9600);
+        QCOMPARE(port.dataBits(), QSerialPort::Data7);
+        QCOMPARE(port.parity(), QSerialPort::EvenParity);
+        QCOMPARE(port.stopBits(), QSerialPort::TwoStop);
+        QVERIFY(f.settings.flag(SettingKey::Port1Open));
+    }
+
+    void failedOpenLeavesTheLineStoppedSilently() {
+        EngineFixture f;
+        f.settings.setDevice(0, f.env.filePath("no-such-device"));
+        QSignalSpy state(&f.engine, &Engine::lineStateChanged);
+        f.engine.startStop(1);
+        QVERIFY(!f.engine.isLineStarted(1));
+        QVERIFY(!f.settings.flag(SettingKey::Port1Open));
+        QCOMPARE(state.size(), 0);
+        QVERIFY(f.dialogs.asked.isEmpty());
+    }
+
+    void callThenMessageIsAcknowledgedAndQueued() {
+        EngineFixture f;
+        PtyPair pty;
+        QVERIFY(startLineOne(f, pty));
+        QVERIFY(pty.write("RING 1234567\rCONNECT 1200\r"));
+        QVERIFY(arrives(f, "RING 1234567\rCONNECT 1200\r"));
+        f.ticks(3);
+        QVERIFY(f.engine.slot(1).call.lineConnected);
+        QCOMPARE(f.engine.slot(1).call.lineNua, QByteArray("1234567"));
+        QVERIFY(f.engine.pendingMessages().isEmpty());
+
+        f.settings.setFlag(SettingKey::ProcessData, false);
+        QVERIFY(pty.write("25801181130010010"));
+        QVERIFY(arrives(f, "25801181130010010"));
+        f.ticks(3);
+        QCOMPARE(pty.readAtLeast(2), QByteArray("\x06\r"));
+        QCOMPARE(f.engine.pendingMessages().size(), 1);
+        QCOMPARE(f.engine.pendingMessages().first(), QByteArray("[1234567]25801181130010010"));
+        QCOMPARE(f.engine.status().padNua[1], QStringLiteral("1234567"));
+        QVERIFY(f.engine.status().connected[1]);
+    }
+
+    void refusedAccountIsShownButNotAcknowledged() {
+        EngineFixture f;
+        AccountRecord bound;
+        bound.accNum = 5801;
+        bound.optionBits = AccountRecord::MatchNuaIp;
+        bound.nuaIp = "7654321";
+        f.accounts.InsertAcc(bound);
+        PtyPair pty;
+        QVERIFY(startLineOne(f, pty));
+        f.engine.setSetupWindowOpen(true);
+        f.settings.setFlag(SettingKey::ProcessData, false);
+        QVERIFY(pty.write("RING 1234567\rCONNECT 1200\r"));
+        QVERIFY(arrives(f, "RING 1234567\rCONNECT 1200\r"));
+        f.ticks(3);
+        QVERIFY(pty.write("25801181130010010"));
+        QVERIFY(arrives(f, "25801181130010010"));
+        f.ticks(3);
+        QVERIFY(f.engine.pendingMessages().isEmpty());
+        QCOMPARE(received(f).count("25801181130010010"), 2);
+        QCOMPARE(pty.readAtLeast(1, 300), QByteArray());
+    }
+
+    void burstLongerThan256BytesIsReadWhole() {
+        EngineFixture f;
+        PtyPair pty;
+        QVERIFY(startLineOne(f, pty));
+        QByteArray burst;
+        for (int i = 0; i < 700; ++i)
+            burst += char('a' + i % 26);
+        QVERIFY(pty.write(burst));
+        QVERIFY(arrives(f, burst));
+    }
+
+    void piecesWithinThreeTicksAreOneServiceLaterOnesAreSplit() {
+        EngineFixture f;
+        PtyPair pty;
+        QVERIFY(startLineOne(f, pty));
+        f.engine.setSetupWindowOpen(true);
+        QVERIFY(pty.write("abc"));
+        QVERIFY(arrives(f, "abc"));
+        f.ticks(2);
+        QVERIFY(pty.write("def"));
+        QVERIFY(arrives(f, "abcdef"));
+        f.ticks(2);
+        QVERIFY(received(f).isEmpty());
+        f.ticks(1);
+        QCOMPARE(received(f), QStringList{"[1]abcdef"});
+
+        QVERIFY(pty.write("ghi"));
+        QVERIFY(arrives(f, "ghi"));
+        f.ticks(3);
+        QVERIFY(pty.write("jkl"));
+        QVERIFY(arrives(f, "jkl"));
+        f.ticks(3);
+        QCOMPARE(received(f), (QStringList{"[1]abcdef", "[1]ghi", "[1]jkl"}));
+    }
+
+    void leftoverTextIsShownOnlyWhileTheSetupWindowIsOpen() {
+        EngineFixture f;
+        PtyPair pty;
+        QVERIFY(startLineOne(f, pty));
+        QVERIFY(pty.write("noise"));
+        QVERIFY(arrives(f, "noise"));
+        f.ticks(3);
+        QVERIFY(received(f).isEmpty());
+        QVERIFY(f.engine.slot(1).rxText.isEmpty());
+    }
+
+    void stoppingTheLineClosesThePort() {
+        EngineFixture f;
+        PtyPair pty;
+        QVERIFY(startLineOne(f, pty));
+        QSignalSpy state(&f.engine, &Engine::lineStateChanged);
+        f.engine.startStop(1);
+        QVERIFY(!f.engine.comPort(1).isOpen());
+        QVERIFY(!f.settings.flag(SettingKey::Port1Open));
+        QCOMPARE(state.size(), 1);
+        QCOMPARE(state.first(), (QVariantList{1, false}));
+        QVERIFY(!f.engine.status().labelEnabled[1]);
+    }
+
+    void portChangeStopsTheLineAndKeepsItsLabel() {
+        EngineFixture f;
+        PtyPair pty;
+        QVERIFY(startLineOne(f, pty));
+        QVERIFY(f.engine.status().labelEnabled[1]);
+        f.engine.portOrSpeedChanged(1);
+        QVERIFY(!f.engine.comPort(1).isOpen());
+        QVERIFY(!f.settings.flag(SettingKey::Port1Open));
+        QVERIFY(f.engine.status().labelEnabled[1]);
+    }
+
+    void decoderTakesOneItemPerTickOldestFirst() {
+        EngineFixture f;
+        QList<QPair<QByteArray, QByteArray>> decoded;
+        f.engine.setDecoder([&](const QByteArray &source, const QByteArray &message) {
+            decoded.append({source, message});
+        });
+        f.settings.setFlag(SettingKey::ProcessData, false);
+        f.engine.pendingMessages().append("[111]2one");
+        f.engine.pendingMessages().append("[22]3two");
+        f.engine.pendingMessages().append("[3]1three");
+        f.ticks(4);
+        QVERIFY(decoded.isEmpty());
+        QCOMPARE(f.engine.pendingMessages().size(), 3);
+
+        f.settings.setFlag(SettingKey::ProcessData, true);
+        f.ticks(1);
+        QCOMPARE(decoded.size(), 1);
+        QCOMPARE(decoded[0].first, QByteArray("111"));
+        QCOMPARE(decoded[0].second, QByteArray("2one"));
+        f.ticks(2);
+        QCOMPARE(decoded.size(), 3);
+        QCOMPARE(decoded[2].second, QByteArray("1three"));
+        QVERIFY(f.engine.pendingMessages().isEmpty());
+    }
+
+    void decoderFeedLogsEachItem() {
+        EngineFixture f;
+        f.logs.setSaveEnabled(true);
+        Clock::setNowFunction([] { return QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0)); });
+        f.engine.pendingMessages().append("[RX3]1753155555551");
+        f.ticks(1);
+        Clock::setNowFunction({});
+        const QString stamp = dateTimeText(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0)));
+        QCOMPARE(f.env.readFile("Rx_Log.TXT"), stamp.toLocal8Bit() + " -- [RX3]1753155555551\r\n");
+    }
+
+    void onlyLinesOneTwoAndFiveAreServiced() {
+        EngineFixture f;
+        f.engine.setSetupWindowOpen(true);
+        for (int n = 3; n <= 4; ++n) {
+            f.engine.slot(n).rxText = "x";
+            f.engine.slot(n).quietTicks = 3;
+        }
+        f.ticks(5);
+        QVERIFY(received(f).isEmpty());
+    }
+
+    void fromReceiverForwardsLineTwoUnchanged() {
+        EngineFixture f;
+        f.settings.setFlag(SettingKey::FromReceiver, true);
+        f.engine.slot(2).rxText = "5041 182468E13001003\x14";
+        f.engine.slot(2).quietTicks = 3;
+        f.ticks(3);
+        QCOMPARE(f.txQueue.lines(), QList<QByteArray>{"5041 182468E13001003"});
+        QVERIFY(f.engine.slot(2).rxText.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(ZorerLinesTest)
+#include "test_zorerlines.moc"
