@@ -1,0 +1,126 @@
+#include "monitor.h"
+
+#include "common/namedlocks.h"
+#include "decoder/messagedecoder.h"
+#include "engine/engine.h"
+#include "settings/settingsstore.h"
+#include "strings/eventtexts.h"
+#include "ui/comsetupwindow.h"
+#include "ui/exitpasswordwindow.h"
+#include "ui/ipconnectiongroup.h"
+#include "ui/mainwindow.h"
+#include "ui/passwordprompt.h"
+
+#include <QHostInfo>
+#include <QLineEdit>
+
+namespace {
+
+// The first IPv4 address of this host's name, as dotted text; empty when it cannot be resolved.
+QString localIpv4Address() {
+    const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
+    for (const QHostAddress &address : info.addresses())
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+            return address.toString();
+    return QString();
+}
+
+} // namespace
+
+Monitor::Monitor() {
+    m_engine = std::make_unique<Engine>(
+        Engine::Services{m_settings, m_logs, m_accounts, m_lists, m_txQueue, m_dialogs, m_beeper});
+    createMainWindow();
+    m_exitPassword = std::make_unique<ExitPasswordWindow>(m_settings);
+    m_mainWindow->setExitPasswordWindow(m_exitPassword.get());
+    createComSetupWindow();
+    m_prompt = std::make_unique<PasswordPrompt>(m_mainWindow.get());
+}
+
+Monitor::~Monitor() {
+    shutDown();
+}
+
+void Monitor::createMainWindow() {
+    // The event texts are built with the main window, before any message can arrive.
+    m_eventTexts = std::make_unique<EventTexts>();
+    m_decoder = std::make_unique<MessageDecoder>(
+        m_lists, m_txQueue, m_logs, m_accounts, *m_eventTexts,
+        MessageDecoder::Hooks{
+            [this] {
+                DecoderSettings decoderSettings;
+                decoderSettings.prefix = {m_settings.text(SettingKey::RxNum).toLatin1(),
+                                          m_settings.text(SettingKey::RxLine).toLatin1()};
+                decoderSettings.format =
+                    static_cast<OutputFormat>(m_settings.integer(SettingKey::OutputFormat));
+                return decoderSettings;
+            },
+            [this] { m_engine->txLink().reloadAttemptsIfIdle(); }});
+    m_engine->setDecoder([this](const QByteArray &source, const QByteArray &message) {
+        m_decoder->Process_data(source, message);
+    });
+    m_mainWindow = std::make_unique<MainWindow>(
+        MainWindow::Services{*m_engine, m_lists, m_txQueue, m_dialogs});
+    m_dialogs.setParentWindow(m_mainWindow.get());
+    m_engine->setSetupWindowOpen(false);
+}
+
+void Monitor::createComSetupWindow() {
+    m_comSetup = std::make_unique<ComSetupWindow>(
+        ComSetupWindow::Services{m_settings, *m_engine, m_logs, m_dialogs});
+    m_mainWindow->setComSetupWindow(m_comSetup.get());
+    connect(m_comSetup.get(), &ComSetupWindow::closed, this, &Monitor::saveSettings);
+    connect(&m_accounts, &AccountTable::lookedUp, m_comSetup->ipConnection()->findAcc(),
+            &QLineEdit::setText);
+
+    m_mainWindow->setBaseTitle(versionText + QStringLiteral(" (") + productWord +
+                               QStringLiteral(") "));
+    wireSettingsToLogs();
+    {
+        auto store = openSettingsStore();
+        Read_Registry(m_settings, *store);
+    }
+    NamedLocks::createStandardLocks();
+    m_accounts.ReadAccRec(m_settings.integer(SettingKey::PollTimeOut));
+    m_comSetup->show();
+    m_engine->resetState();
+    m_comSetup->ipConnection()->setSystemText(localIpv4Address());
+    restartLines();
+    m_comSetup->close();
+}
+
+void Monitor::wireSettingsToLogs() {
+    m_logs.setSaveEnabled(m_settings.flag(SettingKey::SaveRx));
+    connect(&m_settings, &Settings::changed, this, [this](SettingKey key) {
+        if (key == SettingKey::SaveRx)
+            m_logs.setSaveEnabled(m_settings.flag(SettingKey::SaveRx));
+    });
+}
+
+void Monitor::restartLines() {
+    if (m_settings.flag(SettingKey::Port1Open))
+        m_engine->startStop(1);
+    if (m_settings.flag(SettingKey::Port2Open))
+        m_engine->startStop(2);
+    m_settings.setFlag(SettingKey::SpareOpen, false);
+    if (m_settings.flag(SettingKey::TxOpen))
+        m_engine->startStop(5);
+}
+
+void Monitor::saveSettings() {
+    auto store = openSettingsStore();
+    Write_Registry(m_settings, *store);
+}
+
+void Monitor::run() {
+    m_mainWindow->show();
+    m_engine->startTimer();
+}
+
+void Monitor::shutDown() {
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    m_engine->closePorts();
+    saveSettings();
+}

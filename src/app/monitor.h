@@ -1,0 +1,68 @@
+#pragma once
+
+#include "accounts/accounttable.h"
+#include "common/logbook.h"
+#include "events/eventlistmodel.h"
+#include "events/txqueue.h"
+#include "settings/settings.h"
+#include "ui/applicationbeeper.h"
+#include "ui/messageboxdialogs.h"
+
+#include <QObject>
+#include <QWidget>
+#include <memory>
+
+class ComSetupWindow;
+class Engine;
+class EventTexts;
+class ExitPasswordWindow;
+class MainWindow;
+class MessageDecoder;
+class PasswordPrompt;
+class QSettings;
+
+// The whole monitor: builds the services and the four windows in their start-up order, restarts
+// the lines that were running, and takes everything down again in the shutdown order.
+class Monitor : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString productWord = QStringLiteral("Voduro");
+    static inline const QString versionText = QStringLiteral("Voduro Version 2.19");
+
+    Monitor();
+    ~Monitor() override;
+
+    // Shows the main window and starts the engine's tick: the running phase.
+    void run();
+    // Server stopped, ports closed, settings written. Runs once; the destructor calls it too.
+    void shutDown();
+
+    Settings &settings() { return m_settings; }
+    Engine &engine() { return *m_engine; }
+    MainWindow &mainWindow() { return *m_mainWindow; }
+    ComSetupWindow &comSetupWindow() { return *m_comSetup; }
+    AccountTable &accounts() { return m_accounts; }
+
+private:
+    void createMainWindow();
+    void createComSetupWindow();
+    void restartLines();
+    void saveSettings();
+    void wireSettingsToLogs();
+
+    Settings m_settings;
+    LogBook m_logs;
+    AccountTable m_accounts;
+    EventLists m_lists;
+    TxQueue m_txQueue;
+    MessageBoxDialogs m_dialogs;
+    ApplicationBeeper m_beeper;
+    std::unique_ptr<Engine> m_engine;
+    std::unique_ptr<EventTexts> m_eventTexts;
+    std::unique_ptr<MessageDecoder> m_decoder;
+    std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<ExitPasswordWindow> m_exitPassword;
+    std::unique_ptr<ComSetupWindow> m_comSetup;
+    std::unique_ptr<PasswordPrompt> m_prompt;
+    bool m_shutDown = false;
+};

@@ -1,0 +1,111 @@
+#include "app/monitor.h"
+#include "engine/engine.h"
+#include "support/ptypair.h"
+#include "support/tempenvironment.h"
+#include "ui/comsetupwindow.h"
+#include "ui/mainwindow.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QSerialPort>
+#include <QSettings>
+#include <QtTest>
+
+#include <csignal>
+
+// Start-up and shutdown of the whole program: in this process, and as the real binary.
+class StartupTest : public QObject {
+    Q_OBJECT
+
+    static void writeSettings(const TempEnvironment &env, const QByteArray &ini) {
+        QDir().mkpath(env.filePath("config"));
+        QFile file(env.settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ini);
+    }
+
+    static QString storedValue(const TempEnvironment &env, const QString &key) {
+        QSettings store(env.settingsFile(), QSettings::IniFormat);
+        return store.value(key).toString();
+    }
+
+    // Starts the program in the environment's directory with its settings there.
+    static void startProgram(QProcess &process, const TempEnvironment &env) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", env.filePath("config"));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(env.path());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(VODURO_BINARY, QStringList());
+    }
+
+private slots:
+    void firstStartBuildsTheWindowsInOrderAndStoresTheDefaults() {
+        TempEnvironment env;
+        Monitor monitor;
+        QCOMPARE(monitor.mainWindow().windowTitle(),
+                 QStringLiteral("Voduro Version 2.19 (Voduro) "));
+        QVERIFY(!monitor.comSetupWindow().isVisible());
+        QVERIFY(!monitor.engine().setupWindowOpen());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(env.fileExists("Accounts.PDB"));
+        QCOMPARE(storedValue(env, "Strings/RX Num"), QStringLiteral("04"));
+        QCOMPARE(storedValue(env, "Logic/Port1 Open"), QStringLiteral("0"));
+        QVERIFY(!monitor.engine().isLineStarted(1));
+        QVERIFY(!monitor.engine().isLineStarted(5));
+    }
+
+    void savedLinesAreStartedAndTheSpareFlagCleared() {
+        TempEnvironment env;
+        PtyPair pty;
+        writeSettings(env, "[Logic]\nPort1 Open=1\nSpare Open=1\nTx Open=0\n[Devices]\nCom1=" +
+                               pty.slavePath().toLatin1() + "\n");
+        {
+            Monitor monitor;
+            QVERIFY(monitor.engine().isLineStarted(1));
+            QVERIFY(!monitor.engine().isLineStarted(5));
+            QCOMPARE(storedValue(env, "Logic/Spare Open"), QStringLiteral("0"));
+            monitor.shutDown();
+            QVERIFY(!monitor.engine().comPort(1).isOpen());
+        }
+        // The running flag survives the shutdown, so the line comes back at the next start.
+        QCOMPARE(storedValue(env, "Logic/Port1 Open"), QStringLiteral("1"));
+    }
+
+    void programStartsHeadlessAndStopsCleanlyOnSigterm() {
+        TempEnvironment env;
+        QProcess process;
+        startProgram(process, env);
+        QVERIFY(process.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(env.settingsFile()), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!storedValue(env, "Strings/PW").isEmpty(), 20000);
+        QFile::remove(env.settingsFile());
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(storedValue(env, "Strings/PW"), QStringLiteral("6158"));
+    }
+
+    void programRestartsZorerUdaOneOnItsSavedDevice() {
+        TempEnvironment env;
+        PtyPair pty;
+        writeSettings(env, "[Logic]\nPort1 Open=1\n[Devices]\nCom1=" + pty.slavePath().toLatin1() +
+                               "\n");
+        QProcess process;
+        startProgram(process, env);
+        QVERIFY(process.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(!storedValue(env, "Strings/PW").isEmpty(), 20000);
+        QVERIFY(pty.write("RING 1234567\rCONNECT 1200\r"));
+        QTest::qWait(600);
+        QVERIFY(pty.write("25801181130010010"));
+        QCOMPARE(pty.readAtLeast(2, 20000), QByteArray("\x06\r"));
+        process.terminate();
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitCode(), 0);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "test_startup.moc"
