@@ -12,6 +12,7 @@
 // the column list. Rows are appended in amortised constant time; a list kept in caption order
 // ("SIA") inserts each row at its place by binary search, after rows with an equal caption.
 // Rows are packed into one byte array each, so a list of a million rows stays small.
+// `headings` names every column, the caption's ("Date / Time") first.
 class EventListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -21,13 +22,15 @@ public:
                    bool captionEditable = false, QObject *parent = nullptr);
     ~EventListModel() override;
 
-    // Adds a row: caption plus cells (the first cell is the source).
+    // Adds a row: caption plus cells (the first cell is the source). Cells are bytes, shown as
+    // Latin-1.
     void addRow(const QString &caption, const QList<QByteArray> &cells);
     void clear();
 
     // Rows in arrival order since the last clear: row k of arrival is the k-th row added.
     // The export line of that row: caption + the first `columns` cells, each after one blank
-    // (fewer when the row is shorter).
+    // (fewer when the row is shorter). The caption is in the local 8-bit encoding, the cells are
+    // their bytes; exportText() is the same line as text. Out of range: empty.
     QByteArray exportLine(int arrivalIndex, int columns) const;
     QString exportText(int arrivalIndex, int columns) const;
 
@@ -41,10 +44,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // A caption edited in place (column 0 of a list with editable captions) replaces the row's
+    // caption, for the view and for a later export; a sorted list moves the row to its place.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
 private:
     struct Storage;
+    const QByteArray *rowAt(int row) const; // display order; null when out of range
+
     QStringList m_headings;
     Order m_order;
     bool m_captionEditable;
@@ -58,4 +65,7 @@ struct EventLists {
     EventListModel contactId; // ContactIDList
     EventListModel fast;      // FastList
     EventListModel sia;       // SIAList
+
+private:
+    static QStringList fastHeadings();
 };

@@ -7,7 +7,7 @@
 
 // "Tx Pending": the automation lines waiting to be sent, head first. Producers append at the
 // end from any thread (the model announces the rows on its own thread); only the transmit step
-// removes the head.
+// removes the head. Everything but append() belongs to the owner thread.
 class TxQueue : public QAbstractListModel {
     Q_OBJECT
 public:
