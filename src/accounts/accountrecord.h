@@ -9,6 +9,11 @@
 struct AccountRecord {
     static constexpr int imageSize = 104;
 
+    // Longest texts the image has room for.
+    static constexpr qsizetype accNameMaxLength = 30;
+    static constexpr qsizetype nuaIpMaxLength = 20;
+    static constexpr qsizetype lastNuaIpMaxLength = 20;
+
     // Option bits.
     static constexpr quint16 SyncClock = 0x0001;
     static constexpr quint16 MatchNuaIp = 0x0002;
@@ -32,5 +37,10 @@ struct AccountRecord {
 QByteArray accountImage(const AccountRecord &record);
 
 // Reads a record from an image of at least 104 bytes. A length byte above its field's maximum
-// (a damaged file) is clamped to the field.
+// (a damaged file) is clamped to the field. Bytes missing at the end of a shorter image read as
+// zeros.
 AccountRecord accountFromImage(const QByteArray &image, qsizetype offset = 0);
+
+// Cuts the texts to what the image holds, so a record kept in memory equals the one its file
+// image gives back.
+void fitToImage(AccountRecord &record);

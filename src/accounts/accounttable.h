@@ -12,6 +12,10 @@
 // numbers may coexist; a new one goes before them). Every operation takes the "FSemaphore"
 // lock, so the user-interface thread and the connection threads may use the table at once;
 // records leave the table as copies and are changed through it by account number.
+//
+// The lock is not recursive: a caller must not hold "FSemaphore" itself while it calls the
+// table, and the callback given to update() must not call the table. Signals are emitted after
+// the lock is released, from the calling thread.
 class AccountTable : public QObject {
     Q_OBJECT
 public:
@@ -26,10 +30,13 @@ public:
 
     // Loads the file into the (emptied) table; a missing file is created empty. Every record's
     // poll timer starts at pollDelay * pollTimeOut + 3 (16 bits) when its delay is not 0, and its
-    // last NUA / IP is emptied. The first record becomes the current one.
+    // last NUA / IP is emptied. The first record becomes the current one. A trailing piece
+    // shorter than a record is ignored. A file that exists but cannot be read is left alone and
+    // reported; after any failure the table is as it was.
     Result ReadAccRec(int pollTimeOut);
 
-    // Inserts at the sorted place, before records with the same number.
+    // Inserts at the sorted place, before records with the same number. The current record
+    // stays the same record.
     void InsertAcc(const AccountRecord &record);
 
     // The front record with this number. Shows the number's text in the "Account" field of the
@@ -38,22 +45,29 @@ public:
 
     // Rewrites the file (to a temporary file replaced atomically) with every record in table
     // order, records numbered like `record` left out in Update and Delete mode, and `record`
-    // written last in Add and Update mode; only then changes the table. After a failed save both
-    // the file and the table are as they were.
+    // written last in Add and Update mode; only then changes the table:
+    // - Add inserts `record` and makes it the current one;
+    // - Update copies `record` over the front record with its number, in its place, and drops
+    //   the other records with that number, which the file no longer holds (with no such record
+    //   it inserts `record` as Add does);
+    // - Delete removes every record with the number and makes the first record current.
+    // After a failed save both the file and the table are as they were.
     Result save(SaveMode mode, const AccountRecord &record);
 
     // Sets the last NUA / IP of the front record with this number (cut to 20 bytes); false when
     // there is none.
     bool setLastNuaIp(quint32 number, const QByteArray &source);
 
-    // Changes the front record with this number in place; false when there is none.
+    // Changes the front record with this number in place; false when there is none. The number
+    // itself cannot be changed this way (it is the table's key; use save()), and texts are cut
+    // to what the file image holds.
     bool update(quint32 number, const std::function<void(AccountRecord &)> &change);
 
     qsizetype AccountCount() const;
     std::vector<AccountRecord> records() const; // a copy, in table order
     std::optional<AccountRecord> CurrentAccount() const;
-    qsizetype currentIndex() const; // -1 when the table is empty
-    void setCurrentIndex(qsizetype index);
+    qsizetype currentIndex() const;        // -1 when the table is empty
+    void setCurrentIndex(qsizetype index); // an index outside the table is ignored
     QString filePath() const { return m_filePath; }
 
 signals:
@@ -61,7 +75,14 @@ signals:
     void changed();
 
 private:
-    qsizetype lowerBound(quint32 number) const; // caller holds the lock
+    // The caller holds the lock for all of these.
+    qsizetype lowerBound(quint32 number) const;
+    Result loadLocked(int pollTimeOut);
+    qsizetype insertLocked(AccountRecord record);
+    QByteArray fileImage(SaveMode mode, const AccountRecord &record) const;
+    Result writeLocked(SaveMode mode, const AccountRecord &record);
+    void applySaved(SaveMode mode, const AccountRecord &record);
+    void eraseRange(qsizetype from, qsizetype to);
 
     QString m_filePath;
     std::vector<AccountRecord> m_records;

@@ -1,0 +1,253 @@
+#include "accounttable.h"
+
+#include "accountnumbers.h"
+#include "common/namedlocks.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace {
+
+bool numberBelow(const AccountRecord &record, quint32 number) {
+    return record.accNum < number;
+}
+
+quint16 startingPollTimer(quint16 pollDelay, int pollTimeOut) {
+    if (pollDelay == 0)
+        return 0;
+    // Unsigned so that a large allowance wraps in 16 bits as the stored timer always has.
+    return quint16(quint32(pollDelay) * quint32(pollTimeOut) + 3u);
+}
+
+std::vector<AccountRecord> recordsFromFile(const QByteArray &content, int pollTimeOut) {
+    const qsizetype count = content.size() / AccountRecord::imageSize;
+    std::vector<AccountRecord> records;
+    records.reserve(size_t(count));
+    for (qsizetype i = 0; i < count; ++i) {
+        AccountRecord record = accountFromImage(content, i * AccountRecord::imageSize);
+        record.lastNuaIp.clear();
+        record.pollTimer = startingPollTimer(record.pollDelay, pollTimeOut);
+        records.push_back(std::move(record));
+    }
+    // Inserting one by one puts each record before those with its number, so among equal
+    // numbers the last one in the file ends up in front: reverse, then sort stably.
+    std::reverse(records.begin(), records.end());
+    std::stable_sort(
+        records.begin(), records.end(),
+        [](const AccountRecord &a, const AccountRecord &b) { return a.accNum < b.accNum; });
+    return records;
+}
+
+AccountTable::Result failure(const QString &error) {
+    return AccountTable::Result{false, error};
+}
+
+} // namespace
+
+AccountTable::AccountTable(QString filePath, QObject *parent)
+    : QObject(parent)
+    , m_filePath(std::move(filePath)) {}
+
+AccountTable::Result AccountTable::ReadAccRec(int pollTimeOut) {
+    Result result;
+    {
+        NamedLockGuard guard(NamedLocks::Accounts);
+        result = loadLocked(pollTimeOut);
+    }
+    if (result.ok)
+        emit changed();
+    return result;
+}
+
+AccountTable::Result AccountTable::loadLocked(int pollTimeOut) {
+    QFile file(m_filePath);
+    if (!file.exists()) {
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return failure(file.errorString());
+        m_records.clear();
+        m_current = -1;
+        return {};
+    }
+    // An existing file that cannot be read is reported, never recreated empty: that would throw
+    // away every account it holds.
+    if (!file.open(QIODevice::ReadOnly))
+        return failure(file.errorString());
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return failure(file.errorString());
+    m_records = recordsFromFile(content, pollTimeOut);
+    m_current = m_records.empty() ? -1 : 0;
+    return {};
+}
+
+void AccountTable::InsertAcc(const AccountRecord &record) {
+    {
+        NamedLockGuard guard(NamedLocks::Accounts);
+        insertLocked(record);
+    }
+    emit changed();
+}
+
+qsizetype AccountTable::insertLocked(AccountRecord record) {
+    fitToImage(record);
+    const qsizetype index = lowerBound(record.accNum);
+    m_records.insert(m_records.begin() + index, std::move(record));
+    // The current record stays the same record, wherever the new one lands.
+    if (m_current >= index)
+        ++m_current;
+    return index;
+}
+
+std::optional<AccountRecord> AccountTable::Find_Account(quint32 number) {
+    std::optional<AccountRecord> found;
+    {
+        NamedLockGuard guard(NamedLocks::Accounts);
+        const qsizetype index = lowerBound(number);
+        if (index < qsizetype(m_records.size()) && m_records[size_t(index)].accNum == number)
+            found = m_records[size_t(index)];
+    }
+    emit lookedUp(QString::fromLatin1(AccNumString(number)));
+    return found;
+}
+
+QByteArray AccountTable::fileImage(SaveMode mode, const AccountRecord &record) const {
+    QByteArray content;
+    content.reserve(qsizetype(m_records.size() + 1) * AccountRecord::imageSize);
+    const bool leaveOutNumber = mode != SaveMode::Add;
+    for (const AccountRecord &existing : m_records) {
+        if (leaveOutNumber && existing.accNum == record.accNum)
+            continue;
+        content += accountImage(existing);
+    }
+    if (mode != SaveMode::Delete)
+        content += accountImage(record);
+    return content;
+}
+
+AccountTable::Result AccountTable::save(SaveMode mode, const AccountRecord &record) {
+    AccountRecord stored = record;
+    fitToImage(stored);
+    Result result;
+    {
+        NamedLockGuard guard(NamedLocks::Accounts);
+        result = writeLocked(mode, stored);
+        if (result.ok)
+            applySaved(mode, stored);
+    }
+    if (result.ok)
+        emit changed();
+    return result;
+}
+
+AccountTable::Result AccountTable::writeLocked(SaveMode mode, const AccountRecord &record) {
+    // Written aside and renamed into place, so a crash or a full disk leaves the old file whole.
+    // Unbuffered and written in a loop: a buffered QSaveFile takes a short write for success and
+    // would rename a cut file into place.
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failure(file.errorString());
+    const QByteArray content = fileImage(mode, record);
+    for (qsizetype written = 0; written < content.size();) {
+        const qint64 step = file.write(content.constData() + written, content.size() - written);
+        if (step <= 0) {
+            const QString error = file.errorString();
+            file.cancelWriting();
+            return failure(error);
+        }
+        written += step;
+    }
+    if (!file.commit())
+        return failure(file.errorString());
+    return {};
+}
+
+void AccountTable::applySaved(SaveMode mode, const AccountRecord &record) {
+    const qsizetype front = lowerBound(record.accNum);
+    qsizetype end = front;
+    while (end < qsizetype(m_records.size()) && m_records[size_t(end)].accNum == record.accNum)
+        ++end;
+    switch (mode) {
+    case SaveMode::Add:
+        m_current = insertLocked(record);
+        return;
+    case SaveMode::Update:
+        if (front == end) {
+            m_current = insertLocked(record);
+            return;
+        }
+        m_records[size_t(front)] = record;
+        // The file now holds one record of this number; the table follows it.
+        eraseRange(front + 1, end);
+        return;
+    case SaveMode::Delete:
+        eraseRange(front, end);
+        m_current = m_records.empty() ? -1 : 0;
+        return;
+    }
+}
+
+void AccountTable::eraseRange(qsizetype from, qsizetype to) {
+    if (from == to)
+        return;
+    m_records.erase(m_records.begin() + from, m_records.begin() + to);
+    if (m_current >= to)
+        m_current -= to - from;
+    else if (m_current >= from)
+        m_current = from - 1 >= 0 ? from - 1 : (m_records.empty() ? -1 : 0);
+}
+
+bool AccountTable::setLastNuaIp(quint32 number, const QByteArray &source) {
+    return update(number, [&source](AccountRecord &record) {
+        record.lastNuaIp = source.left(AccountRecord::lastNuaIpMaxLength);
+    });
+}
+
+bool AccountTable::update(quint32 number, const std::function<void(AccountRecord &)> &change) {
+    {
+        NamedLockGuard guard(NamedLocks::Accounts);
+        const qsizetype index = lowerBound(number);
+        if (index >= qsizetype(m_records.size()) || m_records[size_t(index)].accNum != number)
+            return false;
+        AccountRecord &record = m_records[size_t(index)];
+        change(record);
+        // The number is the table's key: a change of number goes through save().
+        record.accNum = number;
+        fitToImage(record);
+    }
+    emit changed();
+    return true;
+}
+
+qsizetype AccountTable::AccountCount() const {
+    NamedLockGuard guard(NamedLocks::Accounts);
+    return qsizetype(m_records.size());
+}
+
+std::vector<AccountRecord> AccountTable::records() const {
+    NamedLockGuard guard(NamedLocks::Accounts);
+    return m_records;
+}
+
+std::optional<AccountRecord> AccountTable::CurrentAccount() const {
+    NamedLockGuard guard(NamedLocks::Accounts);
+    if (m_current < 0)
+        return std::nullopt;
+    return m_records[size_t(m_current)];
+}
+
+qsizetype AccountTable::currentIndex() const {
+    NamedLockGuard guard(NamedLocks::Accounts);
+    return m_current;
+}
+
+void AccountTable::setCurrentIndex(qsizetype index) {
+    NamedLockGuard guard(NamedLocks::Accounts);
+    if (index >= 0 && index < qsizetype(m_records.size()))
+        m_current = index;
+}
+
+qsizetype AccountTable::lowerBound(quint32 number) const {
+    return std::lower_bound(m_records.begin(), m_records.end(), number, numberBelow) -
+           m_records.begin();
+}
