@@ -7,7 +7,8 @@
 #include <functional>
 
 class AccountTable;
-class EventLists;
+class EventListModel;
+struct EventLists;
 class EventTexts;
 class LogBook;
 class TxQueue;
@@ -34,7 +35,12 @@ struct DecoderSettings {
     OutputFormat format = OutputFormat::HighSpeed;
 };
 
-// The recognition rules (poll, Fast Format, Contact ID, SIA, forward), as a pure function.
+// The recognition rules (poll, Fast Format, Contact ID, SIA, forward), as a pure function. Each
+// test is applied on its own, in that order, so a poll that starts with a format digit gives
+// both results, and the forward's account "000000" wins. A poll without a flag character has no
+// flag columns; a Fast Format message too short for an account (under 11 bytes) shows an empty
+// account, no channels, and queues nothing; an SIA chain running past the end stops there as at
+// a block of length 0.
 DecodeResult decodeMessage(const QByteArray &source, const QByteArray &message,
                            const DecoderSettings &settings, const EventTexts &texts);
 
@@ -55,6 +61,8 @@ public:
     void Process_data(const QByteArray &source, const QByteArray &message);
 
 private:
+    EventListModel &list(EventListKind kind) const;
+
     EventLists &m_lists;
     TxQueue &m_txQueue;
     LogBook &m_logs;

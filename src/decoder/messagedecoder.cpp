@@ -1,0 +1,203 @@
+#include "messagedecoder.h"
+
+#include "accounts/accountnumbers.h"
+#include "accounts/accounttable.h"
+#include "common/datetimetext.h"
+#include "common/logbook.h"
+#include "events/eventlistmodel.h"
+#include "events/txqueue.h"
+#include "strings/eventtexts.h"
+
+namespace {
+
+// Positions in these rules count from 1, as the message formats are written; every read is
+// checked against the length, because a message may end anywhere.
+bool hasAt(const QByteArray &message, qsizetype position) {
+    return position >= 1 && position <= message.size();
+}
+
+char at(const QByteArray &message, qsizetype position) {
+    return message[position - 1];
+}
+
+// Text from `position` (1-based), at most `length` bytes, cut at the end of the message.
+QByteArray part(const QByteArray &message, qsizetype position, qsizetype length) {
+    if (length <= 0 || !hasAt(message, position))
+        return QByteArray();
+    return message.mid(position - 1, length);
+}
+
+void decodePoll(const QByteArray &source, const QByteArray &message, DecodeResult &result) {
+    const qsizetype poll = message.indexOf("POLL") + 1;
+    const qsizetype hash = message.indexOf('#') + 1; // 0: none
+    const QByteArray account = hash > 0 ? part(message, poll + 4, hash - (poll + 4)) : QByteArray();
+    DecodedRow row{EventListKind::Poll, {source, account}};
+    // Without a flag character (no "#", or "#" last) there is nothing to show as flags.
+    if (hash > 0 && hasAt(message, hash + 1)) {
+        const auto flags = static_cast<unsigned char>(at(message, hash + 1));
+        for (unsigned bit = 0x01; bit <= 0x10; bit <<= 1)
+            row.cells.append((flags & bit) != 0 ? QByteArrayLiteral("YES")
+                                                : QByteArrayLiteral("NO"));
+    }
+    result.rows.append(row);
+    result.decodedAccount = account;
+}
+
+void decodeFastFormat(const QByteArray &source, const QByteArray &message,
+                      const DecoderSettings &settings, DecodeResult &result) {
+    const qsizetype length = message.size();
+    const qsizetype accountLength = length >= 20 ? length - 18 : length - 10;
+    // Under 11 bytes there is no account and no channel: the row shows an empty account.
+    const QByteArray account = part(message, 2, accountLength);
+    DecodedRow row{EventListKind::FastFormat, {source, account}};
+    for (qsizetype position = accountLength + 2; accountLength >= 1 && position <= length;
+         ++position) {
+        if (length < 20 && position == length)
+            row.cells.append(QList<QByteArray>(8, QByteArrayLiteral(" "))); // channels 9 to 16
+        row.cells.append(QByteArray(1, at(message, position)));
+    }
+    result.rows.append(row);
+    const QList<QByteArray> lines = fastFormatLines(message, settings.prefix, settings.format);
+    result.lines += lines;
+    result.loggedLines += lines;
+    result.reloadAttempts = true;
+    result.decodedAccount = account;
+}
+
+void decodeContactId(const QByteArray &source, const QByteArray &message,
+                     const DecoderSettings &settings, const EventTexts &texts,
+                     DecodeResult &result) {
+    DecodedRow row{EventListKind::ContactId, {source}};
+    if (isValidContactId(message)) {
+        const qsizetype accountLength = message.size() - 13;
+        QByteArray account = part(message, 2, accountLength);
+        account.replace('A', '0');
+        const char qualifier = at(message, accountLength + 4);
+        const int code = part(message, accountLength + 5, 3).toInt();
+        row.cells << account
+                  << (qualifier == '1' ? QByteArrayLiteral("New") : QByteArrayLiteral("Res"))
+                  << texts.ContactIDText(code) << part(message, accountLength + 8, 2)
+                  << part(message, accountLength + 10, 3);
+        result.decodedAccount = account;
+    } else {
+        row.cells += QList<QByteArray>(5, QByteArray());
+    }
+    result.rows.append(row);
+    const QByteArray line = contactIdLine(message, settings.prefix);
+    result.lines.append(line);
+    result.loggedLines.append(line);
+    result.reloadAttempts = true;
+}
+
+// The event column of the first data block: the block text, and " : " + the SIA text when the
+// event code (after an "ri" area, if there is one) has one.
+QByteArray siaEventColumn(const QByteArray &block, const EventTexts &texts) {
+    const QByteArray code = block.mid(1, 2) == "ri" ? block.mid(4, 2) : block.mid(1, 2);
+    const QByteArray text = texts.findSiaText(code);
+    return text.isEmpty() ? block : block + " : " + text;
+}
+
+// Walks the block chain from position 2: header (length = code AND 0x3F), function code, data,
+// check character. A header past the end counts as a header of length 0.
+void decodeSia(const QByteArray &source, const QByteArray &message, const DecoderSettings &settings,
+               const EventTexts &texts, DecodeResult &result) {
+    DecodedRow row{EventListKind::Sia, {source}};
+    bool eventSeen = false;
+    QByteArray collected; // data of the blocks between the event block and the last one
+    for (qsizetype header = 2;;) {
+        if (hasAt(message, header) && at(message, header) == '@')
+            break;
+        const qsizetype length =
+            hasAt(message, header) ? (static_cast<unsigned char>(at(message, header)) & 0x3F) : 0;
+        if (length == 0) {
+            row.cells << QByteArray() << QByteArray();
+            break;
+        }
+        const QByteArray block = part(message, header + 1, length + 1); // function code + data
+        const QByteArray data = block.mid(1);
+        const qsizetype next = header + length + 3;
+        const bool last = hasAt(message, next) && at(message, next) == '@';
+        if (block.startsWith('#')) {
+            row.cells.append(data);
+            result.decodedAccount = data;
+        } else {
+            if (!eventSeen)
+                row.cells.append(siaEventColumn(block, texts));
+            else if (last)
+                row.cells.append(collected.isEmpty() ? data : collected + ' ' + data);
+            else
+                collected += ' ' + data;
+            eventSeen = true;
+            result.reloadAttempts = true;
+        }
+        header = next;
+    }
+    result.rows.append(row);
+    const QByteArray line = siaLine(message, settings.prefix);
+    result.lines.append(line);
+    result.loggedLines.append(line);
+}
+
+} // namespace
+
+DecodeResult decodeMessage(const QByteArray &source, const QByteArray &message,
+                           const DecoderSettings &settings, const EventTexts &texts) {
+    DecodeResult result;
+    if (message.contains("POLL"))
+        decodePoll(source, message, result);
+    const char kind = message.isEmpty() ? '\0' : message.front();
+    if (kind == '1')
+        decodeFastFormat(source, message, settings, result);
+    if (kind == '2')
+        decodeContactId(source, message, settings, texts, result);
+    if (kind == '3')
+        decodeSia(source, message, settings, texts, result);
+    if (kind == '9') {
+        result.decodedAccount = QByteArrayLiteral("000000");
+        result.lines.append(forwardedLine(message)); // passed on, not logged
+        result.reloadAttempts = true;
+    }
+    return result;
+}
+
+MessageDecoder::MessageDecoder(EventLists &lists, TxQueue &txQueue, LogBook &logs,
+                               AccountTable &accounts, const EventTexts &texts, Hooks hooks)
+    : m_lists(lists)
+    , m_txQueue(txQueue)
+    , m_logs(logs)
+    , m_accounts(accounts)
+    , m_texts(texts)
+    , m_hooks(std::move(hooks)) {}
+
+EventListModel &MessageDecoder::list(EventListKind kind) const {
+    switch (kind) {
+    case EventListKind::Poll:
+        return m_lists.poll;
+    case EventListKind::FastFormat:
+        return m_lists.fast;
+    case EventListKind::ContactId:
+        return m_lists.contactId;
+    case EventListKind::Sia:
+        break;
+    }
+    return m_lists.sia;
+}
+
+void MessageDecoder::Process_data(const QByteArray &source, const QByteArray &message) {
+    const DecoderSettings settings = m_hooks.settings ? m_hooks.settings() : DecoderSettings();
+    const DecodeResult result = decodeMessage(source, message, settings, m_texts);
+    const QString caption = nowText();
+    for (const DecodedRow &row : result.rows)
+        list(row.list).addRow(caption, row.cells);
+    for (const QByteArray &line : result.lines)
+        m_txQueue.append(line);
+    for (const QByteArray &line : result.loggedLines)
+        m_logs.appendStamped(LogBook::TxLog, line);
+    if (result.reloadAttempts && m_hooks.reloadAttemptsIfIdle)
+        m_hooks.reloadAttemptsIfIdle();
+    if (!result.decodedAccount.isEmpty()) {
+        // An account that does not convert, or is not polled here, is simply not updated.
+        if (const std::optional<quint32> number = NumericalAccNum(result.decodedAccount))
+            m_accounts.setLastNuaIp(*number, source);
+    }
+}
