@@ -209,9 +209,8 @@ void TxLink::openConnection(const QString &address, const QString &port, TxTarge
     connect(socket, &QTcpSocket::readyRead, this,
             [this, socket] { emit received(socket->readAll()); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-        const QByteArray rest = socket->readAll();
-        if (!rest.isEmpty())
-            emit received(rest);
+        if (socket->isOpen() && socket->bytesAvailable() > 0)
+            emit received(socket->readAll());
         emit connectionLost();
     });
     socket->connectToHost(address, portNumber);

@@ -1,0 +1,140 @@
+// Engine figures: the cost of one tick when idle, with both Zorer-Uda lines connected, and while
+// the transmit link delivers lines to a loopback receiver that acknowledges at once.
+
+#include "accounts/accounttable.h"
+#include "common/logbook.h"
+#include "common/operatordialogs.h"
+#include "engine/engine.h"
+#include "events/eventlistmodel.h"
+#include "events/txqueue.h"
+#include "settings/settings.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+struct QuietDialogs : OperatorDialogs {
+    bool question(const QString &, const QString &) override { return true; }
+    void notice(const QString &, const QString &) override {}
+    void backgroundNotice(const QString &, const QString &) override {}
+};
+struct QuietBeeper : Beeper {
+    void beep() override {}
+};
+
+struct Bench {
+    Settings settings;
+    LogBook logs;
+    AccountTable accounts;
+    EventLists lists;
+    TxQueue txQueue;
+    QuietDialogs dialogs;
+    QuietBeeper beeper;
+    Engine engine{{settings, logs, accounts, lists, txQueue, dialogs, beeper}};
+};
+
+double nanosPerTick(Engine &engine, int ticks) {
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < ticks; ++i)
+        engine.tick();
+    return double(timer.nsecsElapsed()) / ticks;
+}
+
+QString openRawPty(int &master) {
+    int slave = -1;
+    char name[256] = {};
+    openpty(&master, &slave, name, nullptr, nullptr);
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    return QString::fromLocal8Bit(name);
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    constexpr int ticks = 200000;
+
+    {
+        Bench idle;
+        std::printf("idle tick, all lines stopped:      %8.2f us\n",
+                    nanosPerTick(idle.engine, ticks) / 1000);
+    }
+    {
+        Bench connected;
+        int masters[2] = {-1, -1};
+        for (int line = 1; line <= 2; ++line) {
+            connected.settings.setDevice(line - 1, openRawPty(masters[line - 1]));
+            connected.settings.setInteger(line == 1 ? SettingKey::Port1Num : SettingKey::Port2Num,
+                                          line - 1);
+            connected.engine.startStop(line);
+            connected.engine.slot(line).call = {true, false, "1234567"};
+        }
+        std::printf("idle tick, both lines connected:   %8.2f us\n",
+                    nanosPerTick(connected.engine, ticks) / 1000);
+    }
+    {
+        QTcpServer receiver;
+        receiver.listen(QHostAddress::LocalHost, 0);
+        qint64 delivered = 0;
+        QObject::connect(&receiver, &QTcpServer::newConnection, [&] {
+            QTcpSocket *socket = receiver.nextPendingConnection();
+            QObject::connect(socket, &QTcpSocket::readyRead, [socket, &delivered] {
+                socket->readAll();
+                ++delivered;
+                socket->write("\x06");
+            });
+        });
+        Bench busy;
+        busy.settings.setInteger(SettingKey::TxNum, txPortTcpIndex);
+        busy.settings.setText(SettingKey::TxIpAdd, QStringLiteral("127.0.0.1"));
+        busy.settings.setText(SettingKey::TxIpPort, QString::number(receiver.serverPort()));
+        busy.settings.setText(SettingKey::HeartBeat, QStringLiteral("0"));
+        busy.engine.startStop(5);
+        constexpr int lines = 2000;
+        for (int i = 0; i < lines; ++i)
+            busy.txQueue.append("5041 182468E13001003");
+        busy.engine.txLink().reloadAttempts();
+        qint64 tickCount = 0;
+        qint64 tickNanos = 0;
+        QElapsedTimer wall;
+        wall.start();
+        QElapsedTimer timer;
+        while (!busy.txQueue.isEmpty() && wall.elapsed() < 120000) {
+            // Let the reply arrive before the next tick, as 100 ms of real time would.
+            while (busy.engine.txLink().state().TxWaitTicks > 0 &&
+                   busy.engine.slot(5).rxText.isEmpty() && busy.engine.slot(5).quietTicks == 0 &&
+                   wall.elapsed() < 120000)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            timer.start();
+            busy.engine.tick();
+            tickNanos += timer.nsecsElapsed();
+            ++tickCount;
+        }
+        const double ticksPerLine = double(tickCount) / lines;
+        std::printf("busy link: %d lines in %lld ticks = %.2f ticks per line\n", lines,
+                    static_cast<long long>(tickCount), ticksPerLine);
+        std::printf(
+            "  at 100 ms per tick: %.2f lines/s (bound of one line per 3 ticks: 3.33 lines/s)\n",
+            10.0 / ticksPerLine);
+        std::printf("  tick cost while busy: %.2f us; receiver counted %lld lines\n",
+                    double(tickNanos) / tickCount / 1000, static_cast<long long>(delivered));
+        std::printf("  wall time driven as fast as replies arrive: %.2f s (%.0f lines/s)\n",
+                    wall.elapsed() / 1000.0, lines * 1000.0 / wall.elapsed());
+    }
+    return 0;
+}
