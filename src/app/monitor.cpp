@@ -13,6 +13,7 @@
 
 #include <QHostInfo>
 #include <QLineEdit>
+#include <QStatusBar>
 
 namespace {
 
@@ -62,6 +63,7 @@ void Monitor::createMainWindow() {
     m_mainWindow = std::make_unique<MainWindow>(
         MainWindow::Services{*m_engine, m_lists, m_txQueue, m_dialogs});
     m_dialogs.setParentWindow(m_mainWindow.get());
+    showLogFailures();
     m_engine->setSetupWindowOpen(false);
 }
 
@@ -95,6 +97,16 @@ void Monitor::wireSettingsToLogs() {
         if (key == SettingKey::SaveRx)
             m_logs.setSaveEnabled(m_settings.flag(SettingKey::SaveRx));
     });
+}
+
+// A log file that cannot be written loses its line, but the operator must know: the main window's
+// status bar says which file and why, without a box that would stack on every message.
+void Monitor::showLogFailures() {
+    connect(&m_logs, &LogBook::failed, m_mainWindow.get(),
+            [this](const QString &fileName, const QString &error) {
+                m_mainWindow->statusBar()->showMessage(
+                    QStringLiteral("Cannot write %1: %2").arg(fileName, error));
+            });
 }
 
 void Monitor::restartLines() {

@@ -42,6 +42,7 @@ public:
     MainWindow &mainWindow() { return *m_mainWindow; }
     ComSetupWindow &comSetupWindow() { return *m_comSetup; }
     AccountTable &accounts() { return m_accounts; }
+    LogBook &logs() { return m_logs; }
 
 private:
     void createMainWindow();
@@ -49,6 +50,7 @@ private:
     void restartLines();
     void saveSettings();
     void wireSettingsToLogs();
+    void showLogFailures();
 
     Settings m_settings;
     LogBook m_logs;

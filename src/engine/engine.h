@@ -13,7 +13,7 @@
 
 class AccountTable;
 class Beeper;
-class EventLists;
+struct EventLists;
 class IpServerControl;
 class LogBook;
 class OperatorDialogs;

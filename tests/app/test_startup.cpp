@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QSerialPort>
 #include <QSettings>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <csignal>
@@ -71,6 +72,18 @@ private slots:
         }
         // The running flag survives the shutdown, so the line comes back at the next start.
         QCOMPARE(storedValue(env, "Logic/Port1 Open"), QStringLiteral("1"));
+    }
+
+    void unwritableLogIsShownInTheStatusBar() {
+        TempEnvironment env;
+        Monitor monitor;
+        QDir().mkdir(env.filePath("Tx_Log.TXT"));
+        monitor.settings().setFlag(SettingKey::SaveRx, true);
+        QVERIFY(!monitor.logs().appendStamped(LogBook::TxLog, "line"));
+        QVERIFY(monitor.mainWindow().statusBar()->currentMessage().startsWith(
+            "Cannot write Tx_Log.TXT: "));
+        QVERIFY(monitor.logs().appendStamped(LogBook::RxLog, "next"));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
     void programStartsHeadlessAndStopsCleanlyOnSigterm() {
