@@ -257,6 +257,51 @@ private slots:
         QVERIFY(f.txQueue.lines().contains(line2));
     }
 
+    void heartbeatThatIsNotANumberStopsAfterOneLoggedFailure() {
+        AutomationReceiver receiver(AutomationReceiver::Reply::Ack);
+        TxFixture f;
+        f.logs.setSaveEnabled(true);
+        f.settings.setText(SettingKey::HeartBeat, QStringLiteral("1"));
+        f.useTcp(receiver.port());
+        f.settings.setText(SettingKey::HeartBeat, QStringLiteral("x"));
+        f.run(10);
+        QCOMPARE(f.txQueue.lines(), QList<QByteArray>{heartbeatLine});
+        f.run(300);
+        QVERIFY(f.txQueue.isEmpty());
+        QCOMPARE(receiver.received(), heartbeatLine + '\x14');
+        QCOMPARE(f.env.readFile("IP_EXPlog.TXT").count("'x' is not a valid integer value"), 1);
+        QVERIFY(f.dialogs.asked.isEmpty());
+    }
+
+    void stoppingAZorerUdaLineDropsTheTxConnection() {
+        AutomationReceiver receiver(AutomationReceiver::Reply::Ack);
+        PtyPair pty;
+        TxFixture f;
+        f.settings.setDevice(1, pty.slavePath());
+        f.settings.setInteger(SettingKey::Port2Num, 1);
+        f.engine.startStop(2);
+        QVERIFY(f.engine.isLineStarted(2));
+        f.useTcp(receiver.port());
+        f.queue(line1);
+        f.run(1);
+        QVERIFY(f.engine.txLink().tcpOpen());
+        f.engine.startStop(2);
+        QVERIFY(!f.engine.txLink().tcpOpen());
+        QCOMPARE(f.engine.status().txAddress, noTxAddressText);
+        QVERIFY(f.engine.isLineStarted(5)); // the next transmission opens it again
+    }
+
+    void portChangeStopsTheLinkSoTheNextStartStartsIt() {
+        TxFixture f;
+        f.useTcp(unusedLoopbackPort());
+        QVERIFY(f.engine.isLineStarted(5));
+        f.engine.portOrSpeedChanged(5);
+        QVERIFY(!f.engine.isLineStarted(5));
+        QVERIFY(!f.settings.flag(SettingKey::TxOpen));
+        f.engine.startStop(5);
+        QVERIFY(f.engine.isLineStarted(5));
+    }
+
     void serialLinkSendsFramedLineAndTakesTheAck() {
         PtyPair pty;
         TxFixture f;
