@@ -1,0 +1,7 @@
+#include "applicationbeeper.h"
+
+#include <QApplication>
+
+void ApplicationBeeper::beep() {
+    QApplication::beep();
+}

@@ -1,0 +1,62 @@
+#include "eventpages.h"
+
+#include "eventlistview.h"
+#include "events/eventlistmodel.h"
+#include "events/txqueue.h"
+
+#include <QFont>
+#include <QListView>
+#include <QTabBar>
+#include <QTableView>
+
+namespace {
+
+// Tabs drawn as buttons: raised when idle, pressed in when showing.
+const char *const buttonTabs = R"(
+QTabBar::tab {
+    border: 2px outset palette(mid);
+    background: palette(button);
+    padding: 3px 12px;
+    margin: 1px;
+}
+QTabBar::tab:selected {
+    border-style: inset;
+    background: palette(midlight);
+}
+)";
+
+} // namespace
+
+EventPages::EventPages(EventLists &lists, TxQueue &txQueue, QWidget *parent)
+    : QTabWidget(parent) {
+    setObjectName(QStringLiteral("PageControl1"));
+    setDocumentMode(true);
+    // Styled on the bar alone, so the lists keep the native style.
+    tabBar()->setStyleSheet(QString::fromLatin1(buttonTabs));
+
+    addTab(createEventListView(contactIdLayout(), lists.contactId, this),
+           QStringLiteral("Contact ID"));
+    addTab(createEventListView(fastLayout(), lists.fast, this), QStringLiteral("Fast Format"));
+    m_siaList = createEventListView(siaLayout(), lists.sia, this);
+    addTab(m_siaList, QStringLiteral("SIA"));
+    addTab(createEventListView(pollLayout(), lists.poll, this), QStringLiteral("Polling"));
+    addTab(createTxMemo(txQueue), QStringLiteral("Tx Pending"));
+    auto *accounts = new QWidget(this);
+    accounts->setObjectName(QStringLiteral("PollingAccountsPage"));
+    addTab(accounts, QStringLiteral("Polling Accounts"));
+    setCurrentIndex(Sia);
+}
+
+QListView *EventPages::createTxMemo(TxQueue &txQueue) {
+    auto *memo = new QListView(this);
+    memo->setObjectName(QStringLiteral("TxMemo"));
+    memo->setModel(&txQueue);
+    memo->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    memo->setUniformItemSizes(true);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    memo->setFont(font);
+    return memo;
+}

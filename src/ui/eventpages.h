@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QTabWidget>
+
+struct EventLists;
+class QListView;
+class QTableView;
+class TxQueue;
+
+// "PageControl1": the four event lists, the pending transmit queue and the account page.
+class EventPages : public QTabWidget {
+    Q_OBJECT
+public:
+    enum Page { ContactId, Fast, Sia, Polling, TxPending, PollingAccounts };
+
+    EventPages(EventLists &lists, TxQueue &txQueue, QWidget *parent = nullptr);
+
+    QTableView *siaList() const { return m_siaList; }
+
+private:
+    QListView *createTxMemo(TxQueue &txQueue);
+
+    QTableView *m_siaList = nullptr;
+};

@@ -1,0 +1,84 @@
+#include "heartbeatgroup.h"
+
+#include "digitkeyfilter.h"
+#include "settingbinding.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+struct NumberField {
+    const char *name;
+    const char *caption;
+    const char *unit;
+    int maxLength;
+    SettingKey key;
+};
+
+// The automation software expects a two-digit receiver number.
+constexpr int rxNumberLength = 2;
+
+} // namespace
+
+HeartBeatGroup::HeartBeatGroup(Settings &settings, QWidget *parent)
+    : QGroupBox(QStringLiteral("Heart Beat"), parent)
+    , m_layout(new QGridLayout(this))
+    , m_keyFilter(new DigitKeyFilter(this)) {
+    setObjectName(QStringLiteral("HeartBeatGroup"));
+
+    static constexpr NumberField fields[] = {
+        {"RxNo", "Rx Number:", "", rxNumberLength, SettingKey::RxNum},
+        {"LineNo", "Rx Line:", "", 1, SettingKey::RxLine},
+        {"TxAtt", "Tx Attempts:", "", 2, SettingKey::TxAtt},
+        {"TxTimeout", "Tx Timeout:", "Sec", 2, SettingKey::TxTimeout},
+        {"HBeatTime", "Heartbeat:", "Sec", 2, SettingKey::HeartBeat},
+    };
+    for (const NumberField &field : fields) {
+        QLineEdit *edit =
+            addNumberField(QString::fromLatin1(field.name), QString::fromLatin1(field.caption),
+                           QString::fromLatin1(field.unit), field.maxLength);
+        SettingBinding::bindLineEdit(edit, settings, field.key);
+        if (field.key == SettingKey::RxNum)
+            m_rxNo = edit;
+    }
+    m_rxNo->installEventFilter(this);
+
+    const int row = m_rows++;
+    auto *addTerminator = new QCheckBox(QStringLiteral("Add ----->"), this);
+    addTerminator->setObjectName(QStringLiteral("CheckDC4"));
+    SettingBinding::bindCheckBox(addTerminator, settings, SettingKey::TxAck);
+    auto *terminator = new QLineEdit(this);
+    terminator->setObjectName(QStringLiteral("Terminate"));
+    m_keyFilter->attach(terminator, 2);
+    SettingBinding::bindLineEdit(terminator, settings, SettingKey::TermChar);
+    m_layout->addWidget(addTerminator, row, 0);
+    m_layout->addWidget(terminator, row, 1);
+
+    QLineEdit *faultWarning = addNumberField(
+        QStringLiteral("FltWarning"), QStringLiteral("Fault Warning:"), QStringLiteral("Sec"), 2);
+    SettingBinding::bindLineEdit(faultWarning, settings, SettingKey::FltTimer);
+}
+
+QLineEdit *HeartBeatGroup::addNumberField(const QString &name, const QString &caption,
+                                          const QString &unit, int maxLength) {
+    const int row = m_rows++;
+    auto *edit = new QLineEdit(this);
+    edit->setObjectName(name);
+    m_keyFilter->attach(edit, maxLength);
+    m_layout->addWidget(new QLabel(caption, this), row, 0);
+    m_layout->addWidget(edit, row, 1);
+    if (!unit.isEmpty())
+        m_layout->addWidget(new QLabel(unit, this), row, 2);
+    return edit;
+}
+
+bool HeartBeatGroup::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_rxNo && event->type() == QEvent::FocusOut &&
+        m_rxNo->text().size() < rxNumberLength)
+        m_rxNo->setText(QStringLiteral("0") + m_rxNo->text());
+    return QGroupBox::eventFilter(watched, event);
+}

@@ -1,0 +1,71 @@
+#include "ipconnectiongroup.h"
+
+#include "common/logbook.h"
+#include "settingbinding.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace {
+
+QLineEdit *createCounter(const QString &name, QWidget *parent) {
+    auto *field = new QLineEdit(QStringLiteral("0"), parent);
+    field->setObjectName(name);
+    field->setReadOnly(true);
+    return field;
+}
+
+QLabel *createLabel(const QString &name, const QString &caption, QWidget *parent) {
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
+
+IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, QWidget *parent)
+    : QGroupBox(QStringLiteral("IP Conection"), parent)
+    , m_system(createLabel(QStringLiteral("system"), QString(), this))
+    , m_threadCount(createCounter(QStringLiteral("ThreadCount"), this))
+    , m_findAcc(createCounter(QStringLiteral("FindAcc"), this))
+    , m_errorAcc(createLabel(QStringLiteral("ErrorAcc"), QString(), this))
+    , m_startIp(new QPushButton(QStringLiteral("START IP"), this)) {
+    setObjectName(QStringLiteral("IpConectionGroup"));
+    m_startIp->setObjectName(QStringLiteral("StartIP"));
+
+    auto *port = new QSpinBox(this);
+    port->setObjectName(QStringLiteral("PortEdit"));
+    port->setRange(1, 65535);
+    port->setValue(10001);
+    SettingBinding::bindSpinBox(port, settings, SettingKey::TcpPort);
+
+    auto *logConnections = new QCheckBox(QStringLiteral("Log Connections"), this);
+    logConnections->setObjectName(QStringLiteral("Log_Con"));
+    SettingBinding::bindCheckBox(logConnections, settings, SettingKey::LogConnections);
+    connect(logConnections, &QCheckBox::clicked, this, [&logs](bool checked) {
+        // The switch goes off before the stop line: that line is written all the same.
+        logs.setConnectionLogEnabled(checked);
+        logs.log_connection(checked ? QStringLiteral("Logging Started")
+                                    : QStringLiteral("Logging Stopped"));
+    });
+
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Listen on Port:"), this), 0, 0);
+    layout->addWidget(port, 0, 1);
+    layout->addWidget(m_system, 1, 0, 1, 2);
+    layout->addWidget(logConnections, 2, 0, 1, 2);
+    layout->addWidget(new QLabel(QStringLiteral("Connections"), this), 3, 0);
+    layout->addWidget(m_threadCount, 3, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Account"), this), 4, 0);
+    layout->addWidget(m_findAcc, 4, 1);
+    layout->addWidget(m_errorAcc, 5, 0, 1, 2);
+    layout->addWidget(m_startIp, 6, 0, 1, 2);
+}
+
+void IpConnectionGroup::setSystemText(const QString &text) {
+    m_system->setText(text);
+}

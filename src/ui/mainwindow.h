@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+class Engine;
+struct EventLists;
+class EventPages;
+class OperatorDialogs;
+class QDialog;
+class StatusPanel;
+class TxQueue;
+
+// The main window: line status, the event lists, the pending transmit queue and the menu.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    struct Services {
+        Engine &engine;
+        EventLists &lists;
+        TxQueue &txQueue;
+        OperatorDialogs &dialogs;
+    };
+
+    static inline const QString defaultBaseTitle = QStringLiteral("Voduro Version 2.19 (Voduro) ");
+
+    explicit MainWindow(Services services, QWidget *parent = nullptr);
+
+    // The title the window shows after start-up; exported rows and column clicks extend it.
+    void setBaseTitle(const QString &title);
+    QString baseTitle() const { return m_baseTitle; }
+
+    // The windows the "Setup" menu opens.
+    void setComSetupWindow(QWidget *window);
+    void setExitPasswordWindow(QDialog *window);
+
+    EventPages *pages() const { return m_pages; }
+
+    void clearEvents(); // "Clear Events"
+    void clearPage();   // "Clear Page"
+    void toggleComSetup();
+
+private:
+    void createMenu();
+    QWidget *createCentralArea();
+
+    Services m_services;
+    QString m_baseTitle = defaultBaseTitle;
+    StatusPanel *m_status = nullptr;
+    EventPages *m_pages = nullptr;
+    QPointer<QWidget> m_comSetup;
+    QPointer<QDialog> m_exitPassword;
+};

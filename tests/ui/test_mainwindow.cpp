@@ -1,0 +1,283 @@
+#include "ui/eventpages.h"
+#include "ui/ledindicator.h"
+#include "ui/statuspanel.h"
+#include "windowfixture.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+
+// The main window: its pages and lists, the clearing buttons, the title, the status display
+// and the menu.
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    static void fill(WindowFixture &f) {
+        f.lists.contactId.addRow(QStringLiteral("01/02/2026 10:00:00"), {"1234", "0042"});
+        f.lists.fast.addRow(QStringLiteral("01/02/2026 10:00:01"), {"1234", "0043"});
+        f.lists.sia.addRow(QStringLiteral("01/02/2026 10:00:02"), {"1234", "0044"});
+        f.lists.poll.addRow(QStringLiteral("01/02/2026 10:00:03"), {"1234", "0045"});
+        f.txQueue.append("0410 0042 18 1130 01 001");
+        f.engine.receivedData().append("[1]RING");
+    }
+
+    static QList<int> rowCounts(WindowFixture &f) {
+        return {
+            f.lists.contactId.rowCount(), f.lists.fast.rowCount(), f.lists.sia.rowCount(),
+            f.lists.poll.rowCount(),      f.txQueue.size(),        f.engine.receivedData().size()};
+    }
+
+    static void clickPage(WindowFixture &f, int page) {
+        f.main.pages()->setCurrentIndex(page);
+        f.control<QPushButton>(QStringLiteral("ClrPageBtn"))->click();
+    }
+
+private slots:
+    void pagesInOrderWithSiaShowing() {
+        WindowFixture f;
+        EventPages *pages = f.main.pages();
+        QCOMPARE(pages->objectName(), QStringLiteral("PageControl1"));
+        QStringList tabs;
+        for (int i = 0; i < pages->count(); ++i)
+            tabs.append(pages->tabText(i));
+        QCOMPARE(tabs, (QStringList{"Contact ID", "Fast Format", "SIA", "Polling", "Tx Pending",
+                                    "Polling Accounts"}));
+        QCOMPARE(pages->currentIndex(), 2);
+        const QStringList views{"ContactIDList", "FastList", "SIAList", "Poll_List", "TxMemo"};
+        for (int i = 0; i < views.size(); ++i)
+            QCOMPARE(pages->widget(i)->objectName(), views.at(i));
+    }
+
+    void listColumns_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("headings");
+        QTest::addColumn<QList<int>>("widths");
+        QTest::addColumn<QList<int>>("centred");
+        QTest::newRow("Contact ID")
+            << "ContactIDList" << QStringList{"Date / Time", "Zorer-Uda / IP", "Account",    "Type",
+                                              "Event Code",  "Area",           "User / Zone"}
+            << QList<int>{110, 100, 60, 50, 155, 50, 75} << QList<int>{2, 3, 5, 6};
+        QStringList fastHeadings{"Date / Time", "Zorer-Uda / IP", "Account"};
+        QList<int> fastWidths{110, 100, 60};
+        QList<int> fastCentred{2};
+        for (int zone = 1; zone <= 16; ++zone) {
+            fastHeadings.append(QString::number(zone));
+            fastWidths.append(zone <= 9 ? 20 : 25);
+            fastCentred.append(zone + 2);
+        }
+        QTest::newRow("Fast Format")
+            << "FastList" << (fastHeadings << "Test") << (fastWidths << 35) << (fastCentred << 19);
+        QTest::newRow("SIA") << "SIAList"
+                             << QStringList{"Date / Time", "Zorer-Uda / IP", "Account", "Event",
+                                            "ASCII Data"}
+                             << QList<int>{110, 100, 60, 280, 280} << QList<int>{1, 2};
+        QTest::newRow("Polling") << "Poll_List"
+                                 << QStringList{"Date / Time", "Zorer-Uda / IP", "Account",
+                                                "Line Fault",  "AC Fail",        "Battery Fault",
+                                                "Armed",       "Eng-on-Site"}
+                                 << QList<int>{110, 100, 60, 60, 70, 75, 70, 70}
+                                 << QList<int>{2, 3, 4, 5, 6, 7};
+    }
+    void listColumns() {
+        QFETCH(QString, name);
+        QFETCH(QStringList, headings);
+        QFETCH(QList<int>, widths);
+        QFETCH(QList<int>, centred);
+        WindowFixture f;
+        fill(f);
+        auto *view = f.control<QTableView>(name);
+        QVERIFY(view);
+        const auto expectLayout = [&] {
+            QAbstractItemModel *model = view->model();
+            QCOMPARE(model->columnCount(), headings.size());
+            for (int column = 0; column < headings.size(); ++column) {
+                QCOMPARE(model->headerData(column, Qt::Horizontal).toString(), headings.at(column));
+                QCOMPARE(view->horizontalHeader()->sectionSize(column), widths.at(column));
+                const auto alignment =
+                    model->index(0, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+                QCOMPARE(alignment & Qt::AlignHorizontal_Mask,
+                         centred.contains(column) ? Qt::AlignHCenter : Qt::AlignLeft);
+            }
+        };
+        expectLayout();
+        QVERIFY(view->showGrid());
+        QCOMPARE(view->verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+        QVERIFY(!view->isSortingEnabled());
+
+        f.main.pages()->setCurrentWidget(view);
+        f.control<QPushButton>(QStringLiteral("ClrPageBtn"))->click();
+        QCOMPARE(view->model()->rowCount(), 0);
+        QCOMPARE(view->horizontalHeader()->sectionSize(headings.size() - 1), widths.last());
+    }
+
+    void onlyFastFormatCaptionsAreEditable() {
+        WindowFixture f;
+        fill(f);
+        for (const char *name : {"ContactIDList", "SIAList", "Poll_List"})
+            QCOMPARE(f.control<QTableView>(QString::fromLatin1(name))->editTriggers(),
+                     QAbstractItemView::NoEditTriggers);
+        auto *fast = f.control<QTableView>(QStringLiteral("FastList"));
+        QVERIFY(fast->editTriggers() & QAbstractItemView::DoubleClicked);
+        QVERIFY(fast->model()->setData(fast->model()->index(0, 0), QStringLiteral("renamed")));
+        QCOMPARE(f.lists.fast.caption(0), QStringLiteral("renamed"));
+    }
+
+    void txPendingShowsTheQueueInFixedPitch() {
+        WindowFixture f;
+        fill(f);
+        auto *memo = f.control<QListView>(QStringLiteral("TxMemo"));
+        QCOMPARE(memo->model(), &f.txQueue);
+        QCOMPARE(memo->model()->index(0, 0).data().toString(), "0410 0042 18 1130 01 001");
+        QCOMPARE(memo->font().family(), QStringLiteral("Courier New"));
+        QVERIFY(memo->font().fixedPitch());
+        QCOMPARE(memo->font().styleHint(), QFont::TypeWriter);
+        QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(memo->editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+
+    void clearPageEmptiesTheListShowing_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QList<int>>("left");
+        QTest::newRow("Contact ID") << 0 << QList<int>{0, 1, 1, 1, 1, 1};
+        QTest::newRow("Fast Format") << 1 << QList<int>{1, 0, 1, 1, 1, 1};
+        QTest::newRow("SIA") << 2 << QList<int>{1, 1, 0, 1, 1, 1};
+        QTest::newRow("Polling") << 3 << QList<int>{1, 1, 1, 0, 1, 1};
+        QTest::newRow("Polling Accounts") << 5 << QList<int>{1, 1, 1, 1, 1, 1};
+    }
+    void clearPageEmptiesTheListShowing() {
+        QFETCH(int, page);
+        QFETCH(QList<int>, left);
+        WindowFixture f;
+        fill(f);
+        clickPage(f, page);
+        QCOMPARE(rowCounts(f), left);
+        QVERIFY(f.dialogs.asked.isEmpty());
+    }
+
+    void clearPageAsksBeforeDroppingPendingLines() {
+        WindowFixture f;
+        fill(f);
+        f.dialogs.answers = {false, true};
+        clickPage(f, EventPages::TxPending);
+        QCOMPARE(rowCounts(f), (QList<int>{1, 1, 1, 1, 1, 1}));
+        clickPage(f, EventPages::TxPending);
+        QCOMPARE(rowCounts(f), (QList<int>{1, 1, 1, 1, 0, 1}));
+        QCOMPARE(f.dialogs.asked.size(), 2);
+        for (const ScriptedDialogs::Entry &entry : f.dialogs.asked) {
+            QCOMPARE(entry.kind, ScriptedDialogs::Entry::Question);
+            QCOMPARE(entry.title, QStringLiteral("Clear Messages"));
+            QCOMPARE(entry.text,
+                     QStringLiteral("Are You Sure You Want to Clear Pending Messages?"));
+        }
+    }
+
+    void clearEventsEmptiesEverythingWithoutAsking() {
+        WindowFixture f;
+        fill(f);
+        f.engine.pendingMessages().append("[1234]3 waiting");
+        f.control<QPushButton>(QStringLiteral("Button1"))->click();
+        QCOMPARE(rowCounts(f), (QList<int>{0, 0, 0, 0, 0, 0}));
+        QCOMPARE(f.engine.pendingMessages().size(), 1); // decoder input is not an event
+        QVERIFY(f.dialogs.asked.isEmpty());
+        QCOMPARE(f.control<QPushButton>(QStringLiteral("Button1"))->text(), "Clear Events");
+        QCOMPARE(f.control<QPushButton>(QStringLiteral("ClrPageBtn"))->text(), "Clear Page");
+    }
+
+    void titleFollowsSiaColumnClicksAndExportedRows() {
+        WindowFixture f;
+        QCOMPARE(f.main.windowTitle(), QStringLiteral("Voduro Version 2.19 (Voduro) "));
+        f.main.resize(1000, 600);
+        f.main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.main));
+        QHeaderView *header = f.control<QTableView>(QStringLiteral("SIAList"))->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(3) + 10, 5));
+        QCOMPARE(f.main.windowTitle(), QStringLiteral("Voduro Version 2.19 (Voduro) 3"));
+
+        f.main.setBaseTitle(QStringLiteral("Base "));
+        QCOMPARE(f.main.baseTitle(), QStringLiteral("Base "));
+        f.lists.poll.addRow(QStringLiteral("01/02/2026 10:00:03"), {"1234", "0045", "1"});
+        f.engine.tick();
+        QCOMPARE(f.main.windowTitle(), QStringLiteral("Base  - 01/02/2026 10:00:03 1234 0045 1"));
+    }
+
+    void statusPanelShowsTheLines() {
+        StatusPanel panel;
+        const auto label = [&](const char *name) {
+            return panel.findChild<QLabel *>(QString::fromLatin1(name));
+        };
+        const auto led = [&](const char *name) {
+            return panel.findChild<LedIndicator *>(QString::fromLatin1(name));
+        };
+        QCOMPARE(label("Pad_NUA1")->text(), QStringLiteral("----------"));
+        QCOMPARE(label("ComLab2")->text(), QStringLiteral("Zorer-Uda 2"));
+        QCOMPARE(label("ComLabIP")->text(), QStringLiteral("IP Network"));
+        QCOMPARE(label("ComOK")->text(), QStringLiteral("OK"));
+
+        EngineStatus status;
+        status.connected[2] = true;
+        status.padNua[2] = QStringLiteral("0123456789");
+        status.labelEnabled = {false, true, false, true, false, true};
+        status.txConnected = true;
+        status.txTarget = TxTarget::Secondary;
+        status.txAddress = QStringLiteral("10.0.0.2 / 2000");
+        status.comOk = false;
+        status.faultLed = true;
+        panel.showStatus(status);
+        QVERIFY(!led("ConnectedLED1")->isLit());
+        QVERIFY(led("ConnectedLED2")->isLit());
+        QCOMPARE(label("Pad_NUA2")->text(), QStringLiteral("0123456789"));
+        QVERIFY(label("ComLab1")->isEnabled() && !label("ComLab2")->isEnabled());
+        QVERIFY(label("ComLabIP")->isEnabled() && label("ComLabTx")->isEnabled());
+        QVERIFY(led("ConnectedLED5")->isLit());
+        QCOMPARE(led("ConnectedLED5")->color(), QColor(0xff, 0xff, 0x00));
+        QCOMPARE(label("Tx_Address")->text(), QStringLiteral("10.0.0.2 / 2000"));
+        QCOMPARE(label("ComOK")->text(), QStringLiteral("FAULT"));
+        QVERIFY(led("ComFaultLED")->isLit());
+
+        status.txTarget = TxTarget::SelfTest;
+        panel.showStatus(status);
+        QCOMPARE(led("ConnectedLED5")->color(), QColor(0x00, 0x00, 0xff));
+        status.txTarget = TxTarget::Primary;
+        panel.showStatus(status);
+        QCOMPARE(led("ConnectedLED5")->color(), QColor(0x00, 0xff, 0x00));
+    }
+
+    void statusFollowsTheEngine() {
+        WindowFixture f;
+        f.settings.setInteger(SettingKey::TxNum, txPortTcpIndex);
+        auto *txLabel = f.control<QLabel>(QStringLiteral("ComLabTx"));
+        QVERIFY(!txLabel->isEnabled());
+        f.engine.startStop(5);
+        QVERIFY(txLabel->isEnabled());
+        f.engine.startStop(5);
+        QVERIFY(!txLabel->isEnabled());
+    }
+
+    void menuOpensAndClosesComsSetup() {
+        WindowFixture f;
+        QVERIFY(!f.control<QMenu>(QStringLiteral("Lang1"))->menuAction()->isVisible());
+        QMenu *setup = f.control<QMenu>(QStringLiteral("Setup"));
+        QCOMPARE(setup->title(), QStringLiteral("Setup"));
+        QCOMPARE(f.control<QAction>(QStringLiteral("ExitPassword1"))->text(), "Exit Password");
+        QCOMPARE(f.control<QAction>(QStringLiteral("Logon1"))->text(), QStringLiteral("Log on"));
+
+        QSignalSpy closed(&f.setup, &ComSetupWindow::closed);
+        QAction *coms = f.control<QAction>(QStringLiteral("Coms1"));
+        QCOMPARE(coms->text(), QStringLiteral("Coms"));
+        coms->trigger();
+        QVERIFY(f.setup.isVisible());
+        QVERIFY(f.engine.setupWindowOpen());
+        coms->trigger();
+        QVERIFY(f.setup.isHidden());
+        QVERIFY(!f.engine.setupWindowOpen());
+        QCOMPARE(closed.size(), 1);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_mainwindow.moc"
