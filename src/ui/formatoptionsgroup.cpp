@@ -37,7 +37,8 @@ QLineEdit *createCodeField(const QString &name, Settings &settings, SettingKey k
 } // namespace
 
 FormatOptionsGroup::FormatOptionsGroup(Settings &settings, Engine &engine, QWidget *parent)
-    : QGroupBox(QStringLiteral("Format & Options"), parent) {
+    // A title's "&&" shows as one ampersand.
+    : QGroupBox(QStringLiteral("Format && Options"), parent) {
     setObjectName(QStringLiteral("FormatOptionsGroup"));
     auto *layout = new QGridLayout(this);
 
