@@ -86,6 +86,18 @@ private slots:
         QCOMPARE(field->text(), shown.chopped(1));
     }
 
+    void longerValuesFromTheSettingsAreShownWhole() {
+        WindowFixture f;
+        f.settings.setText(SettingKey::HeartBeat, QStringLiteral("120"));
+        auto *heartbeat = f.control<QLineEdit>(QStringLiteral("HBeatTime"));
+        QCOMPARE(heartbeat->text(), QStringLiteral("120"));
+        QTest::keyClick(heartbeat, Qt::Key_5);
+        QCOMPARE(f.settings.text(SettingKey::HeartBeat), QStringLiteral("120"));
+        heartbeat->selectAll();
+        QTest::keyClicks(heartbeat, QStringLiteral("45"));
+        QCOMPARE(f.settings.text(SettingKey::HeartBeat), QStringLiteral("45"));
+    }
+
     void forceBackupNeedsBothAddresses_data() {
         QTest::addColumn<QString>("emptied");
         QTest::addColumn<QString>("notice");
