@@ -56,6 +56,9 @@ PathGroup::PathGroup(Settings &settings, Engine &engine, OperatorDialogs &dialog
 QLineEdit *PathGroup::createField(const QString &name, SettingKey key) {
     auto *field = new QLineEdit(this);
     field->setObjectName(name);
+    // Wide enough for a whole dotted address.
+    field->setMinimumWidth(
+        field->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 12);
     SettingBinding::bindLineEdit(field, m_settings, key);
     return field;
 }
