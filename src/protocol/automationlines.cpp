@@ -148,20 +148,28 @@ QByteArray siaLine(const QByteArray &message, const LinePrefix &prefix) {
     return line + ']';
 }
 
-QByteArray pollFailureLine(const QByteArray &acc4, const LinePrefix &prefix, bool reportAsSia,
-                           const QByteArray &pollCode, const QByteArray &siaFailCode) {
+namespace {
+
+// Poll failure ("E" qualifier, SIA failure code) and restore ("R", SIA restore code) share one
+// layout in each of the two forms.
+QByteArray pollLine(const QByteArray &acc4, const LinePrefix &prefix, bool reportAsSia,
+                    char qualifier, const QByteArray &pollCode, const QByteArray &siaCode) {
     if (reportAsSia)
         return QByteArrayLiteral("S") + prefix.rr + prefix.line + QByteArrayLiteral("[#") + acc4 +
-               QByteArrayLiteral("|N") + siaFailCode + QByteArrayLiteral("000]");
-    return contactIdHeader(prefix) + acc4 + 'E' + pollCode + QByteArrayLiteral("01000");
+               QByteArrayLiteral("|N") + siaCode + QByteArrayLiteral("000]");
+    return contactIdHeader(prefix) + acc4 + qualifier + pollCode + QByteArrayLiteral("01000");
+}
+
+} // namespace
+
+QByteArray pollFailureLine(const QByteArray &acc4, const LinePrefix &prefix, bool reportAsSia,
+                           const QByteArray &pollCode, const QByteArray &siaFailCode) {
+    return pollLine(acc4, prefix, reportAsSia, 'E', pollCode, siaFailCode);
 }
 
 QByteArray pollRestoreLine(const QByteArray &acc4, const LinePrefix &prefix, bool reportAsSia,
                            const QByteArray &pollCode, const QByteArray &siaRestoreCode) {
-    if (reportAsSia)
-        return QByteArrayLiteral("S") + prefix.rr + prefix.line + QByteArrayLiteral("[#") + acc4 +
-               QByteArrayLiteral("|N") + siaRestoreCode + QByteArrayLiteral("000]");
-    return contactIdHeader(prefix) + acc4 + 'R' + pollCode + QByteArrayLiteral("01000");
+    return pollLine(acc4, prefix, reportAsSia, 'R', pollCode, siaRestoreCode);
 }
 
 QByteArray forwardedLine(const QByteArray &message) {
