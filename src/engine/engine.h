@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bytelistmodel.h"
 #include "enginestatus.h"
+#include "events/bytelistmodel.h"
 #include "lineslot.h"
 #include "txlink.h"
 

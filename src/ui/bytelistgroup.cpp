@@ -1,6 +1,6 @@
 #include "bytelistgroup.h"
 
-#include "engine/bytelistmodel.h"
+#include "events/bytelistmodel.h"
 
 #include <QListView>
 #include <QPushButton>

@@ -2,27 +2,35 @@
 
 #include <QAbstractListModel>
 #include <QByteArray>
+#include <QList>
 #include <deque>
 
-// A list of byte strings shown as Latin-1 text: "Pending Messages" and "Received Data".
-// Changed only on the thread that owns it; other threads post their additions (appendQueued).
+// A queue of byte strings shown as Latin-1 text, one per row: "Pending Messages", "Received
+// Data" and "Tx Pending". Items are appended at the end from any thread (the rows are announced
+// on the owner thread) and taken from the front; everything but append() belongs to the owner
+// thread.
 class ByteListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    explicit ByteListModel(const QString &objectName, QObject *parent = nullptr);
+    explicit ByteListModel(const QString &objectName = QString(), QObject *parent = nullptr);
 
-    void append(const QByteArray &item);
-    void appendQueued(const QByteArray &item); // from any thread, in order of the calls
+    void append(const QByteArray &item); // any thread, in the order of the calls
     bool isEmpty() const { return m_items.empty(); }
     int size() const { return static_cast<int>(m_items.size()); }
     QByteArray first() const { return m_items.empty() ? QByteArray() : m_items.front(); }
     QByteArray at(int index) const { return m_items.at(static_cast<std::size_t>(index)); }
+    QList<QByteArray> items() const { return QList<QByteArray>(m_items.begin(), m_items.end()); }
     void removeFirst();
     void clear();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
+signals:
+    void cleared();
+
 private:
+    void appendHere(const QByteArray &item);
+
     std::deque<QByteArray> m_items;
 };

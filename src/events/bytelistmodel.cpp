@@ -9,19 +9,21 @@ ByteListModel::ByteListModel(const QString &objectName, QObject *parent)
 }
 
 void ByteListModel::append(const QByteArray &item) {
+    if (QThread::currentThread() == thread()) {
+        appendHere(item);
+        return;
+    }
+    // Posted events are delivered in the order they were posted, so items from a connection
+    // thread keep their order; a blocking call could deadlock against a stop waiting for it.
+    QMetaObject::invokeMethod(
+        this, [this, item] { appendHere(item); }, Qt::QueuedConnection);
+}
+
+void ByteListModel::appendHere(const QByteArray &item) {
     const int row = size();
     beginInsertRows(QModelIndex(), row, row);
     m_items.push_back(item);
     endInsertRows();
-}
-
-void ByteListModel::appendQueued(const QByteArray &item) {
-    if (QThread::currentThread() == thread()) {
-        append(item);
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this, [this, item] { append(item); }, Qt::QueuedConnection);
 }
 
 void ByteListModel::removeFirst() {
@@ -33,11 +35,10 @@ void ByteListModel::removeFirst() {
 }
 
 void ByteListModel::clear() {
-    if (m_items.empty())
-        return;
     beginResetModel();
     m_items.clear();
     endResetModel();
+    emit cleared();
 }
 
 int ByteListModel::rowCount(const QModelIndex &parent) const {
