@@ -139,7 +139,7 @@ void TxLink::sendHead(bool &tickIdle) {
     } else {
         sendOverNetwork(framed);
     }
-    m_ackExpected = true;
+    m_lineAwaitingAck = true;
 
     // Only a reply that arrives after this send may acknowledge it.
     m_services.replyText.clear();
@@ -275,10 +275,11 @@ void TxLink::removeHeadAndReload() {
 
 void TxLink::handleAcknowledgement() {
     const Settings &settings = m_services.settings;
-    if (!m_ackExpected)
-        return; // the line it would acknowledge was cleared away
+    if (!m_lineAwaitingAck)
+        return;
     if (settings.flag(SettingKey::DisableTxAck) && !m_state.IpTestInFlight)
         return;
+    m_lineAwaitingAck = false;
     if (settings.flag(SettingKey::ForceBackup) && !m_state.TxOnSecondary && secondaryConfigured()) {
         // The primary has the line; the secondary's copy is still owed.
         m_state.TxAcked = true;
@@ -334,5 +335,5 @@ void TxLink::faultWarningCountdown() {
 void TxLink::clearQueue() {
     m_services.queue.clear();
     m_state.TxWaitTicks = 0;
-    m_ackExpected = false;
+    m_lineAwaitingAck = false;
 }

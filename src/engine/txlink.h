@@ -103,5 +103,7 @@ private:
     IpServerControl *m_ipServer = nullptr;
     std::function<void()> m_oneSecondWait;
     std::unique_ptr<QTcpSocket> m_tcp;
-    bool m_ackExpected = false;
+    // A line went out and no ACK has been taken for it since: an ACK without a line waiting
+    // for it (after a clear, or a second ACK for one send) must not remove an unsent line.
+    bool m_lineAwaitingAck = false;
 };

@@ -302,6 +302,25 @@ private slots:
         QVERIFY(f.engine.isLineStarted(5));
     }
 
+    void secondAckForOneSendDoesNotRemoveAnUnsentLine() {
+        AutomationReceiver receiver(AutomationReceiver::Reply::Custom);
+        receiver.setCustomReply("\x06\x06");
+        TxFixture f;
+        f.useTcp(receiver.port());
+        f.queue(line1);
+        f.run(1);
+        QVERIFY(f.replyArrives());
+        f.run(3);
+        QVERIFY(f.txQueue.isEmpty());
+        // The same ACK once more, with a new line queued before the next tick.
+        f.queue(line2);
+        f.engine.slot(5).rxText = "\x06";
+        f.engine.slot(5).quietTicks = 1;
+        f.run(1);
+        QCOMPARE(f.txQueue.lines(), QList<QByteArray>{line2});
+        QCOMPARE(f.sends.size(), 2);
+    }
+
     void serialLinkSendsFramedLineAndTakesTheAck() {
         PtyPair pty;
         TxFixture f;
