@@ -15,25 +15,24 @@ public:
         QString text;
     };
 
-    bool question(const QString &title, const QString &text) override
-    {
+    bool question(const QString &title, const QString &text) override {
         asked.append({Entry::Question, title, text});
         return answers.isEmpty() ? true : answers.takeFirst();
     }
-    void notice(const QString &title, const QString &text) override { asked.append({Entry::Notice, title, text}); }
-    void backgroundNotice(const QString &title, const QString &text) override
-    {
+    void notice(const QString &title, const QString &text) override {
+        asked.append({Entry::Notice, title, text});
+    }
+    void backgroundNotice(const QString &title, const QString &text) override {
         asked.append({Entry::BackgroundNotice, title, text});
     }
 
-    QStringList texts() const
-    {
+    QStringList texts() const {
         QStringList result;
         for (const Entry &entry : asked)
             result.append(entry.text);
         return result;
     }
 
-    QList<bool> answers;  // next answers to questions, in order
+    QList<bool> answers; // next answers to questions, in order
     QList<Entry> asked;
 };
