@@ -25,6 +25,14 @@ class ZorerLinesTest : public QObject {
         return f.engine.slot(1).rxText == expected;
     }
 
+    // The unit sends one burst; the line goes quiet and the tick services it.
+    static bool serviced(EngineFixture &f, PtyPair &pty, const QByteArray &bytes) {
+        if (!pty.write(bytes) || !arrives(f, bytes))
+            return false;
+        f.ticks(3);
+        return true;
+    }
+
     static QStringList received(EngineFixture &f) {
         QStringList items;
         for (int i = 0; i < f.engine.receivedData().size(); ++i)
@@ -63,17 +71,13 @@ private slots:
         EngineFixture f;
         PtyPair pty;
         QVERIFY(startLineOne(f, pty));
-        QVERIFY(pty.write("RING 1234567\rCONNECT 1200\r"));
-        QVERIFY(arrives(f, "RING 1234567\rCONNECT 1200\r"));
-        f.ticks(3);
+        QVERIFY(serviced(f, pty, "RING 1234567\rCONNECT 1200\r"));
         QVERIFY(f.engine.slot(1).call.lineConnected);
         QCOMPARE(f.engine.slot(1).call.lineNua, QByteArray("1234567"));
         QVERIFY(f.engine.pendingMessages().isEmpty());
 
         f.settings.setFlag(SettingKey::ProcessData, false);
-        QVERIFY(pty.write("25801181130010010"));
-        QVERIFY(arrives(f, "25801181130010010"));
-        f.ticks(3);
+        QVERIFY(serviced(f, pty, "25801181130010010"));
         QCOMPARE(pty.readAtLeast(2), QByteArray("\x06\r"));
         QCOMPARE(f.engine.pendingMessages().size(), 1);
         QCOMPARE(f.engine.pendingMessages().first(), QByteArray("[1234567]25801181130010010"));
@@ -92,12 +96,8 @@ private slots:
         QVERIFY(startLineOne(f, pty));
         f.engine.setSetupWindowOpen(true);
         f.settings.setFlag(SettingKey::ProcessData, false);
-        QVERIFY(pty.write("RING 1234567\rCONNECT 1200\r"));
-        QVERIFY(arrives(f, "RING 1234567\rCONNECT 1200\r"));
-        f.ticks(3);
-        QVERIFY(pty.write("25801181130010010"));
-        QVERIFY(arrives(f, "25801181130010010"));
-        f.ticks(3);
+        QVERIFY(serviced(f, pty, "RING 1234567\rCONNECT 1200\r"));
+        QVERIFY(serviced(f, pty, "25801181130010010"));
         QVERIFY(f.engine.pendingMessages().isEmpty());
         QCOMPARE(received(f).count("25801181130010010"), 2);
         QCOMPARE(pty.readAtLeast(1, 300), QByteArray());
@@ -129,12 +129,8 @@ private slots:
         f.ticks(1);
         QCOMPARE(received(f), QStringList{"[1]abcdef"});
 
-        QVERIFY(pty.write("ghi"));
-        QVERIFY(arrives(f, "ghi"));
-        f.ticks(3);
-        QVERIFY(pty.write("jkl"));
-        QVERIFY(arrives(f, "jkl"));
-        f.ticks(3);
+        QVERIFY(serviced(f, pty, "ghi"));
+        QVERIFY(serviced(f, pty, "jkl"));
         QCOMPARE(received(f), (QStringList{"[1]abcdef", "[1]ghi", "[1]jkl"}));
     }
 
@@ -142,9 +138,7 @@ private slots:
         EngineFixture f;
         PtyPair pty;
         QVERIFY(startLineOne(f, pty));
-        QVERIFY(pty.write("noise"));
-        QVERIFY(arrives(f, "noise"));
-        f.ticks(3);
+        QVERIFY(serviced(f, pty, "noise"));
         QVERIFY(received(f).isEmpty());
         QVERIFY(f.engine.slot(1).rxText.isEmpty());
     }
