@@ -2,6 +2,7 @@
 
 #include "accountnumbers.h"
 #include "common/namedlocks.h"
+#include "polltimer.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -13,13 +14,6 @@ bool numberBelow(const AccountRecord &record, quint32 number) {
     return record.accNum < number;
 }
 
-quint16 startingPollTimer(quint16 pollDelay, int pollTimeOut) {
-    if (pollDelay == 0)
-        return 0;
-    // Unsigned so that a large allowance wraps in 16 bits as the stored timer always has.
-    return quint16(quint32(pollDelay) * quint32(pollTimeOut) + 3u);
-}
-
 std::vector<AccountRecord> recordsFromFile(const QByteArray &content, int pollTimeOut) {
     const qsizetype count = content.size() / AccountRecord::imageSize;
     std::vector<AccountRecord> records;
@@ -27,7 +21,7 @@ std::vector<AccountRecord> recordsFromFile(const QByteArray &content, int pollTi
     for (qsizetype i = 0; i < count; ++i) {
         AccountRecord record = accountFromImage(content, i * AccountRecord::imageSize);
         record.lastNuaIp.clear();
-        record.pollTimer = startingPollTimer(record.pollDelay, pollTimeOut);
+        record.pollTimer = loadedPollTimer(record.pollDelay, pollTimeOut);
         records.push_back(std::move(record));
     }
     // Inserting one by one puts each record before those with its number, so among equal
@@ -217,6 +211,23 @@ bool AccountTable::update(quint32 number, const std::function<void(AccountRecord
     }
     emit changed();
     return true;
+}
+
+void AccountTable::updateEach(const std::function<bool(AccountRecord &)> &change) {
+    bool changedAny = false;
+    {
+        NamedLockGuard guard(NamedLocks::Accounts);
+        for (AccountRecord &record : m_records) {
+            const quint32 number = record.accNum;
+            if (!change(record))
+                continue;
+            record.accNum = number;
+            fitToImage(record);
+            changedAny = true;
+        }
+    }
+    if (changedAny)
+        emit changed();
 }
 
 qsizetype AccountTable::AccountCount() const {

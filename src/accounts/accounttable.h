@@ -63,6 +63,10 @@ public:
     // to what the file image holds.
     bool update(quint32 number, const std::function<void(AccountRecord &)> &change);
 
+    // Changes every record in table order under one hold of the lock, with the same rules as
+    // update(); `change` returns whether it changed the record.
+    void updateEach(const std::function<bool(AccountRecord &)> &change);
+
     qsizetype AccountCount() const;
     std::vector<AccountRecord> records() const; // a copy, in table order
     std::optional<AccountRecord> CurrentAccount() const;
