@@ -1,0 +1,104 @@
+#include "connectionthread.h"
+
+#include "connectioncount.h"
+#include "connectionregistry.h"
+#include "panelcycle.h"
+#include "receiveroutput.h"
+
+#include "common/logbook.h"
+#include "protocol/ipinput.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+
+namespace {
+
+// The dotted IPv4 form, also for a peer reached through an IPv6 socket.
+QByteArray peerText(const QTcpSocket &socket) {
+    const QHostAddress address = socket.peerAddress();
+    bool isIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    return (isIpv4 ? QHostAddress(ipv4) : address).toString().toLatin1();
+}
+
+} // namespace
+
+ConnectionThread::ConnectionThread(qintptr descriptor, Context context, QObject *parent)
+    : QThread(parent)
+    , m_descriptor(descriptor)
+    , m_context(context) {}
+
+void ConnectionThread::run() {
+    QTcpSocket socket;
+    if (!socket.setSocketDescriptor(m_descriptor)) {
+        ConnectionRegistry::closeUnused(m_descriptor);
+        return;
+    }
+    const QByteArray peer = peerText(socket);
+    m_context.services.logs.log_connection(QString::fromLatin1(peer + " Connected"));
+    m_context.count.add(1);
+    emit m_context.services.output.watchdogFed();
+    if (m_context.registry.enter(m_descriptor)) {
+        serve(socket, peer);
+        // Out of the registry before the descriptor is closed and can be reused.
+        m_context.registry.leave(m_descriptor);
+    }
+    socket.abort();
+    m_context.count.add(-1);
+}
+
+void ConnectionThread::serve(QTcpSocket &socket, const QByteArray &peer) {
+    PanelCycle cycle(
+        m_context.services, peer,
+        PanelCycle::Link{[this, &socket](const QByteArray &bytes) { return send(socket, bytes); },
+                         [&socket] { return socket.state() == QAbstractSocket::ConnectedState; }});
+    for (;;) {
+        emit m_context.services.output.peerShown(QString::fromLatin1(peer));
+        switch (waitForData(socket)) {
+        case Wait::Silent:
+        case Wait::Ended:
+            return;
+        case Wait::Closed:
+            logDisconnection(peer);
+            cycle.handle(QByteArray()); // the empty read is logged like any other
+            return;
+        case Wait::Data:
+            break;
+        }
+        if (!cycle.handle(socket.read(ipinput::readSize)))
+            return;
+    }
+}
+
+ConnectionThread::Wait ConnectionThread::waitForData(QTcpSocket &socket) {
+    // Bytes already buffered are the next read: a panel may send its texts back to back.
+    if (socket.bytesAvailable() > 0)
+        return Wait::Data;
+    if (socket.state() == QAbstractSocket::ConnectedState &&
+        socket.waitForReadyRead(m_context.idleTimeoutMs) && socket.bytesAvailable() > 0)
+        return Wait::Data;
+    // A stop wakes the wait by shutting the socket down: that is not the panel closing.
+    if (m_context.registry.stopping())
+        return Wait::Ended;
+    if (socket.error() == QAbstractSocket::RemoteHostClosedError)
+        return Wait::Closed;
+    if (socket.error() == QAbstractSocket::SocketTimeoutError &&
+        socket.state() == QAbstractSocket::ConnectedState)
+        return Wait::Silent;
+    return Wait::Ended;
+}
+
+void ConnectionThread::logDisconnection(const QByteArray &peer) {
+    if (!m_context.services.logs.log_connection(QString::fromLatin1(peer + " Disconnected")))
+        emit m_context.services.output.disconnectLogFailed(++m_context.disconnectLogFailures);
+}
+
+bool ConnectionThread::send(QTcpSocket &socket, const QByteArray &bytes) {
+    if (socket.write(bytes) != bytes.size())
+        return false;
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(m_context.idleTimeoutMs))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "receiverservices.h"
+
+#include <QThread>
+#include <atomic>
+
+class ConnectionCount;
+class ConnectionRegistry;
+class PanelCycle;
+class QTcpSocket;
+
+// One panel's connection, served on a thread of its own with a blocking socket created inside
+// the thread. The connection lasts while data keeps coming: it ends when the panel is silent for
+// the idle time-out (10 s), when the panel closes it, on a socket error, or when the server stops.
+class ConnectionThread : public QThread {
+    Q_OBJECT
+public:
+    struct Context {
+        ReceiverServices services;
+        ConnectionRegistry &registry;
+        ConnectionCount &count;
+        std::atomic<int> &disconnectLogFailures;
+        int idleTimeoutMs;
+    };
+
+    ConnectionThread(qintptr descriptor, Context context, QObject *parent = nullptr);
+
+protected:
+    void run() override;
+
+private:
+    enum class Wait { Data, Silent, Closed, Ended };
+
+    void serve(QTcpSocket &socket, const QByteArray &peer);
+    Wait waitForData(QTcpSocket &socket);
+    void logDisconnection(const QByteArray &peer);
+    bool send(QTcpSocket &socket, const QByteArray &bytes);
+
+    qintptr m_descriptor;
+    Context m_context;
+};

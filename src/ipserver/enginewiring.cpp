@@ -1,0 +1,15 @@
+#include "enginewiring.h"
+
+#include "receiveroutput.h"
+
+#include "engine/engine.h"
+
+void connectReceiverToEngine(ReceiverOutput &output, Engine &engine) {
+    QObject::connect(&output, &ReceiverOutput::messageQueued, &engine,
+                     [&engine](const QByteArray &item) { engine.pendingMessages().append(item); });
+    QObject::connect(&output, &ReceiverOutput::dataShown, &engine,
+                     [&engine](const QByteArray &text) {
+                         if (engine.setupWindowOpen())
+                             engine.receivedData().append(text);
+                     });
+}

@@ -1,0 +1,65 @@
+#include "ipserver.h"
+
+#include "connectionthread.h"
+
+namespace {
+
+// Panels reconnect in bursts after a network outage; a short backlog would drop their attempts.
+constexpr int listenBacklog = 256;
+
+} // namespace
+
+IpServer::IpServer(AccountTable &accounts, PollSupervision &polls, LogBook &logs, QObject *parent)
+    : QObject(parent)
+    , m_accounts(accounts)
+    , m_polls(polls)
+    , m_logs(logs) {
+    m_listener.accepted = [this](qintptr descriptor) { startConnection(descriptor); };
+    m_listener.setListenBacklogSize(listenBacklog);
+}
+
+IpServer::~IpServer() {
+    deactivate();
+}
+
+void IpServer::activate() {
+    if (m_listener.isListening())
+        return;
+    m_registry.reopen();
+    if (m_port < 1 || m_port > 65535)
+        return;
+    m_listener.listen(m_address, quint16(m_port));
+}
+
+void IpServer::deactivate() {
+    m_listener.close();
+    m_registry.stopAll();
+    for (const Connection &connection : m_threads)
+        connection.thread->wait();
+    m_threads.clear();
+}
+
+void IpServer::startConnection(qintptr descriptor) {
+    auto thread = std::make_unique<ConnectionThread>(
+        descriptor, ConnectionThread::Context{{m_accounts, m_polls, m_logs, m_output},
+                                              m_registry,
+                                              m_count,
+                                              m_disconnectLogFailures,
+                                              m_idleTimeoutMs});
+    ConnectionThread *started = thread.get();
+    const quint64 id = ++m_nextId;
+    connect(started, &QThread::finished, this, [this, id] { join(id); });
+    m_threads.push_back({id, std::move(thread)});
+    started->start(QThread::HighPriority);
+}
+
+void IpServer::join(quint64 id) {
+    // A stop may have joined and released the thread before this queued notice arrived.
+    for (auto it = m_threads.begin(); it != m_threads.end(); ++it) {
+        if (it->id == id) {
+            it->thread->wait();
+            m_threads.erase(it);
+            return;
+        }
+    }
+}

@@ -1,0 +1,127 @@
+#include "panelcycle.h"
+
+#include "receiveroutput.h"
+
+#include "accounts/accountnumbers.h"
+#include "accounts/accounttable.h"
+#include "accounts/pollsupervision.h"
+#include "common/datetimetext.h"
+#include "common/logbook.h"
+#include "protocol/ipinput.h"
+#include "protocol/zorerinput.h"
+
+using namespace ipinput;
+
+PanelCycle::PanelCycle(ReceiverServices services, QByteArray peer, Link link)
+    : m_services(services)
+    , m_peer(std::move(peer))
+    , m_link(std::move(link)) {}
+
+bool PanelCycle::handle(const QByteArray &received) {
+    m_data = withoutPlusPrefix(received.left(readSize));
+    m_receivedText = messageText(m_data);
+    m_services.logs.appendStamped(LogBook::IpLog, m_receivedText);
+    m_message = cutAtFirstCr(m_receivedText);
+    m_reply.clear();
+    m_sendFailed = false;
+    if (m_message.isEmpty())
+        return true;
+    if (m_link.connected()) {
+        applyPollRule();
+        applyReportRule();
+    }
+    if (!m_sendFailed && m_message.contains(selfTestText))
+        sendReply(acknowledgement);
+    if (m_sendFailed)
+        return false;
+    if (!m_reply.isEmpty())
+        emit m_services.output.watchdogFed();
+    else
+        emit m_services.output.dataShown(m_message);
+    return true;
+}
+
+void PanelCycle::applyPollRule() {
+    const PollText poll = recognisePoll(m_message, m_data);
+    if (poll.kind == PollText::Kind::None)
+        return;
+    if (poll.kind == PollText::Kind::Clear) {
+        if (!sendReply(acknowledgement))
+            return;
+        m_reply.clear();
+        m_services.logs.Append_Message(LogBook::IpLog,
+                                       nowText().toLocal8Bit() + "Clear Data: " + m_receivedText);
+        m_data[0] = '\0';
+        return;
+    }
+    m_message = poll.message;
+    const Lookup lookup = lookUp(poll.accountText);
+    if (!lookup.converted) {
+        emit m_services.output.errorAccountShown(QString::fromLatin1(poll.accountText));
+        return;
+    }
+    std::optional<QByteArray> elements;
+    if (lookup.record)
+        elements = m_services.polls.PollReceived(lookup.record->accNum, poll.status, m_peer);
+    // An account deleted between the look-up and the poll is answered as an unknown one.
+    if (!sendReply(elements.value_or(QByteArray()) + acknowledgement))
+        return;
+    if (!elements) {
+        m_reply.clear();
+        m_data[0] = '\0';
+        return;
+    }
+    decide(lookup.record);
+}
+
+void PanelCycle::applyReportRule() {
+    const std::optional<ReportText> report = recogniseReport(m_message, m_data);
+    if (!report)
+        return;
+    m_message = report->message;
+    std::optional<AccountRecord> record;
+    if (report->accountText) {
+        const Lookup lookup = lookUp(*report->accountText);
+        if (!lookup.converted) {
+            emit m_services.output.errorAccountShown(QString::fromLatin1(report->shownText));
+            return;
+        }
+        record = lookup.record;
+    }
+    if (!sendReply(acknowledgement))
+        return;
+    if (report->format == '9')
+        queue();
+    else
+        decide(record);
+}
+
+PanelCycle::Lookup PanelCycle::lookUp(const QByteArray &accountText) {
+    const std::optional<quint32> number = NumericalAccNum(accountText);
+    if (!number)
+        return {};
+    return {true, m_services.accounts.Find_Account(*number)};
+}
+
+// A message whose account is bound to another address has had its acknowledgement, and a poll
+// its reload, but goes no further: it is neither queued nor does it feed the watchdog.
+void PanelCycle::decide(const std::optional<AccountRecord> &record) {
+    if (record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != m_peer) {
+        m_reply.clear();
+        return;
+    }
+    queue();
+}
+
+void PanelCycle::queue() {
+    emit m_services.output.messageQueued(pendingItem(m_peer, m_message));
+}
+
+bool PanelCycle::sendReply(const QByteArray &reply) {
+    if (m_sendFailed)
+        return false;
+    m_reply = reply;
+    m_services.logs.Append_Message(LogBook::AckLog, nowText().toLocal8Bit() + " IP -- " + reply);
+    m_sendFailed = !m_link.send(reply);
+    return !m_sendFailed;
+}

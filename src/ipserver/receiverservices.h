@@ -1,0 +1,14 @@
+#pragma once
+
+class AccountTable;
+class LogBook;
+class PollSupervision;
+class ReceiverOutput;
+
+// What the connection threads use; every member is safe to call from any thread.
+struct ReceiverServices {
+    AccountTable &accounts;
+    PollSupervision &polls;
+    LogBook &logs;
+    ReceiverOutput &output;
+};
