@@ -61,7 +61,13 @@ private slots:
         m_polls = std::make_unique<PollSupervision>(*m_table, *m_sink,
                                                     [this] { return m_allowance.load(); });
     }
-    void cleanup() { Clock::setNowFunction({}); }
+    void cleanup() {
+        Clock::setNowFunction({});
+        m_polls.reset();
+        m_sink.reset();
+        m_table.reset();
+        m_env.reset(); // back to the working directory the test started in
+    }
 
     void failureAfterAllowedTimeThenSilence_data();
     void failureAfterAllowedTimeThenSilence();
