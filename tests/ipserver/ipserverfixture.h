@@ -36,6 +36,7 @@ public:
             [this] { return m_socket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
     }
     void close() { m_socket.disconnectFromHost(); }
+    bool isConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
 
 private:
     QTcpSocket m_socket;

@@ -18,6 +18,7 @@ private slots:
     void textsOnOneConnectionKeepTheirOrder();
     void boundAccountFromAnotherAddress();
     void failureAndRestoreLines();
+    void accountThatDoesNotConvertIsShownNotAnswered();
 };
 
 namespace {
@@ -209,6 +210,22 @@ void TestPanelProtocol::failureAndRestoreLines() {
     for (const QByteArray &line : all)
         log += stamp + " -- " + line + "\r\n";
     QCOMPARE(f.env.readFile(LogBook::TxLog), log);
+}
+
+void TestPanelProtocol::accountThatDoesNotConvertIsShownNotAnswered() {
+    IpServerFixture f;
+    QVERIFY(f.start());
+    Panel panel(f.port());
+    QVERIFY(panel.waitConnected());
+    panel.send("POLL99999999999#A");
+    QVERIFY(f.waitForLogLines(LogBook::IpLog, 1));
+    panel.send("3\x4B#99999999999|NBA@");
+    QVERIFY(f.waitForLogLines(LogBook::IpLog, 2));
+    QVERIFY(f.queueMarker(panel)); // and nothing came back before the marker's reply
+    QCOMPARE(f.pendingBeforeMarker(), QByteArrayList{});
+    QCOMPARE(f.errorAccounts, QStringList({u"99999999999"_s, u"99999999999|NBA@"_s}));
+    QCOMPARE(f.engine.receivedData().items(),
+             QByteArrayList({"POLL99999999999#A", "3\x4B#99999999999|NBA@"}));
 }
 
 QTEST_GUILESS_MAIN(TestPanelProtocol)
