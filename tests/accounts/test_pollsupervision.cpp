@@ -1,7 +1,6 @@
 #include "accounts/accounttable.h"
 #include "accounts/pollsupervision.h"
 #include "accounts/polltimer.h"
-#include "common/datetimetext.h"
 #include "support/tempenvironment.h"
 
 #include <QMutex>
@@ -62,7 +61,6 @@ private slots:
                                                     [this] { return m_allowance.load(); });
     }
     void cleanup() {
-        Clock::setNowFunction({});
         m_polls.reset();
         m_sink.reset();
         m_table.reset();
@@ -72,8 +70,6 @@ private slots:
     void failureAfterAllowedTimeThenSilence_data();
     void failureAfterAllowedTimeThenSilence();
     void restoreOnceAfterFailure();
-    void pollReplyAndReload_data();
-    void pollReplyAndReload();
     void largeDelaysSaturateInEveryReload();
     void lastSourceCutAndUnknownAccount();
     void pollsAndSavesOnTwoThreadsLoseNothing();
@@ -140,34 +136,6 @@ void TestPollSupervision::restoreOnceAfterFailure() {
     QCOMPARE(record(5801).pollTimer, quint16(4));
 }
 
-void TestPollSupervision::pollReplyAndReload_data() {
-    QTest::addColumn<quint16>("options");
-    QTest::addColumn<char>("status");
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<int>("timer");
-
-    QTest::newRow("unarmed: polling delay")
-        << quint16(0) << 'A' << QByteArray("[P]\x01\x2C", 5) << 303;
-    QTest::newRow("armed delay 0: two zero bytes, 3 minutes")
-        << quint16(0) << char(0x08) << QByteArray("[P]\0\0", 5) << 3;
-    QTest::newRow("clock first, as binary values")
-        << quint16(AccountRecord::SyncClock) << 'A'
-        << QByteArray("[T]\x07\x08\x09\x05\x03\x18[P]\x01\x2C", 14) << 303;
-}
-
-void TestPollSupervision::pollReplyAndReload() {
-    QFETCH(quint16, options);
-    QFETCH(char, status);
-    Clock::setNowFunction([] { return QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)); });
-    m_table->InsertAcc(account(5801, 300, 0, options));
-    QSignalSpy changed(m_table.get(), &AccountTable::changed);
-    const std::optional<QByteArray> reply = m_polls->PollReceived(5801, status, "10.1.2.3");
-    QVERIFY(reply);
-    QTEST(*reply, "reply");
-    QTEST(int(record(5801).pollTimer), "timer");
-    QCOMPARE(changed.size(), 1); // the account view hears of it
-}
-
 void TestPollSupervision::largeDelaysSaturateInEveryReload() {
     m_allowance = 999;
     m_table->InsertAcc(account(5801, 999, 999));
@@ -193,8 +161,10 @@ void TestPollSupervision::largeDelaysSaturateInEveryReload() {
 
 void TestPollSupervision::lastSourceCutAndUnknownAccount() {
     m_table->InsertAcc(account(5801, 10));
+    QSignalSpy changed(m_table.get(), &AccountTable::changed);
     QVERIFY(m_polls->PollReceived(5801, 'A', "123456789012345678901234"));
     QCOMPARE(record(5801).lastNuaIp, QByteArray("12345678901234567890"));
+    QCOMPARE(changed.size(), 1); // the account view hears of it
     QCOMPARE(m_polls->PollReceived(5802, 'A', "127.0.0.1"), std::nullopt);
     QCOMPARE(m_sink->reports().size(), 0u);
 }
