@@ -89,11 +89,26 @@ void decodeContactId(const QByteArray &source, const QByteArray &message,
     result.reloadAttempts = true;
 }
 
+// The event code after an area of digits and at most one "/", as panels send it
+// ("Nri1/BA01", "Nri12/BA01"); `block` starts with its function code and "ri".
+QByteArray siaCodeAfterArea(const QByteArray &block) {
+    qsizetype position = 3;
+    while (position < block.size() && block.at(position) >= '0' && block.at(position) <= '9')
+        ++position;
+    if (position < block.size() && block.at(position) == '/')
+        ++position;
+    return block.mid(position, 2);
+}
+
 // The event column of the first data block: the block text, and " : " + the SIA text when the
-// event code (after an "ri" area, if there is one) has one.
+// event code (after an "ri" area, if there is one) has one. The code is first read at its fixed
+// place, one area character after "ri"; only when that finds no text is the area skipped as
+// digits and at most one "/", so a block that finds a text at the fixed place keeps it.
 QByteArray siaEventColumn(const QByteArray &block, const EventTexts &texts) {
-    const QByteArray code = block.mid(1, 2) == "ri" ? block.mid(4, 2) : block.mid(1, 2);
-    const QByteArray text = texts.findSiaText(code);
+    const bool area = block.mid(1, 2) == "ri";
+    QByteArray text = texts.findSiaText(area ? block.mid(4, 2) : block.mid(1, 2));
+    if (text.isEmpty() && area)
+        text = texts.findSiaText(siaCodeAfterArea(block));
     return text.isEmpty() ? block : block + " : " + text;
 }
 

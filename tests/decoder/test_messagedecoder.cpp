@@ -43,6 +43,8 @@ private slots:
     void decodes_data();
     void decodes();
     void neverReadsPastTheEnd();
+    void siaEventCodeAfterAnArea_data();
+    void siaEventCodeAfterAnArea();
     void processDataAppliesEveryEffect();
     void accountUpdateNeedsAKnownConvertibleAccount();
 };
@@ -151,6 +153,50 @@ void TestMessageDecoder::decodes() {
     QCOMPARE(result.loggedLines, logged ? lines : QByteArrayList());
     QCOMPARE(result.reloadAttempts, reload);
     QCOMPARE(result.decodedAccount, account);
+}
+
+void TestMessageDecoder::siaEventCodeAfterAnArea_data() {
+    QTest::addColumn<QByteArray>("block"); // function code and data of the first event block
+    QTest::addColumn<QByteArray>("text");  // the SIA text the event column shows, if any
+    const auto add = [](const char *block, const char *text) {
+        QTest::newRow(block) << QByteArray(block) << QByteArray(text);
+    };
+    // Found at the fixed place: kept, whatever follows.
+    add("Nri1BA001", "BA Burglary Alarm");
+    add("NBA001", "BA Burglary Alarm");
+    add("NBA/FA01", "BA Burglary Alarm");
+    add("Nri1**", "** Not Reported");
+    add("Nri/BA01", "BA Burglary Alarm");
+    add("Nri115/BA01", "150"); // "15" names the numeric entry 150
+    add("Nri1FA/BA01", "FA Fire Alarm");
+    // Found only after the area digits and at most one "/".
+    add("Nri1/BA01", "BA Burglary Alarm");
+    add("Nri12/FA01", "FA Fire Alarm");
+    add("Nri123/YC", "YC Communication Restore");
+    add("Nri12BA01", "BA Burglary Alarm");
+    add("Nri1/**", "** Not Reported");
+    // Found nowhere: the block alone.
+    add("Nri1/ZZ01", "");
+    add("Nri1//BA01", "");
+    add("Nrix/BA01", "");
+    add("NRi1/BA01", "");
+    add("Nri1/", "");
+    add("Nri", "");
+    add("N/BA01", "");
+}
+
+void TestMessageDecoder::siaEventCodeAfterAnArea() {
+    QFETCH(QByteArray, block);
+    QFETCH(QByteArray, text);
+    const QByteArray header(1, char(0x40 | (block.size() - 1)));
+    const EventTexts texts;
+    const DecodeResult result = decodeMessage(source, "3D#2468x" + header + block + "y@",
+                                              settings(OutputFormat::HighSpeed), texts);
+    QCOMPARE(result.rows.size(), 1);
+    QCOMPARE(result.rows.front().cells,
+             (QByteArrayList{source, "2468", text.isEmpty() ? block : block + " : " + text}));
+    // The line passes the block on as it came.
+    QCOMPARE(result.lines, QByteArrayList{"S041[#2468|" + block + "]"});
 }
 
 // Every prefix of messages whose blocks and fields reach far: each is decoded without reading
