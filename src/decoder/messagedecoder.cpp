@@ -211,8 +211,10 @@ void MessageDecoder::Process_data(const QByteArray &source, const QByteArray &me
     if (result.reloadAttempts && m_hooks.reloadAttemptsIfIdle)
         m_hooks.reloadAttemptsIfIdle();
     if (!result.decodedAccount.isEmpty()) {
-        // An account that does not convert, or is not polled here, is simply not updated.
-        if (const std::optional<quint32> number = NumericalAccNum(result.decodedAccount))
+        // An account that does not convert, or is not polled here, is simply not updated. The
+        // look-up also shows the account in the Coms Setup window's "Account" field.
+        const std::optional<quint32> number = NumericalAccNum(result.decodedAccount);
+        if (number && m_accounts.Find_Account(*number))
             m_accounts.setLastNuaIp(*number, source);
     }
 }
