@@ -6,6 +6,7 @@
 #include "common/logbook.h"
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
+#include "protocol/queuedlinetext.h"
 #include "strings/eventtexts.h"
 
 namespace {
@@ -169,9 +170,16 @@ DecodeResult decodeMessage(const QByteArray &source, const QByteArray &message,
         decodeSia(source, message, settings, texts, result);
     if (kind == '9') {
         result.decodedAccount = QByteArrayLiteral("000000");
-        result.lines.append(forwardedLine(message)); // passed on, not logged
+        const QByteArray line = forwardedLine(message); // passed on, not logged
+        if (!line.isEmpty())
+            result.lines.append(line);
         result.reloadAttempts = true;
     }
+    // A field of the message may hold any byte; the log shows each line as it is queued.
+    for (QByteArray &line : result.lines)
+        line = blankControlBytes(line);
+    for (QByteArray &line : result.loggedLines)
+        line = blankControlBytes(line);
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
 #include "ipservercontrol.h"
+#include "protocol/queuedlinetext.h"
 #include "serialconfig.h"
 #include "settings/settings.h"
 
@@ -133,10 +134,10 @@ void Engine::serviceSlot(int n, bool &tickIdle) {
 }
 
 void Engine::forwardFromReceiver() {
+    // One burst from the other receiver may hold several finished lines.
     QByteArray &text = slot(2).rxText;
-    if (text.endsWith(static_cast<char>(dc4)))
-        text.chop(1);
-    m_services.txQueue.append(text);
+    for (const QByteArray &line : receiverLines(text))
+        m_services.txQueue.append(line);
     text.clear();
 }
 

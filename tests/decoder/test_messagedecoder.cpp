@@ -130,7 +130,24 @@ void TestMessageDecoder::decodes_data() {
 
     add("forward", "9" + QByteArray(60, 'F'), hs, {}, {QByteArray(50, 'F')}, false, true, "000000");
     add("poll and forward", "9POLL1234#\x01", hs, {"Poll_List|RX3|1234|YES|NO|NO|NO|NO"},
-        {"POLL1234#\x01"}, false, true, "000000");
+        {"POLL1234# "}, false, true, "000000");
+    add("forward of nothing", "9", hs, {}, {}, false, true, "000000");
+
+    // A control byte inside a line would end it early at the automation software: each becomes
+    // a blank in the line, while the list shows the fields as they came.
+    add("cid control bytes", "275A1181130\x14\n0\r57", hs,
+        {"ContactIDList|RX3|7501|New|130 Burglary|\x14\n|0\r5"}, {"5041 187501E130  0 5"}, true,
+        true, "7501");
+    add("fast control bytes",
+        "17531\x14"
+        "555\n5551",
+        hs, {"FastList|RX3|7531|\x14|5|5|5|\n|5|5|5| | | | | | | | |1"}, {"80417531  555  555 1"},
+        true, true, "7531");
+    add("sia control bytes", "3D#2468xJNri1BA\x14\n001y@", hs,
+        {"SIAList|RX3|2468|Nri1BA\x14\n001 : BA Burglary Alarm"}, {"S041[#2468|Nri1BA  001]"}, true,
+        true, "2468");
+    add("forward control bytes", QByteArray("9A\0\x1F\x7F\x80\xFFZ", 8), hs, {}, {"A   \x80\xFFZ"},
+        false, true, "000000");
     add("nothing", "5POL", hs, {}, {}, false, false, "");
 }
 
@@ -250,7 +267,7 @@ void TestMessageDecoder::processDataAppliesEveryEffect() {
              caption.toLocal8Bit() + " 31.2.3.4 2468 Nri1BA001 : BA Burglary Alarm");
     QCOMPARE(lists.poll.exportLine(0, 7), caption.toLocal8Bit() + " NUA 0 YES NO NO NO NO");
     const QByteArrayList queued{"5041 187501E13001015", "1041      7531 A  09",
-                                "S041[#2468|Nri1BA001]", "POLL0#\x01"};
+                                "S041[#2468|Nri1BA001]", "POLL0# "};
     QCOMPARE(queue.lines(), queued);
     QByteArray expectedLog;
     for (const QByteArray &line : queued.mid(0, 3))
