@@ -28,10 +28,10 @@ private slots:
         QVERIFY(!f.engine.status().comOk);
         QCOMPARE(f.txQueue.lines(), QList<QByteArray>{line1});
         QCOMPARE(f.beeper.count, 0);
-        f.run(3);
+        f.run(4);
         QCOMPARE(f.beeper.count, 0);
         f.run(1);
-        QCOMPARE(f.beeper.count, 1); // half a second after the last wait ended
+        QCOMPARE(f.beeper.count, 1); // half a second after the fault
         f.run(300);
         QCOMPARE(f.beeper.count, 2); // then every "Fault Warning" seconds
     }
@@ -285,8 +285,9 @@ private slots:
         QCOMPARE(f.txQueue.lines(), QList<QByteArray>{ipTestLine});
         f.run(1);
         QCOMPARE(f.engine.status().txTarget, TxTarget::SelfTest);
-        QCOMPARE(f.engine.status().txAddress,
-                 QStringLiteral("127.0.0.1 / %1").arg(ownServer.port()));
+        QTRY_COMPARE_WITH_TIMEOUT(f.engine.status().txAddress,
+                                  QStringLiteral("127.0.0.1 / %1").arg(ownServer.port()), 10000);
+        QVERIFY(f.engine.status().txConnected);
         QVERIFY(f.runUntil([&] { return f.txQueue.isEmpty(); }, 50));
         QCOMPARE(ownServer.received(), ipTestLine);
         QVERIFY(server.calls.isEmpty());
