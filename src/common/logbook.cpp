@@ -34,7 +34,11 @@ bool LogBook::log_connection(const QString &message) {
 }
 
 bool LogBook::logConversionFailure(const QString &text) {
-    const QByteArray entry = "[" + notAnIntegerMessage(text).toLatin1() + "] " + text.toLatin1();
+    return logConversionFailure(text, notAnIntegerMessage(text));
+}
+
+bool LogBook::logConversionFailure(const QString &text, const QString &error) {
+    const QByteArray entry = "[" + error.toLatin1() + "] " + text.toLatin1();
     return Append_Message(ConversionLog, stampedLine(entry) + "\r\n");
 }
 

@@ -36,6 +36,8 @@ public:
     bool log_connection(const QString &message);
     // A settings text that did not convert to an integer: the entry carries an extra CR LF.
     bool logConversionFailure(const QString &text);
+    // The same entry with another error text (a number out of range).
+    bool logConversionFailure(const QString &text, const QString &error);
 
     QString filePath(const QString &fileName) const;
 

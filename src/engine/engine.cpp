@@ -56,6 +56,7 @@ Engine::Engine(Services services, QObject *parent)
     connect(&m_txLink, &TxLink::received, this,
             [this](const QByteArray &bytes) { dataAvailable(txLine, bytes); });
     connect(&m_txLink, &TxLink::connectionLost, this, &Engine::connectionLost);
+    connect(&m_txLink, &TxLink::connectionClosed, this, [this] { slot(txLine).call = {}; });
     connect(&m_txLink, &TxLink::sent, this, [this] { emit traffic(txLine, true); });
     m_timer.setInterval(100);
     connect(&m_timer, &QTimer::timeout, this, &Engine::tick);
@@ -107,6 +108,9 @@ void Engine::serviceSlot(int n, bool &tickIdle) {
     if (n == 2 && m_services.settings.flag(SettingKey::FromReceiver)) {
         forwardFromReceiver();
     } else {
+        // The link's ACK is taken whatever else the reply holds: no call word in it may turn the
+        // link's replies into messages and leave its lines unacknowledged.
+        const bool txAck = n == txLine && current.rxText.startsWith('\x06');
         ScanResult scan = callControlScan(current.rxText, current.call);
         for (const QByteArray &text : scan.shown)
             showReceived(text);
@@ -124,9 +128,9 @@ void Engine::serviceSlot(int n, bool &tickIdle) {
             current.rxText = accepted.text;
             if (accepted.accepted)
                 acknowledgeAndQueue(n, *accepted.accepted);
-        } else if (n == txLine && current.rxText.startsWith('\x06')) {
-            m_txLink.handleAcknowledgement();
         }
+        if (txAck)
+            m_txLink.handleAcknowledgement();
     }
     if (!current.rxText.isEmpty())
         showReceived("[" + QByteArray::number(n) + "]" + current.rxText);
@@ -218,7 +222,7 @@ void Engine::connectionLost() {
         txSlot.quietTicks = 0;
         serviceSlot(txLine, unused);
     }
-    txSlot.call.lineConnected = false;
+    txSlot.call = {};
     showReceived("Connection Lost");
     txSlot.rxText.clear();
     publishStatus();
@@ -228,7 +232,9 @@ bool Engine::isLineStarted(int line) const {
     const QSerialPort &port = *m_comPorts.at(portIndex(line));
     if (port.isOpen())
         return true;
-    return line == txLine && (m_txLink.tcpOpen() || m_txLink.state().TxViaTcp);
+    // An open connection alone does not make the link started: it may be the self-test's, which
+    // runs on a stopped link too.
+    return line == txLine && m_txLink.state().TxViaTcp;
 }
 
 void Engine::startStop(int line) {
@@ -245,6 +251,7 @@ void Engine::stopLine(int line) {
     m_txLink.closeTcp();
     if (line == txLine) {
         m_txLink.stop();
+        slot(txLine).call = {};
         m_status.labelEnabled[txLine] = false;
         m_status.txConnected = false;
     } else {
@@ -279,6 +286,7 @@ void Engine::portOrSpeedChanged(int line) {
         m_txLink.closeTcp();
         // The link is stopped now, so the next "START COMS" must start it, not stop it again.
         m_txLink.state().TxViaTcp = false;
+        slot(txLine).call = {};
     }
     setLineRunning(line, false);
     emit lineStateChanged(line, false);
