@@ -42,6 +42,11 @@ bool LogBook::logConversionFailure(const QString &text, const QString &error) {
     return Append_Message(ConversionLog, stampedLine(entry) + "\r\n");
 }
 
+bool LogBook::logStoreFailure(const QString &error, const QString &subject) {
+    const QString entry = QLatin1Char('[') + error + QStringLiteral("] ") + subject;
+    return appendLine(ConversionLog, stampedLine(entry.toLocal8Bit()) + "\r\n");
+}
+
 bool LogBook::appendLine(const QString &fileName, const QByteArray &line) {
     const QByteArray bytes = line + "\r\n";
     QString error;

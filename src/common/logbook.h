@@ -38,6 +38,10 @@ public:
     bool logConversionFailure(const QString &text);
     // The same entry with another error text (a number out of range).
     bool logConversionFailure(const QString &text, const QString &error);
+    // A stored file that could not be used at start-up (settings, accounts), in the form of the
+    // entries above: "[" + error + "] " + subject. Written whatever the save switch says: the
+    // operator's own data is at stake, and a damaged settings file leaves the switch off.
+    bool logStoreFailure(const QString &error, const QString &subject);
 
     QString filePath(const QString &fileName) const;
 

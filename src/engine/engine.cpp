@@ -60,6 +60,7 @@ Engine::Engine(Services services, QObject *parent)
     connect(&m_txLink, &TxLink::sent, this, [this] { emit traffic(txLine, true); });
     m_timer.setInterval(100);
     connect(&m_timer, &QTimer::timeout, this, &Engine::tick);
+    watchListClears();
 }
 
 Engine::~Engine() = default;
@@ -211,6 +212,28 @@ void Engine::exportOneRow() {
         ++position;
         return;
     }
+}
+
+void Engine::watchListClears() {
+    for (std::size_t i = 0; i < std::size(exportTargets); ++i)
+        connect(&(m_services.lists.*(exportTargets[i].list)), &EventListModel::aboutToClear, this,
+                [this, i] { exportBeforeClear(i); });
+}
+
+// Rows still waiting for an idle tick are written before a clear takes them, in one append,
+// and the list starts again at its first row: every row that entered a list is exported once.
+void Engine::exportBeforeClear(std::size_t index) {
+    const ExportTarget &target = exportTargets[index];
+    EventListModel &list = m_services.lists.*(target.list);
+    int &position = m_exportPositions[index];
+    if (position < list.rowCount()) {
+        QByteArrayList lines;
+        for (; position < list.rowCount(); ++position)
+            lines.append(list.exportLine(position, target.columns));
+        emit rowExported(list.exportText(position - 1, target.columns));
+        m_services.logs.Append_Message(QString::fromLatin1(target.fileName), lines.join("\r\n"));
+    }
+    position = 0;
 }
 
 void Engine::connectionLost() {

@@ -68,7 +68,8 @@ public:
     QSerialPort &comPort(int line);
     void clearTxQueue() { m_txLink.clearQueue(); }
 
-    // Export positions of the four lists: Poll_List, ContactIDList, FastList, SIAList.
+    // Export positions of the four lists: Poll_List, ContactIDList, FastList, SIAList. A clear
+    // of a list first exports its rows not yet exported and then puts its position back to 0.
     std::array<int, 4> exportPositions() const { return m_exportPositions; }
 
 signals:
@@ -87,6 +88,8 @@ private:
     void updateStatusDisplay(int n);
     void feedDecoder(bool &tickIdle);
     void exportOneRow();
+    void watchListClears();
+    void exportBeforeClear(std::size_t index);
     void connectionLost();
     void stopLine(int line);
     void startLine(int line);

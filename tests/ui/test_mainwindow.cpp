@@ -187,6 +187,25 @@ private slots:
         QCOMPARE(f.control<QPushButton>(QStringLiteral("ClrPageBtn"))->text(), "Clear Page");
     }
 
+    // The clearing buttons take the rows away before an idle tick could export them: the
+    // rows must be in their files all the same.
+    void clearingButtonsKeepWaitingRowsInTheExportFiles() {
+        WindowFixture f;
+        f.logs.setSaveEnabled(true);
+        fill(f);
+        clickPage(f, EventPages::ContactId);
+        QCOMPARE(f.env.readFile(QStringLiteral("ID_List.Txt")),
+                 QByteArray("01/02/2026 10:00:00 1234 0042\r\n"));
+        f.control<QPushButton>(QStringLiteral("Button1"))->click();
+        QCOMPARE(f.env.readFile(QStringLiteral("Fast_List.Txt")),
+                 QByteArray("01/02/2026 10:00:01 1234 0043\r\n"));
+        QCOMPARE(f.env.readFile(QStringLiteral("SIA_List.Txt")),
+                 QByteArray("01/02/2026 10:00:02 1234 0044\r\n"));
+        QCOMPARE(f.env.readFile(QStringLiteral("Poll_List.Txt")),
+                 QByteArray("01/02/2026 10:00:03 1234 0045\r\n"));
+        QCOMPARE(f.env.readFile(QStringLiteral("ID_List.Txt")).count('\n'), 1);
+    }
+
     void titleFollowsSiaColumnClicksAndExportedRows() {
         WindowFixture f;
         QCOMPARE(f.main.windowTitle(), QStringLiteral("Voduro Version 2.19 (Voduro) "));
