@@ -158,7 +158,7 @@ void Engine::acknowledgeAndQueue(int n, const QByteArray &text) {
     if (!port.isOpen() || port.write(zorerAck) != zorerAck.size())
         return;
     emit traffic(n, true);
-    m_pendingMessages.append(pendingItem(slot(n).call.lineNua, text));
+    m_pendingMessages.append(slot(n).call.lineNua, text);
 }
 
 void Engine::showReceived(const QByteArray &text) {
@@ -185,11 +185,10 @@ void Engine::feedDecoder(bool &tickIdle) {
     if (!m_services.settings.flag(SettingKey::ProcessData) || m_pendingMessages.isEmpty())
         return;
     tickIdle = false;
-    const QByteArray item = m_pendingMessages.first();
-    m_services.logs.appendStamped(LogBook::RxLog, item);
-    const PendingParts parts = splitPendingItem(item);
+    const PendingMessage item = m_pendingMessages.first();
+    m_services.logs.appendStamped(LogBook::RxLog, item.text());
     if (m_decoder)
-        m_decoder(parts.source, parts.message);
+        m_decoder(item.source, item.message.left(100));
     m_pendingMessages.removeFirst();
 }
 

@@ -2,6 +2,7 @@
 
 #include "enginestatus.h"
 #include "events/bytelistmodel.h"
+#include "events/pendingmessagemodel.h"
 #include "lineslot.h"
 #include "txlink.h"
 
@@ -60,8 +61,8 @@ public:
     void setSetupWindowOpen(bool open) { m_setupWindowOpen = open; }
     bool setupWindowOpen() const { return m_setupWindowOpen; }
 
-    ByteListModel &pendingMessages() { return m_pendingMessages; } // "Pending Messages"
-    ByteListModel &receivedData() { return m_receivedData; }       // "Received Data"
+    PendingMessageModel &pendingMessages() { return m_pendingMessages; } // "Pending Messages"
+    ByteListModel &receivedData() { return m_receivedData; }             // "Received Data"
     const EngineStatus &status() const { return m_status; }
     TxLink &txLink() { return m_txLink; }
     LineSlot &slot(int n) { return m_slots.at(static_cast<std::size_t>(n - 1)); }
@@ -97,7 +98,7 @@ private:
     Services m_services;
     std::array<LineSlot, slotCount> m_slots{};
     std::array<std::unique_ptr<QSerialPort>, 3> m_comPorts; // lines 1, 2, 5
-    ByteListModel m_pendingMessages{QStringLiteral("ListBox2")};
+    PendingMessageModel m_pendingMessages;
     ByteListModel m_receivedData{QStringLiteral("ListBox1")};
     EngineStatus m_status;
     EngineStatus m_publishedStatus;

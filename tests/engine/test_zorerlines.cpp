@@ -2,6 +2,7 @@
 #include "support/enginefixture.h"
 #include "support/ptypair.h"
 
+#include <QFile>
 #include <QSerialPort>
 #include <QtTest>
 
@@ -9,28 +10,47 @@
 class ZorerLinesTest : public QObject {
     Q_OBJECT
 
-    // Starts Zorer-Uda 1 on the slave side of `pty`.
+    // Starts Zorer-Uda `line` ("Com<line>") on `device`.
+    static bool startLine(EngineFixture &f, int line, const QString &device) {
+        f.settings.setDevice(line - 1, device);
+        f.settings.setInteger(line == 1 ? SettingKey::Port1Num : SettingKey::Port2Num, line - 1);
+        f.engine.startStop(line);
+        return f.engine.isLineStarted(line);
+    }
     static bool startLineOne(EngineFixture &f, PtyPair &pty) {
-        f.settings.setDevice(0, pty.slavePath());
-        f.settings.setInteger(SettingKey::Port1Num, 0);
-        f.engine.startStop(1);
-        return f.engine.isLineStarted(1);
+        return startLine(f, 1, pty.slavePath());
     }
 
-    // Waits until slot 1 holds `expected`, as the data-available handler left it.
-    static bool arrives(EngineFixture &f, const QByteArray &expected) {
+    // Waits until the slot holds `expected`, as the data-available handler left it.
+    static bool arrives(EngineFixture &f, const QByteArray &expected, int line = 1) {
         QDeadlineTimer deadline(10000);
-        while (f.engine.slot(1).rxText != expected && !deadline.hasExpired())
+        while (f.engine.slot(line).rxText != expected && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return f.engine.slot(1).rxText == expected;
+        return f.engine.slot(line).rxText == expected;
     }
 
     // The unit sends one burst; the line goes quiet and the tick services it.
-    static bool serviced(EngineFixture &f, PtyPair &pty, const QByteArray &bytes) {
-        if (!pty.write(bytes) || !arrives(f, bytes))
+    static bool serviced(EngineFixture &f, PtyPair &pty, const QByteArray &bytes, int line = 1) {
+        if (!pty.write(bytes) || !arrives(f, bytes, line))
             return false;
         f.ticks(3);
         return true;
+    }
+
+    // A call is announced and one Contact ID message follows; true when the unit got its ACK.
+    static bool callAndMessageFrom(EngineFixture &f, PtyPair &pty, const QByteArray &nua,
+                                   int line = 1) {
+        return serviced(f, pty, "RING " + nua + "\rCONNECT 1200\r", line) &&
+               serviced(f, pty, "25801181130010010", line) &&
+               pty.readAtLeast(2) == QByteArray("\x06\r");
+    }
+
+    [[nodiscard]] static auto fixedClock() {
+        Clock::setNowFunction([] { return QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0)); });
+        return qScopeGuard([] { Clock::setNowFunction({}); });
+    }
+    static QByteArray stamp() {
+        return dateTimeText(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0))).toLocal8Bit();
     }
 
     static QStringList received(EngineFixture &f) {
@@ -80,7 +100,8 @@ private slots:
         QVERIFY(serviced(f, pty, "25801181130010010"));
         QCOMPARE(pty.readAtLeast(2), QByteArray("\x06\r"));
         QCOMPARE(f.engine.pendingMessages().size(), 1);
-        QCOMPARE(f.engine.pendingMessages().first(), QByteArray("[1234567]25801181130010010"));
+        QCOMPARE(f.engine.pendingMessages().first().text(),
+                 QByteArray("[1234567]25801181130010010"));
         QCOMPARE(f.engine.status().padNua[1], QStringLiteral("1234567"));
         QVERIFY(f.engine.status().connected[1]);
     }
@@ -174,9 +195,9 @@ private slots:
             decoded.append({source, message});
         });
         f.settings.setFlag(SettingKey::ProcessData, false);
-        f.engine.pendingMessages().append("[111]2one");
-        f.engine.pendingMessages().append("[22]3two");
-        f.engine.pendingMessages().append("[3]1three");
+        f.engine.pendingMessages().append("111", "2one");
+        f.engine.pendingMessages().append("22", "3two");
+        f.engine.pendingMessages().append("3", "1three" + QByteArray(100, '0'));
         f.ticks(4);
         QVERIFY(decoded.isEmpty());
         QCOMPARE(f.engine.pendingMessages().size(), 3);
@@ -188,7 +209,7 @@ private slots:
         QCOMPARE(decoded[0].second, QByteArray("2one"));
         f.ticks(2);
         QCOMPARE(decoded.size(), 3);
-        QCOMPARE(decoded[2].second, QByteArray("1three"));
+        QCOMPARE(decoded[2].second, "1three" + QByteArray(94, '0')); // at most 100 bytes
         QVERIFY(f.engine.pendingMessages().isEmpty());
     }
 
@@ -196,7 +217,7 @@ private slots:
         EngineFixture f;
         f.logs.setSaveEnabled(true);
         Clock::setNowFunction([] { return QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0)); });
-        f.engine.pendingMessages().append("[RX3]1753155555551");
+        f.engine.pendingMessages().append("RX3", "1753155555551");
         f.ticks(1);
         Clock::setNowFunction({});
         const QString stamp = dateTimeText(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0)));
@@ -222,6 +243,27 @@ private slots:
         f.ticks(3);
         QCOMPARE(f.txQueue.lines(), QList<QByteArray>{"5041 182468E13001003"});
         QVERIFY(f.engine.slot(2).rxText.isEmpty());
+    }
+
+    void bracketInTheNuaDoesNotMoveTheMessage() {
+        EngineFixture f;
+        f.logs.setSaveEnabled(true);
+        const auto clock = fixedClock();
+        QList<QByteArray> decoded;
+        f.engine.setDecoder([&](const QByteArray &source, const QByteArray &message) {
+            decoded << source << message;
+        });
+        f.settings.setFlag(SettingKey::ProcessData, false);
+        PtyPair pty;
+        QVERIFY(startLineOne(f, pty));
+        QVERIFY(callAndMessageFrom(f, pty, "12]4567"));
+        const QByteArray item = "[12]4567]25801181130010010";
+        QCOMPARE(f.engine.pendingMessages().index(0).data().toString(), QString::fromLatin1(item));
+
+        f.settings.setFlag(SettingKey::ProcessData, true);
+        f.ticks(1);
+        QCOMPARE(decoded, (QList<QByteArray>{"12]4567", "25801181130010010"}));
+        QCOMPARE(f.env.readFile("Rx_Log.TXT"), stamp() + " -- " + item + "\r\n");
     }
 };
 
