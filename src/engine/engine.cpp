@@ -151,12 +151,12 @@ AccountVerdict Engine::lookUpAccount(const QByteArray &accountText, const QByteA
 }
 
 void Engine::acknowledgeAndQueue(int n, const QByteArray &text) {
-    m_services.logs.Append_Message(LogBook::AckLog,
-                                   nowText().toLocal8Bit() + " ComPort -- " + zorerAck);
     QSerialPort &port = comPort(n);
     // A message that cannot be acknowledged is not taken: the panel sends it again.
     if (!port.isOpen() || port.write(zorerAck) != zorerAck.size())
         return;
+    m_services.logs.Append_Message(LogBook::AckLog,
+                                   nowText().toLocal8Bit() + " ComPort -- " + zorerAck);
     emit traffic(n, true);
     m_pendingMessages.append(slot(n).call.lineNua, text);
 }

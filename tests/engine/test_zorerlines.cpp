@@ -245,6 +245,24 @@ private slots:
         QVERIFY(f.engine.slot(2).rxText.isEmpty());
     }
 
+    void acknowledgementIsLoggedOnlyWhenItWasSent() {
+        EngineFixture f;
+        f.logs.setSaveEnabled(true);
+        f.settings.setFlag(SettingKey::ProcessData, false);
+        const auto clock = fixedClock();
+        PtyPair pty;
+        QVERIFY(startLineOne(f, pty));
+        const QByteArray forwarded = "9 5041 182468E13001003@";
+        QVERIFY(serviced(f, pty, forwarded));
+        QCOMPARE(pty.readAtLeast(2), QByteArray("\x06\r"));
+        // Line 2 was never started: the same line there cannot be acknowledged.
+        f.engine.slot(2).rxText = forwarded;
+        f.engine.slot(2).quietTicks = 1;
+        f.ticks(1);
+        QCOMPARE(f.env.readFile("IP_ACK_log.TXT"), stamp() + " ComPort -- \x06\r\r\n");
+        QCOMPARE(f.engine.pendingMessages().size(), 1);
+    }
+
     void bracketInTheNuaDoesNotMoveTheMessage() {
         EngineFixture f;
         f.logs.setSaveEnabled(true);
