@@ -247,8 +247,19 @@ void Engine::stopLine(int line) {
         m_status.txConnected = false;
     } else {
         m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
+        clearLine(line);
     }
     emit lineStateChanged(line, false);
+}
+
+// A line whose port was closed has no call: the unit announces the next one again. Text still
+// waiting for its service goes too, so it cannot reconnect a closed line.
+void Engine::clearLine(int line) {
+    LineSlot &closed = slot(line);
+    closed.call = CallState();
+    closed.rxText.clear();
+    closed.quietTicks = 0;
+    updateStatusDisplay(line);
 }
 
 void Engine::startLine(int line) {
@@ -277,9 +288,12 @@ void Engine::portOrSpeedChanged(int line) {
         m_txLink.closeTcp();
         // The link is stopped now, so the next "START COMS" must start it, not stop it again.
         m_txLink.state().TxViaTcp = false;
+    } else {
+        clearLine(line);
     }
     setLineRunning(line, false);
     emit lineStateChanged(line, false);
+    publishStatus();
 }
 
 void Engine::setLineRunning(int line, bool running) {

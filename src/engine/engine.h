@@ -90,6 +90,7 @@ private:
     void exportOneRow();
     void connectionLost();
     void stopLine(int line);
+    void clearLine(int line);
     void startLine(int line);
     bool configurePort(int line);
     void setLineRunning(int line, bool running);

@@ -263,6 +263,40 @@ private slots:
         QCOMPARE(f.engine.pendingMessages().size(), 1);
     }
 
+    void stoppedLineHasNoCall_data() {
+        QTest::addColumn<bool>("byPortChange");
+        QTest::newRow("START/STOP") << false;
+        QTest::newRow("port or speed change") << true;
+    }
+    void stoppedLineHasNoCall() {
+        QFETCH(bool, byPortChange);
+        EngineFixture f;
+        f.settings.setFlag(SettingKey::ProcessData, false);
+        PtyPair pty;
+        QVERIFY(startLineOne(f, pty));
+        QVERIFY(serviced(f, pty, "RING 1234567\rCONNECT 1200\r"));
+        QVERIFY(f.engine.status().connected[1]);
+        // The next call is already on its way when the line is stopped.
+        QVERIFY(pty.write("RING 7654321\rCONNECT 1200\r"));
+        QVERIFY(arrives(f, "RING 7654321\rCONNECT 1200\r"));
+        QSignalSpy shown(&f.engine, &Engine::statusChanged);
+        if (byPortChange)
+            f.engine.portOrSpeedChanged(1);
+        else
+            f.engine.startStop(1);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!f.engine.status().connected[1]);
+        QCOMPARE(f.engine.status().padNua[1], noNuaText);
+        f.ticks(3);
+        QVERIFY(!f.engine.status().connected[1]);
+
+        // Started again, the line takes no message before the unit announces a call.
+        QVERIFY(startLineOne(f, pty));
+        QVERIFY(serviced(f, pty, "25801181130010010"));
+        QVERIFY(f.engine.pendingMessages().isEmpty());
+        QCOMPARE(pty.readAtLeast(1, 300), QByteArray());
+    }
+
     void bracketInTheNuaDoesNotMoveTheMessage() {
         EngineFixture f;
         f.logs.setSaveEnabled(true);
