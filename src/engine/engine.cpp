@@ -15,6 +15,8 @@
 namespace {
 
 constexpr int txLine = 5;
+// While a Zorer-Uda line's device is gone, the engine tries to open it again this often.
+constexpr int reopenIntervalTicks = 30;
 constexpr quint8 dc4 = 0x14;
 const QByteArray zorerAck("\x06\r", 2);
 
@@ -52,6 +54,9 @@ Engine::Engine(Services services, QObject *parent)
         connect(port, &QSerialPort::readyRead, this,
                 [this, port, line] { dataAvailable(line, port->readAll()); });
     }
+    for (int line : {1, 2})
+        connect(m_comPorts[portIndex(line)].get(), &QSerialPort::errorOccurred, this,
+                [this, line](QSerialPort::SerialPortError error) { deviceError(line, error); });
     connect(&m_txLink, &TxLink::received, this,
             [this](const QByteArray &bytes) { dataAvailable(txLine, bytes); });
     connect(&m_txLink, &TxLink::connectionLost, this, &Engine::connectionLost);
@@ -86,6 +91,8 @@ void Engine::tick() {
         LineSlot &current = slot(n);
         // The IP network and the spare slot receive no text of their own.
         const bool receives = n != 3 && n != 4;
+        if (n <= 2)
+            reopenLostDevice(n);
         if (receives && current.quietTicks > 0 && --current.quietTicks == 0)
             serviceSlot(n, tickIdle);
         updateStatusDisplay(n);
@@ -226,6 +233,8 @@ bool Engine::isLineStarted(int line) const {
     const QSerialPort &port = *m_comPorts.at(portIndex(line));
     if (port.isOpen())
         return true;
+    if (line != txLine && m_slots.at(static_cast<std::size_t>(line - 1)).deviceLost)
+        return true; // still started: waiting for its device to come back
     return line == txLine && (m_txLink.tcpOpen() || m_txLink.state().TxViaTcp);
 }
 
@@ -252,14 +261,54 @@ void Engine::stopLine(int line) {
     emit lineStateChanged(line, false);
 }
 
-// A line whose port was closed has no call: the unit announces the next one again. Text still
-// waiting for its service goes too, so it cannot reconnect a closed line.
+// A line whose port was closed has no call (the unit announces the next one again) and waits for
+// no device. Text still waiting for its service goes too, so it cannot reconnect a closed line.
 void Engine::clearLine(int line) {
     LineSlot &closed = slot(line);
     closed.call = CallState();
     closed.rxText.clear();
     closed.quietTicks = 0;
+    closed.deviceLost = false;
     updateStatusDisplay(line);
+}
+
+// A device that goes away (an unplugged adapter) leaves the port open and signalling on every
+// pass of the event loop. The port is closed, and the line stays started and waits for it.
+void Engine::deviceError(int line, QSerialPort::SerialPortError error) {
+    QSerialPort &port = comPort(line);
+    const bool deviceGone = error == QSerialPort::ResourceError ||
+                            error == QSerialPort::ReadError || error == QSerialPort::WriteError;
+    if (!deviceGone || !port.isOpen())
+        return;
+    port.close();
+    clearLine(line);
+    LineSlot &lost = slot(line);
+    lost.deviceLost = true;
+    lost.reopenTicks = reopenIntervalTicks;
+    m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
+    reportDevice(line, "lost");
+    publishStatus();
+}
+
+void Engine::reopenLostDevice(int line) {
+    LineSlot &waiting = slot(line);
+    if (!waiting.deviceLost || --waiting.reopenTicks > 0)
+        return;
+    if (!comPort(line).open(QIODevice::ReadWrite)) {
+        waiting.reopenTicks = reopenIntervalTicks;
+        return;
+    }
+    waiting.deviceLost = false;
+    m_status.labelEnabled[static_cast<std::size_t>(line)] = true;
+    reportDevice(line, "back");
+}
+
+void Engine::reportDevice(int line, const char *event) {
+    const QString text = QStringLiteral("Zorer-Uda %1: device %2 %3")
+                             .arg(line)
+                             .arg(comPort(line).portName(), QLatin1String(event));
+    showReceived(text.toLatin1());
+    m_services.logs.log_connection(text);
 }
 
 void Engine::startLine(int line) {
@@ -306,6 +355,8 @@ void Engine::setLineRunning(int line, bool running) {
 void Engine::closePorts() {
     for (auto &port : m_comPorts)
         port->close();
+    for (int line : {1, 2})
+        slot(line).deviceLost = false; // nothing is reopened after shutdown
     m_txLink.closeTcp();
 }
 

@@ -7,6 +7,7 @@
 #include "txlink.h"
 
 #include <QObject>
+#include <QSerialPort>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -18,7 +19,6 @@ struct EventLists;
 class IpServerControl;
 class LogBook;
 class OperatorDialogs;
-class QSerialPort;
 class Settings;
 class TxQueue;
 
@@ -91,6 +91,9 @@ private:
     void connectionLost();
     void stopLine(int line);
     void clearLine(int line);
+    void deviceError(int line, QSerialPort::SerialPortError error);
+    void reopenLostDevice(int line);
+    void reportDevice(int line, const char *event);
     void startLine(int line);
     bool configurePort(int line);
     void setLineRunning(int line, bool running);

@@ -317,6 +317,64 @@ private slots:
         QCOMPARE(decoded, (QList<QByteArray>{"12]4567", "25801181130010010"}));
         QCOMPARE(f.env.readFile("Rx_Log.TXT"), stamp() + " -- " + item + "\r\n");
     }
+
+    void lostDeviceIsWaitedForAndTakenBackWhenItReturns() {
+        EngineFixture f;
+        f.logs.setConnectionLogEnabled(true);
+        f.engine.setSetupWindowOpen(true);
+        f.settings.setFlag(SettingKey::ProcessData, false);
+        const auto clock = fixedClock();
+        const QString device = f.env.filePath("com1"); // what "Com1" maps to
+        PtyPair first;
+        QVERIFY(QFile::link(first.slavePath(), device));
+        PtyPair other;
+        QVERIFY(startLine(f, 1, device));
+        QVERIFY(startLine(f, 2, other.slavePath()));
+        QVERIFY(serviced(f, first, "RING 1234567\rCONNECT 1200\r"));
+        QSignalSpy state(&f.engine, &Engine::lineStateChanged);
+        QSignalSpy errors(&f.engine.comPort(1), &QSerialPort::errorOccurred);
+
+        first.hangUp();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.engine.comPort(1).isOpen(), 10000);
+        EngineFixture::settle(50);
+        QVERIFY2(errors.size() < 5, "the vanished device must not keep the event loop busy");
+        const QString lost = "Zorer-Uda 1: device " + device + " lost";
+        QCOMPARE(received(f).last(), lost);
+        QCOMPARE(f.env.readFile("Connection_log.txt"), stamp() + " - " + lost.toLatin1() + "\r\n");
+        QVERIFY(f.engine.isLineStarted(1));
+        QVERIFY(f.settings.flag(SettingKey::Port1Open));
+        QVERIFY(!f.engine.status().connected[1]);
+        QVERIFY(!f.engine.status().labelEnabled[1]);
+
+        QVERIFY(callAndMessageFrom(f, other, "1234567", 2)); // the other line carries on
+        f.ticks(60);                                         // tried again, still gone
+        QVERIFY(!f.engine.comPort(1).isOpen());
+
+        PtyPair second;
+        QVERIFY(QFile::remove(device));
+        QVERIFY(QFile::link(second.slavePath(), device));
+        f.ticks(30);
+        QVERIFY(f.engine.comPort(1).isOpen());
+        QVERIFY(f.engine.status().labelEnabled[1]);
+        QVERIFY(
+            f.env.readFile("Connection_log.txt")
+                .endsWith(stamp() + " - Zorer-Uda 1: device " + device.toLatin1() + " back\r\n"));
+        QVERIFY(callAndMessageFrom(f, second, "1234567"));
+        QCOMPARE(f.engine.pendingMessages().size(), 2);
+        QVERIFY(state.isEmpty()); // "STOP COMS" all along
+
+        // Stopped while it waits, the line waits no more.
+        second.hangUp();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.engine.comPort(1).isOpen(), 10000);
+        f.engine.startStop(1);
+        QCOMPARE(state.size(), 1);
+        QVERIFY(!f.settings.flag(SettingKey::Port1Open));
+        PtyPair third;
+        QVERIFY(QFile::remove(device));
+        QVERIFY(QFile::link(third.slavePath(), device));
+        f.ticks(100);
+        QVERIFY(!f.engine.isLineStarted(1));
+    }
 };
 
 QTEST_GUILESS_MAIN(ZorerLinesTest)
