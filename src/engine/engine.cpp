@@ -46,7 +46,8 @@ Engine::Engine(Services services, QObject *parent)
                  std::make_unique<QSerialPort>()}
     , m_txLink({services.settings, services.logs, services.txQueue, services.beeper,
                 services.dialogs, m_status, *m_comPorts[2], m_slots[4].rxText},
-               this) {
+               this)
+    , m_ipServerToggle(services.settings, services.dialogs, m_status, this) {
     for (int line : {1, 2, txLine}) {
         QSerialPort *port = m_comPorts[portIndex(line)].get();
         port->setObjectName(QStringLiteral("ComPort%1").arg(line));
@@ -68,7 +69,7 @@ Engine::Engine(Services services, QObject *parent)
 Engine::~Engine() = default;
 
 void Engine::setIpServer(IpServerControl *server) {
-    m_ipServer = server;
+    m_ipServerToggle.setServer(server);
     m_txLink.setIpServer(server);
 }
 
@@ -179,12 +180,7 @@ void Engine::updateStatusDisplay(int n) {
         m_status.connected[n] = call.lineConnected;
         m_status.padNua[n] = call.lineConnected ? QString::fromLatin1(call.lineNua) : noNuaText;
     } else if (n == 3) {
-        const bool lit = m_ipServer && m_ipServer->threadCount() != QLatin1String("0");
-        m_status.connected[3] = lit;
-        if (!lit)
-            m_status.padNua[3] = noNuaText;
-        else if (m_ipWatchdogTicks > 0)
-            --m_ipWatchdogTicks;
+        m_ipServerToggle.updateStatus();
     }
 }
 

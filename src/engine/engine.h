@@ -3,6 +3,7 @@
 #include "enginestatus.h"
 #include "events/bytelistmodel.h"
 #include "events/pendingmessagemodel.h"
+#include "ipservertoggle.h"
 #include "lineslot.h"
 #include "txlink.h"
 
@@ -58,6 +59,10 @@ public:
     void closePorts(); // at shutdown: ports closed, running flags kept
     void resetState(); // at start-up: export positions, connections and TxViaTcp cleared
 
+    // The IP network: the START/STOP IP toggle, and the watchdog that the IP receiver feeds.
+    IpServerToggle &ipServerToggle() { return m_ipServerToggle; }
+    void feedIpWatchdog() { m_ipServerToggle.feedWatchdog(); }
+
     void setSetupWindowOpen(bool open) { m_setupWindowOpen = open; }
     bool setupWindowOpen() const { return m_setupWindowOpen; }
 
@@ -108,9 +113,8 @@ private:
     EngineStatus m_publishedStatus;
     TxLink m_txLink;
     Decoder m_decoder;
-    IpServerControl *m_ipServer = nullptr;
+    IpServerToggle m_ipServerToggle;
     QTimer m_timer;
     bool m_setupWindowOpen = false;
-    int m_ipWatchdogTicks = 0;
     std::array<int, 4> m_exportPositions{};
 };
