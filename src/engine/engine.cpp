@@ -16,6 +16,8 @@
 namespace {
 
 constexpr int txLine = 5;
+// While a Zorer-Uda line's device is gone, the engine tries to open it again this often.
+constexpr int reopenIntervalTicks = 30;
 constexpr quint8 dc4 = 0x14;
 const QByteArray zorerAck("\x06\r", 2);
 
@@ -45,7 +47,8 @@ Engine::Engine(Services services, QObject *parent)
                  std::make_unique<QSerialPort>()}
     , m_txLink({services.settings, services.logs, services.txQueue, services.beeper,
                 services.dialogs, m_status, *m_comPorts[2], m_slots[4].rxText},
-               this) {
+               this)
+    , m_ipServerToggle(services.settings, services.dialogs, m_status, this) {
     for (int line : {1, 2, txLine}) {
         QSerialPort *port = m_comPorts[portIndex(line)].get();
         port->setObjectName(QStringLiteral("ComPort%1").arg(line));
@@ -53,6 +56,9 @@ Engine::Engine(Services services, QObject *parent)
         connect(port, &QSerialPort::readyRead, this,
                 [this, port, line] { dataAvailable(line, port->readAll()); });
     }
+    for (int line : {1, 2})
+        connect(m_comPorts[portIndex(line)].get(), &QSerialPort::errorOccurred, this,
+                [this, line](QSerialPort::SerialPortError error) { deviceError(line, error); });
     connect(&m_txLink, &TxLink::received, this,
             [this](const QByteArray &bytes) { dataAvailable(txLine, bytes); });
     connect(&m_txLink, &TxLink::connectionLost, this, &Engine::connectionLost);
@@ -66,7 +72,7 @@ Engine::Engine(Services services, QObject *parent)
 Engine::~Engine() = default;
 
 void Engine::setIpServer(IpServerControl *server) {
-    m_ipServer = server;
+    m_ipServerToggle.setServer(server);
     m_txLink.setIpServer(server);
 }
 
@@ -89,6 +95,8 @@ void Engine::tick() {
         LineSlot &current = slot(n);
         // The IP network and the spare slot receive no text of their own.
         const bool receives = n != 3 && n != 4;
+        if (n <= 2)
+            reopenLostDevice(n);
         if (receives && current.quietTicks > 0 && --current.quietTicks == 0)
             serviceSlot(n, tickIdle);
         updateStatusDisplay(n);
@@ -157,14 +165,14 @@ AccountVerdict Engine::lookUpAccount(const QByteArray &accountText, const QByteA
 }
 
 void Engine::acknowledgeAndQueue(int n, const QByteArray &text) {
-    m_services.logs.Append_Message(LogBook::AckLog,
-                                   nowText().toLocal8Bit() + " ComPort -- " + zorerAck);
     QSerialPort &port = comPort(n);
     // A message that cannot be acknowledged is not taken: the panel sends it again.
     if (!port.isOpen() || port.write(zorerAck) != zorerAck.size())
         return;
+    m_services.logs.Append_Message(LogBook::AckLog,
+                                   nowText().toLocal8Bit() + " ComPort -- " + zorerAck);
     emit traffic(n, true);
-    m_pendingMessages.append(pendingItem(slot(n).call.lineNua, text));
+    m_pendingMessages.append(slot(n).call.lineNua, text);
 }
 
 void Engine::showReceived(const QByteArray &text) {
@@ -178,12 +186,7 @@ void Engine::updateStatusDisplay(int n) {
         m_status.connected[n] = call.lineConnected;
         m_status.padNua[n] = call.lineConnected ? QString::fromLatin1(call.lineNua) : noNuaText;
     } else if (n == 3) {
-        const bool lit = m_ipServer && m_ipServer->threadCount() != QLatin1String("0");
-        m_status.connected[3] = lit;
-        if (!lit)
-            m_status.padNua[3] = noNuaText;
-        else if (m_ipWatchdogTicks > 0)
-            --m_ipWatchdogTicks;
+        m_ipServerToggle.updateStatus();
     }
 }
 
@@ -191,11 +194,10 @@ void Engine::feedDecoder(bool &tickIdle) {
     if (!m_services.settings.flag(SettingKey::ProcessData) || m_pendingMessages.isEmpty())
         return;
     tickIdle = false;
-    const QByteArray item = m_pendingMessages.first();
-    m_services.logs.appendStamped(LogBook::RxLog, item);
-    const PendingParts parts = splitPendingItem(item);
+    const PendingMessage item = m_pendingMessages.first();
+    m_services.logs.appendStamped(LogBook::RxLog, item.text());
     if (m_decoder)
-        m_decoder(parts.source, parts.message);
+        m_decoder(item.source, item.message.left(100));
     m_pendingMessages.removeFirst();
 }
 
@@ -255,6 +257,8 @@ bool Engine::isLineStarted(int line) const {
     const QSerialPort &port = *m_comPorts.at(portIndex(line));
     if (port.isOpen())
         return true;
+    if (line != txLine && m_slots.at(static_cast<std::size_t>(line - 1)).deviceLost)
+        return true; // still started: waiting for its device to come back
     // An open connection alone does not make the link started: it may be the self-test's, which
     // runs on a stopped link too.
     return line == txLine && m_txLink.state().TxViaTcp;
@@ -279,8 +283,59 @@ void Engine::stopLine(int line) {
         m_status.txConnected = false;
     } else {
         m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
+        clearLine(line);
     }
     emit lineStateChanged(line, false);
+}
+
+// A line whose port was closed has no call (the unit announces the next one again) and waits for
+// no device. Text still waiting for its service goes too, so it cannot reconnect a closed line.
+void Engine::clearLine(int line) {
+    LineSlot &closed = slot(line);
+    closed.call = CallState();
+    closed.rxText.clear();
+    closed.quietTicks = 0;
+    closed.deviceLost = false;
+    updateStatusDisplay(line);
+}
+
+// A device that goes away (an unplugged adapter) leaves the port open and signalling on every
+// pass of the event loop. The port is closed, and the line stays started and waits for it.
+void Engine::deviceError(int line, QSerialPort::SerialPortError error) {
+    QSerialPort &port = comPort(line);
+    const bool deviceGone = error == QSerialPort::ResourceError ||
+                            error == QSerialPort::ReadError || error == QSerialPort::WriteError;
+    if (!deviceGone || !port.isOpen())
+        return;
+    port.close();
+    clearLine(line);
+    LineSlot &lost = slot(line);
+    lost.deviceLost = true;
+    lost.reopenTicks = reopenIntervalTicks;
+    m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
+    reportDevice(line, "lost");
+    publishStatus();
+}
+
+void Engine::reopenLostDevice(int line) {
+    LineSlot &waiting = slot(line);
+    if (!waiting.deviceLost || --waiting.reopenTicks > 0)
+        return;
+    if (!comPort(line).open(QIODevice::ReadWrite)) {
+        waiting.reopenTicks = reopenIntervalTicks;
+        return;
+    }
+    waiting.deviceLost = false;
+    m_status.labelEnabled[static_cast<std::size_t>(line)] = true;
+    reportDevice(line, "back");
+}
+
+void Engine::reportDevice(int line, const char *event) {
+    const QString text = QStringLiteral("Zorer-Uda %1: device %2 %3")
+                             .arg(line)
+                             .arg(comPort(line).portName(), QLatin1String(event));
+    showReceived(text.toLatin1());
+    m_services.logs.log_connection(text);
 }
 
 void Engine::startLine(int line) {
@@ -310,9 +365,12 @@ void Engine::portOrSpeedChanged(int line) {
         // The link is stopped now, so the next "START COMS" must start it, not stop it again.
         m_txLink.state().TxViaTcp = false;
         slot(txLine).call = {};
+    } else {
+        clearLine(line);
     }
     setLineRunning(line, false);
     emit lineStateChanged(line, false);
+    publishStatus();
 }
 
 void Engine::setLineRunning(int line, bool running) {
@@ -325,6 +383,8 @@ void Engine::setLineRunning(int line, bool running) {
 void Engine::closePorts() {
     for (auto &port : m_comPorts)
         port->close();
+    for (int line : {1, 2})
+        slot(line).deviceLost = false; // nothing is reopened after shutdown
     m_txLink.closeTcp();
 }
 

@@ -59,7 +59,7 @@ private slots:
         QSignalSpy titles(&f.engine, &Engine::rowExported);
         f.lists.poll.addRow("T1", cells({"a"}));
         f.settings.setFlag(SettingKey::ProcessData, true);
-        f.engine.pendingMessages().append("[x]zzz");
+        f.engine.pendingMessages().append("x", "zzz");
         f.ticks(1); // decoding
         QCOMPARE(titles.size(), 0);
         f.engine.slot(1).rxText = "noise";

@@ -178,7 +178,7 @@ private slots:
     void clearEventsEmptiesEverythingWithoutAsking() {
         WindowFixture f;
         fill(f);
-        f.engine.pendingMessages().append("[1234]3 waiting");
+        f.engine.pendingMessages().append("1234", "3 waiting");
         f.control<QPushButton>(QStringLiteral("Button1"))->click();
         QCOMPARE(rowCounts(f), (QList<int>{0, 0, 0, 0, 0, 0}));
         QCOMPARE(f.engine.pendingMessages().size(), 1); // decoder input is not an event
