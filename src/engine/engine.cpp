@@ -18,7 +18,6 @@ namespace {
 constexpr int txLine = 5;
 // While a Zorer-Uda line's device is gone, the engine tries to open it again this often.
 constexpr int reopenIntervalTicks = 30;
-constexpr quint8 dc4 = 0x14;
 const QByteArray zorerAck("\x06\r", 2);
 
 // Export files and their column counts, in the order the export examines the lists.
