@@ -20,6 +20,7 @@ constexpr qsizetype armPollDelayOffset = 90;
 constexpr qsizetype optionBitsOffset = 92;
 constexpr qsizetype pollTimerOffset = 94;
 constexpr qsizetype pollFailedOffset = 96;
+constexpr qsizetype reservedOffset = 98;
 
 void putString(char *image, ShortString field, const QByteArray &value) {
     const qsizetype length = qMin(value.size(), field.maxLength);
@@ -54,6 +55,7 @@ QByteArray accountImage(const AccountRecord &record) {
     put<quint16>(data, optionBitsOffset, record.optionBits);
     put<quint16>(data, pollTimerOffset, record.pollTimer);
     put<quint16>(data, pollFailedOffset, record.pollFailed);
+    std::copy(record.reserved.begin(), record.reserved.end(), data + reservedOffset);
     return image;
 }
 
@@ -79,6 +81,7 @@ AccountRecord accountFromImage(const QByteArray &image, qsizetype offset) {
     record.optionBits = get<quint16>(data, optionBitsOffset);
     record.pollTimer = get<quint16>(data, pollTimerOffset);
     record.pollFailed = get<quint16>(data, pollFailedOffset);
+    std::copy_n(data + reservedOffset, record.reserved.size(), record.reserved.begin());
     return record;
 }
 

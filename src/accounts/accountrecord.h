@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -28,12 +29,16 @@ struct AccountRecord {
     quint16 optionBits = 0;
     quint16 pollTimer = 0;
     quint16 pollFailed = 0;
+    // Bytes 98 to 103 of the image. Nothing here uses them, but another program or a later
+    // version may: they go back to the file as they were read.
+    std::array<char, 6> reserved{};
 
     bool operator==(const AccountRecord &) const = default;
 };
 
 // The 104-byte little-endian image of a record as Accounts.PDB holds it: short strings (length
-// byte + field), zeros in the link words, the unused string bytes and the padding.
+// byte + field), zeros in the link words, the unused string bytes and the padding, and the
+// reserved bytes as the record holds them.
 QByteArray accountImage(const AccountRecord &record);
 
 // Reads a record from an image of at least 104 bytes. A length byte above its field's maximum

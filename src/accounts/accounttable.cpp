@@ -37,6 +37,19 @@ AccountTable::Result failure(const QString &error) {
     return AccountTable::Result{false, error};
 }
 
+// The I/O error text, or empty when the whole file was read.
+QString readWholeFile(QFile &file, QByteArray &content) {
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    content = file.readAll();
+    return file.error() == QFileDevice::NoError ? QString() : file.errorString();
+}
+
+QString unreadFileRefusal(const QString &filePath, const QString &error) {
+    return QStringLiteral("%1 could not be read (%2); it is kept as it is and not saved over")
+        .arg(filePath, error);
+}
+
 } // namespace
 
 AccountTable::AccountTable(QString filePath, QObject *parent)
@@ -55,6 +68,7 @@ AccountTable::Result AccountTable::ReadAccRec(int pollTimeOut) {
 }
 
 AccountTable::Result AccountTable::loadLocked(int pollTimeOut) {
+    m_unreadFileError.clear();
     QFile file(m_filePath);
     if (!file.exists()) {
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -64,12 +78,11 @@ AccountTable::Result AccountTable::loadLocked(int pollTimeOut) {
         return {};
     }
     // An existing file that cannot be read is reported, never recreated empty: that would throw
-    // away every account it holds.
-    if (!file.open(QIODevice::ReadOnly))
-        return failure(file.errorString());
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return failure(file.errorString());
+    // away every account it holds. Until it has been read, no save may replace it either.
+    QByteArray content;
+    m_unreadFileError = readWholeFile(file, content);
+    if (!m_unreadFileError.isEmpty())
+        return failure(m_unreadFileError);
     m_records = recordsFromFile(content, pollTimeOut);
     m_current = m_records.empty() ? -1 : 0;
     return {};
@@ -125,6 +138,10 @@ AccountTable::Result AccountTable::save(SaveMode mode, const AccountRecord &reco
     Result result;
     {
         NamedLockGuard guard(NamedLocks::Accounts);
+        if (!m_unreadFileError.isEmpty())
+            return failure(unreadFileRefusal(m_filePath, m_unreadFileError));
+        if (mode == SaveMode::Update)
+            keepReservedBytes(stored);
         result = writeLocked(mode, stored);
         if (result.ok)
             applySaved(mode, stored);
@@ -132,6 +149,13 @@ AccountTable::Result AccountTable::save(SaveMode mode, const AccountRecord &reco
     if (result.ok)
         emit changed();
     return result;
+}
+
+void AccountTable::keepReservedBytes(AccountRecord &record) const {
+    // The editor knows nothing of the reserved bytes: an update keeps the ones the file had.
+    const qsizetype front = lowerBound(record.accNum);
+    if (front < qsizetype(m_records.size()) && m_records[size_t(front)].accNum == record.accNum)
+        record.reserved = m_records[size_t(front)].reserved;
 }
 
 AccountTable::Result AccountTable::writeLocked(SaveMode mode, const AccountRecord &record) {

@@ -32,7 +32,8 @@ public:
     // poll timer starts at pollDelay * pollTimeOut + 3 (16 bits) when its delay is not 0, and its
     // last NUA / IP is emptied. The first record becomes the current one. A trailing piece
     // shorter than a record is ignored. A file that exists but cannot be read is left alone and
-    // reported; after any failure the table is as it was.
+    // reported; after any failure the table is as it was. Such a file is also protected: every
+    // save() fails without touching it until a later load reads it.
     Result ReadAccRec(int pollTimeOut);
 
     // Inserts at the sorted place, before records with the same number. The current record
@@ -51,7 +52,8 @@ public:
     //   the other records with that number, which the file no longer holds (with no such record
     //   it inserts `record` as Add does);
     // - Delete removes every record with the number and makes the first record current.
-    // After a failed save both the file and the table are as they were.
+    // Update keeps the reserved bytes of the record it replaces. After a failed save both the
+    // file and the table are as they were.
     Result save(SaveMode mode, const AccountRecord &record);
 
     // Sets the last NUA / IP of the front record with this number (cut to 20 bytes); false when
@@ -85,10 +87,12 @@ private:
     qsizetype insertLocked(AccountRecord record);
     QByteArray fileImage(SaveMode mode, const AccountRecord &record) const;
     Result writeLocked(SaveMode mode, const AccountRecord &record);
+    void keepReservedBytes(AccountRecord &record) const;
     void applySaved(SaveMode mode, const AccountRecord &record);
     void eraseRange(qsizetype from, qsizetype to);
 
     QString m_filePath;
     std::vector<AccountRecord> m_records;
     qsizetype m_current = -1;
+    QString m_unreadFileError; // set while an existing file could not be loaded
 };

@@ -21,8 +21,5 @@ int main(int argc, char *argv[]) {
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &application,
                      &QCoreApplication::quit);
-    monitor.run();
-    const int result = application.exec();
-    monitor.shutDown();
-    return result;
+    return monitor.exec();
 }

@@ -11,6 +11,8 @@
 #include "ui/mainwindow.h"
 #include "ui/passwordprompt.h"
 
+#include <QApplication>
+#include <QDebug>
 #include <QHostInfo>
 #include <QLineEdit>
 #include <QStatusBar>
@@ -63,6 +65,9 @@ void Monitor::createMainWindow() {
     m_mainWindow = std::make_unique<MainWindow>(
         MainWindow::Services{*m_engine, m_lists, m_txQueue, m_dialogs});
     m_dialogs.setParentWindow(m_mainWindow.get());
+    // The main window's close ends the program, whatever other window is still showing.
+    connect(m_mainWindow.get(), &MainWindow::closed, qApp, &QCoreApplication::quit,
+            Qt::QueuedConnection);
     showLogFailures();
     m_engine->setSetupWindowOpen(false);
 }
@@ -78,12 +83,9 @@ void Monitor::createComSetupWindow() {
     m_mainWindow->setBaseTitle(versionText + QStringLiteral(" (") + productWord +
                                QStringLiteral(") "));
     wireSettingsToLogs();
-    {
-        auto store = openSettingsStore();
-        Read_Registry(m_settings, *store);
-    }
+    reportSettingsRead(readSettings(m_settings));
     NamedLocks::createStandardLocks();
-    m_accounts.ReadAccRec(m_settings.integer(SettingKey::PollTimeOut));
+    loadAccounts();
     m_comSetup->show();
     m_engine->resetState();
     m_comSetup->ipConnection()->setSystemText(localIpv4Address());
@@ -109,6 +111,42 @@ void Monitor::showLogFailures() {
             });
 }
 
+void Monitor::reportSettingsRead(const SettingsReadResult &result) {
+    if (!result.damaged)
+        return;
+    if (result.keptAs.isEmpty()) {
+        // Nowhere to keep it: leave it in place rather than write the defaults over it.
+        m_settingsWritable = false;
+        reportStoreFailure(QStringLiteral("Settings file cannot be read and cannot be moved "
+                                          "aside; defaults in use, settings not saved"),
+                           result.fileName);
+        return;
+    }
+    reportStoreFailure(QStringLiteral("Settings file cannot be read; kept as %1, defaults in use")
+                           .arg(result.keptAs),
+                       result.fileName);
+}
+
+void Monitor::loadAccounts() {
+    const AccountTable::Result loaded =
+        m_accounts.ReadAccRec(m_settings.integer(SettingKey::PollTimeOut));
+    if (!loaded.ok)
+        reportStoreFailure(
+            QStringLiteral("Account file cannot be read (%1); no accounts loaded, the file is "
+                           "kept and not saved over")
+                .arg(loaded.error),
+            m_accounts.filePath());
+}
+
+// A stored file the monitor could not use is said everywhere the operator or a service manager
+// may look: the status bar, "IP_EXPlog.TXT" and standard error.
+void Monitor::reportStoreFailure(const QString &error, const QString &subject) {
+    m_storeFailures.append(QStringLiteral("%1: %2").arg(subject, error));
+    m_mainWindow->statusBar()->showMessage(m_storeFailures.join(QStringLiteral(" | ")));
+    m_logs.logStoreFailure(error, subject);
+    qWarning().noquote() << subject + QStringLiteral(": ") + error;
+}
+
 void Monitor::restartLines() {
     if (m_settings.flag(SettingKey::Port1Open))
         m_engine->startStop(1);
@@ -120,6 +158,8 @@ void Monitor::restartLines() {
 }
 
 void Monitor::saveSettings() {
+    if (!m_settingsWritable)
+        return;
     auto store = openSettingsStore();
     Write_Registry(m_settings, *store);
 }
@@ -127,6 +167,13 @@ void Monitor::saveSettings() {
 void Monitor::run() {
     m_mainWindow->show();
     m_engine->startTimer();
+}
+
+int Monitor::exec() {
+    run();
+    const int result = QApplication::exec();
+    shutDown();
+    return result;
 }
 
 void Monitor::shutDown() {

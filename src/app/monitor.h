@@ -9,6 +9,7 @@
 #include "ui/messageboxdialogs.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -20,6 +21,7 @@ class MainWindow;
 class MessageDecoder;
 class PasswordPrompt;
 class QSettings;
+struct SettingsReadResult;
 
 // The whole monitor: builds the services and the four windows in their start-up order, restarts
 // the lines that were running, and takes everything down again in the shutdown order.
@@ -34,6 +36,9 @@ public:
 
     // Shows the main window and starts the engine's tick: the running phase.
     void run();
+    // The running phase until the main window closes or the program is told to quit, then the
+    // shutdown; returns the event loop's exit code.
+    int exec();
     // Server stopped, ports closed, settings written. Runs once; the destructor calls it too.
     void shutDown();
 
@@ -49,6 +54,9 @@ private:
     void createComSetupWindow();
     void restartLines();
     void saveSettings();
+    void reportSettingsRead(const SettingsReadResult &result);
+    void loadAccounts();
+    void reportStoreFailure(const QString &error, const QString &subject);
     void wireSettingsToLogs();
     void showLogFailures();
 
@@ -67,4 +75,6 @@ private:
     std::unique_ptr<ComSetupWindow> m_comSetup;
     std::unique_ptr<PasswordPrompt> m_prompt;
     bool m_shutDown = false;
+    bool m_settingsWritable = true;
+    QStringList m_storeFailures;
 };

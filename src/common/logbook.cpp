@@ -34,8 +34,17 @@ bool LogBook::log_connection(const QString &message) {
 }
 
 bool LogBook::logConversionFailure(const QString &text) {
-    const QByteArray entry = "[" + notAnIntegerMessage(text).toLatin1() + "] " + text.toLatin1();
+    return logConversionFailure(text, notAnIntegerMessage(text));
+}
+
+bool LogBook::logConversionFailure(const QString &text, const QString &error) {
+    const QByteArray entry = "[" + error.toLatin1() + "] " + text.toLatin1();
     return Append_Message(ConversionLog, stampedLine(entry) + "\r\n");
+}
+
+bool LogBook::logStoreFailure(const QString &error, const QString &subject) {
+    const QString entry = QLatin1Char('[') + error + QStringLiteral("] ") + subject;
+    return appendLine(ConversionLog, stampedLine(entry.toLocal8Bit()) + "\r\n");
 }
 
 bool LogBook::appendLine(const QString &fileName, const QByteArray &line) {

@@ -36,6 +36,12 @@ public:
     bool log_connection(const QString &message);
     // A settings text that did not convert to an integer: the entry carries an extra CR LF.
     bool logConversionFailure(const QString &text);
+    // The same entry with another error text (a number out of range).
+    bool logConversionFailure(const QString &text, const QString &error);
+    // A stored file that could not be used at start-up (settings, accounts), in the form of the
+    // entries above: "[" + error + "] " + subject. Written whatever the save switch says: the
+    // operator's own data is at stake, and a damaged settings file leaves the switch off.
+    bool logStoreFailure(const QString &error, const QString &subject);
 
     QString filePath(const QString &fileName) const;
 

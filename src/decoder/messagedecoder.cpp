@@ -6,6 +6,7 @@
 #include "common/logbook.h"
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
+#include "protocol/queuedlinetext.h"
 #include "strings/eventtexts.h"
 
 namespace {
@@ -89,11 +90,26 @@ void decodeContactId(const QByteArray &source, const QByteArray &message,
     result.reloadAttempts = true;
 }
 
+// The event code after an area of digits and at most one "/", as panels send it
+// ("Nri1/BA01", "Nri12/BA01"); `block` starts with its function code and "ri".
+QByteArray siaCodeAfterArea(const QByteArray &block) {
+    qsizetype position = 3;
+    while (position < block.size() && block.at(position) >= '0' && block.at(position) <= '9')
+        ++position;
+    if (position < block.size() && block.at(position) == '/')
+        ++position;
+    return block.mid(position, 2);
+}
+
 // The event column of the first data block: the block text, and " : " + the SIA text when the
-// event code (after an "ri" area, if there is one) has one.
+// event code (after an "ri" area, if there is one) has one. The code is first read at its fixed
+// place, one area character after "ri"; only when that finds no text is the area skipped as
+// digits and at most one "/", so a block that finds a text at the fixed place keeps it.
 QByteArray siaEventColumn(const QByteArray &block, const EventTexts &texts) {
-    const QByteArray code = block.mid(1, 2) == "ri" ? block.mid(4, 2) : block.mid(1, 2);
-    const QByteArray text = texts.findSiaText(code);
+    const bool area = block.mid(1, 2) == "ri";
+    QByteArray text = texts.findSiaText(area ? block.mid(4, 2) : block.mid(1, 2));
+    if (text.isEmpty() && area)
+        text = texts.findSiaText(siaCodeAfterArea(block));
     return text.isEmpty() ? block : block + " : " + text;
 }
 
@@ -154,9 +170,16 @@ DecodeResult decodeMessage(const QByteArray &source, const QByteArray &message,
         decodeSia(source, message, settings, texts, result);
     if (kind == '9') {
         result.decodedAccount = QByteArrayLiteral("000000");
-        result.lines.append(forwardedLine(message)); // passed on, not logged
+        const QByteArray line = forwardedLine(message); // passed on, not logged
+        if (!line.isEmpty())
+            result.lines.append(line);
         result.reloadAttempts = true;
     }
+    // A field of the message may hold any byte; the log shows each line as it is queued.
+    for (QByteArray &line : result.lines)
+        line = blankControlBytes(line);
+    for (QByteArray &line : result.loggedLines)
+        line = blankControlBytes(line);
     return result;
 }
 
@@ -196,8 +219,10 @@ void MessageDecoder::Process_data(const QByteArray &source, const QByteArray &me
     if (result.reloadAttempts && m_hooks.reloadAttemptsIfIdle)
         m_hooks.reloadAttemptsIfIdle();
     if (!result.decodedAccount.isEmpty()) {
-        // An account that does not convert, or is not polled here, is simply not updated.
-        if (const std::optional<quint32> number = NumericalAccNum(result.decodedAccount))
+        // An account that does not convert, or is not polled here, is simply not updated. The
+        // look-up also shows the account in the Coms Setup window's "Account" field.
+        const std::optional<quint32> number = NumericalAccNum(result.decodedAccount);
+        if (number && m_accounts.Find_Account(*number))
             m_accounts.setLastNuaIp(*number, source);
     }
 }

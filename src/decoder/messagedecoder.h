@@ -40,7 +40,8 @@ struct DecoderSettings {
 // both results, and the forward's account "000000" wins. A poll without a flag character has no
 // flag columns; a Fast Format message too short for an account (under 11 bytes) shows an empty
 // account, no channels, and queues nothing; an SIA chain running past the end stops there as at
-// a block of length 0.
+// a block of length 0. The lines never hold a control byte (each becomes a blank), and a forward
+// with nothing after its "9" queues no line.
 DecodeResult decodeMessage(const QByteArray &source, const QByteArray &message,
                            const DecoderSettings &settings, const EventTexts &texts);
 

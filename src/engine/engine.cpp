@@ -7,6 +7,7 @@
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
 #include "ipservercontrol.h"
+#include "protocol/queuedlinetext.h"
 #include "serialconfig.h"
 #include "settings/settings.h"
 
@@ -15,7 +16,8 @@
 namespace {
 
 constexpr int txLine = 5;
-constexpr quint8 dc4 = 0x14;
+// While a Zorer-Uda line's device is gone, the engine tries to open it again this often.
+constexpr int reopenIntervalTicks = 30;
 const QByteArray zorerAck("\x06\r", 2);
 
 // Export files and their column counts, in the order the export examines the lists.
@@ -44,7 +46,8 @@ Engine::Engine(Services services, QObject *parent)
                  std::make_unique<QSerialPort>()}
     , m_txLink({services.settings, services.logs, services.txQueue, services.beeper,
                 services.dialogs, m_status, *m_comPorts[2], m_slots[4].rxText},
-               this) {
+               this)
+    , m_ipServerToggle(services.settings, services.dialogs, m_status, this) {
     for (int line : {1, 2, txLine}) {
         QSerialPort *port = m_comPorts[portIndex(line)].get();
         port->setObjectName(QStringLiteral("ComPort%1").arg(line));
@@ -52,18 +55,23 @@ Engine::Engine(Services services, QObject *parent)
         connect(port, &QSerialPort::readyRead, this,
                 [this, port, line] { dataAvailable(line, port->readAll()); });
     }
+    for (int line : {1, 2})
+        connect(m_comPorts[portIndex(line)].get(), &QSerialPort::errorOccurred, this,
+                [this, line](QSerialPort::SerialPortError error) { deviceError(line, error); });
     connect(&m_txLink, &TxLink::received, this,
             [this](const QByteArray &bytes) { dataAvailable(txLine, bytes); });
     connect(&m_txLink, &TxLink::connectionLost, this, &Engine::connectionLost);
+    connect(&m_txLink, &TxLink::connectionClosed, this, [this] { slot(txLine).call = {}; });
     connect(&m_txLink, &TxLink::sent, this, [this] { emit traffic(txLine, true); });
     m_timer.setInterval(100);
     connect(&m_timer, &QTimer::timeout, this, &Engine::tick);
+    watchListClears();
 }
 
 Engine::~Engine() = default;
 
 void Engine::setIpServer(IpServerControl *server) {
-    m_ipServer = server;
+    m_ipServerToggle.setServer(server);
     m_txLink.setIpServer(server);
 }
 
@@ -86,6 +94,8 @@ void Engine::tick() {
         LineSlot &current = slot(n);
         // The IP network and the spare slot receive no text of their own.
         const bool receives = n != 3 && n != 4;
+        if (n <= 2)
+            reopenLostDevice(n);
         if (receives && current.quietTicks > 0 && --current.quietTicks == 0)
             serviceSlot(n, tickIdle);
         updateStatusDisplay(n);
@@ -106,6 +116,9 @@ void Engine::serviceSlot(int n, bool &tickIdle) {
     if (n == 2 && m_services.settings.flag(SettingKey::FromReceiver)) {
         forwardFromReceiver();
     } else {
+        // The link's ACK is taken whatever else the reply holds: no call word in it may turn the
+        // link's replies into messages and leave its lines unacknowledged.
+        const bool txAck = n == txLine && current.rxText.startsWith('\x06');
         ScanResult scan = callControlScan(current.rxText, current.call);
         for (const QByteArray &text : scan.shown)
             showReceived(text);
@@ -123,9 +136,9 @@ void Engine::serviceSlot(int n, bool &tickIdle) {
             current.rxText = accepted.text;
             if (accepted.accepted)
                 acknowledgeAndQueue(n, *accepted.accepted);
-        } else if (n == txLine && current.rxText.startsWith('\x06')) {
-            m_txLink.handleAcknowledgement();
         }
+        if (txAck)
+            m_txLink.handleAcknowledgement();
     }
     if (!current.rxText.isEmpty())
         showReceived("[" + QByteArray::number(n) + "]" + current.rxText);
@@ -133,10 +146,10 @@ void Engine::serviceSlot(int n, bool &tickIdle) {
 }
 
 void Engine::forwardFromReceiver() {
+    // One burst from the other receiver may hold several finished lines.
     QByteArray &text = slot(2).rxText;
-    if (text.endsWith(static_cast<char>(dc4)))
-        text.chop(1);
-    m_services.txQueue.append(text);
+    for (const QByteArray &line : receiverLines(text))
+        m_services.txQueue.append(line);
     text.clear();
 }
 
@@ -151,14 +164,14 @@ AccountVerdict Engine::lookUpAccount(const QByteArray &accountText, const QByteA
 }
 
 void Engine::acknowledgeAndQueue(int n, const QByteArray &text) {
-    m_services.logs.Append_Message(LogBook::AckLog,
-                                   nowText().toLocal8Bit() + " ComPort -- " + zorerAck);
     QSerialPort &port = comPort(n);
     // A message that cannot be acknowledged is not taken: the panel sends it again.
     if (!port.isOpen() || port.write(zorerAck) != zorerAck.size())
         return;
+    m_services.logs.Append_Message(LogBook::AckLog,
+                                   nowText().toLocal8Bit() + " ComPort -- " + zorerAck);
     emit traffic(n, true);
-    m_pendingMessages.append(pendingItem(slot(n).call.lineNua, text));
+    m_pendingMessages.append(slot(n).call.lineNua, text);
 }
 
 void Engine::showReceived(const QByteArray &text) {
@@ -172,12 +185,7 @@ void Engine::updateStatusDisplay(int n) {
         m_status.connected[n] = call.lineConnected;
         m_status.padNua[n] = call.lineConnected ? QString::fromLatin1(call.lineNua) : noNuaText;
     } else if (n == 3) {
-        const bool lit = m_ipServer && m_ipServer->threadCount() != QLatin1String("0");
-        m_status.connected[3] = lit;
-        if (!lit)
-            m_status.padNua[3] = noNuaText;
-        else if (m_ipWatchdogTicks > 0)
-            --m_ipWatchdogTicks;
+        m_ipServerToggle.updateStatus();
     }
 }
 
@@ -185,11 +193,10 @@ void Engine::feedDecoder(bool &tickIdle) {
     if (!m_services.settings.flag(SettingKey::ProcessData) || m_pendingMessages.isEmpty())
         return;
     tickIdle = false;
-    const QByteArray item = m_pendingMessages.first();
-    m_services.logs.appendStamped(LogBook::RxLog, item);
-    const PendingParts parts = splitPendingItem(item);
+    const PendingMessage item = m_pendingMessages.first();
+    m_services.logs.appendStamped(LogBook::RxLog, item.text());
     if (m_decoder)
-        m_decoder(parts.source, parts.message);
+        m_decoder(item.source, item.message.left(100));
     m_pendingMessages.removeFirst();
 }
 
@@ -208,6 +215,28 @@ void Engine::exportOneRow() {
     }
 }
 
+void Engine::watchListClears() {
+    for (std::size_t i = 0; i < std::size(exportTargets); ++i)
+        connect(&(m_services.lists.*(exportTargets[i].list)), &EventListModel::aboutToClear, this,
+                [this, i] { exportBeforeClear(i); });
+}
+
+// Rows still waiting for an idle tick are written before a clear takes them, in one append,
+// and the list starts again at its first row: every row that entered a list is exported once.
+void Engine::exportBeforeClear(std::size_t index) {
+    const ExportTarget &target = exportTargets[index];
+    EventListModel &list = m_services.lists.*(target.list);
+    int &position = m_exportPositions[index];
+    if (position < list.rowCount()) {
+        QByteArrayList lines;
+        for (; position < list.rowCount(); ++position)
+            lines.append(list.exportLine(position, target.columns));
+        emit rowExported(list.exportText(position - 1, target.columns));
+        m_services.logs.Append_Message(QString::fromLatin1(target.fileName), lines.join("\r\n"));
+    }
+    position = 0;
+}
+
 void Engine::connectionLost() {
     // A reply that arrived just before the far end closed is still serviced: an ACK must not be
     // lost with the connection, or the delivered line would be sent again.
@@ -217,7 +246,7 @@ void Engine::connectionLost() {
         txSlot.quietTicks = 0;
         serviceSlot(txLine, unused);
     }
-    txSlot.call.lineConnected = false;
+    txSlot.call = {};
     showReceived("Connection Lost");
     txSlot.rxText.clear();
     publishStatus();
@@ -227,7 +256,11 @@ bool Engine::isLineStarted(int line) const {
     const QSerialPort &port = *m_comPorts.at(portIndex(line));
     if (port.isOpen())
         return true;
-    return line == txLine && (m_txLink.tcpOpen() || m_txLink.state().TxViaTcp);
+    if (line != txLine && m_slots.at(static_cast<std::size_t>(line - 1)).deviceLost)
+        return true; // still started: waiting for its device to come back
+    // An open connection alone does not make the link started: it may be the self-test's, which
+    // runs on a stopped link too.
+    return line == txLine && m_txLink.state().TxViaTcp;
 }
 
 void Engine::startStop(int line) {
@@ -244,12 +277,64 @@ void Engine::stopLine(int line) {
     m_txLink.closeTcp();
     if (line == txLine) {
         m_txLink.stop();
+        slot(txLine).call = {};
         m_status.labelEnabled[txLine] = false;
         m_status.txConnected = false;
     } else {
         m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
+        clearLine(line);
     }
     emit lineStateChanged(line, false);
+}
+
+// A line whose port was closed has no call (the unit announces the next one again) and waits for
+// no device. Text still waiting for its service goes too, so it cannot reconnect a closed line.
+void Engine::clearLine(int line) {
+    LineSlot &closed = slot(line);
+    closed.call = CallState();
+    closed.rxText.clear();
+    closed.quietTicks = 0;
+    closed.deviceLost = false;
+    updateStatusDisplay(line);
+}
+
+// A device that goes away (an unplugged adapter) leaves the port open and signalling on every
+// pass of the event loop. The port is closed, and the line stays started and waits for it.
+void Engine::deviceError(int line, QSerialPort::SerialPortError error) {
+    QSerialPort &port = comPort(line);
+    const bool deviceGone = error == QSerialPort::ResourceError ||
+                            error == QSerialPort::ReadError || error == QSerialPort::WriteError;
+    if (!deviceGone || !port.isOpen())
+        return;
+    port.close();
+    clearLine(line);
+    LineSlot &lost = slot(line);
+    lost.deviceLost = true;
+    lost.reopenTicks = reopenIntervalTicks;
+    m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
+    reportDevice(line, "lost");
+    publishStatus();
+}
+
+void Engine::reopenLostDevice(int line) {
+    LineSlot &waiting = slot(line);
+    if (!waiting.deviceLost || --waiting.reopenTicks > 0)
+        return;
+    if (!comPort(line).open(QIODevice::ReadWrite)) {
+        waiting.reopenTicks = reopenIntervalTicks;
+        return;
+    }
+    waiting.deviceLost = false;
+    m_status.labelEnabled[static_cast<std::size_t>(line)] = true;
+    reportDevice(line, "back");
+}
+
+void Engine::reportDevice(int line, const char *event) {
+    const QString text = QStringLiteral("Zorer-Uda %1: device %2 %3")
+                             .arg(line)
+                             .arg(comPort(line).portName(), QLatin1String(event));
+    showReceived(text.toLatin1());
+    m_services.logs.log_connection(text);
 }
 
 void Engine::startLine(int line) {
@@ -278,9 +363,13 @@ void Engine::portOrSpeedChanged(int line) {
         m_txLink.closeTcp();
         // The link is stopped now, so the next "START COMS" must start it, not stop it again.
         m_txLink.state().TxViaTcp = false;
+        slot(txLine).call = {};
+    } else {
+        clearLine(line);
     }
     setLineRunning(line, false);
     emit lineStateChanged(line, false);
+    publishStatus();
 }
 
 void Engine::setLineRunning(int line, bool running) {
@@ -293,6 +382,8 @@ void Engine::setLineRunning(int line, bool running) {
 void Engine::closePorts() {
     for (auto &port : m_comPorts)
         port->close();
+    for (int line : {1, 2})
+        slot(line).deviceLost = false; // nothing is reopened after shutdown
     m_txLink.closeTcp();
 }
 

@@ -2,10 +2,13 @@
 
 #include "enginestatus.h"
 #include "events/bytelistmodel.h"
+#include "events/pendingmessagemodel.h"
+#include "ipservertoggle.h"
 #include "lineslot.h"
 #include "txlink.h"
 
 #include <QObject>
+#include <QSerialPort>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -17,7 +20,6 @@ struct EventLists;
 class IpServerControl;
 class LogBook;
 class OperatorDialogs;
-class QSerialPort;
 class Settings;
 class TxQueue;
 
@@ -57,18 +59,23 @@ public:
     void closePorts(); // at shutdown: ports closed, running flags kept
     void resetState(); // at start-up: export positions, connections and TxViaTcp cleared
 
+    // The IP network: the START/STOP IP toggle, and the watchdog that the IP receiver feeds.
+    IpServerToggle &ipServerToggle() { return m_ipServerToggle; }
+    void feedIpWatchdog() { m_ipServerToggle.feedWatchdog(); }
+
     void setSetupWindowOpen(bool open) { m_setupWindowOpen = open; }
     bool setupWindowOpen() const { return m_setupWindowOpen; }
 
-    ByteListModel &pendingMessages() { return m_pendingMessages; } // "Pending Messages"
-    ByteListModel &receivedData() { return m_receivedData; }       // "Received Data"
+    PendingMessageModel &pendingMessages() { return m_pendingMessages; } // "Pending Messages"
+    ByteListModel &receivedData() { return m_receivedData; }             // "Received Data"
     const EngineStatus &status() const { return m_status; }
     TxLink &txLink() { return m_txLink; }
     LineSlot &slot(int n) { return m_slots.at(static_cast<std::size_t>(n - 1)); }
     QSerialPort &comPort(int line);
     void clearTxQueue() { m_txLink.clearQueue(); }
 
-    // Export positions of the four lists: Poll_List, ContactIDList, FastList, SIAList.
+    // Export positions of the four lists: Poll_List, ContactIDList, FastList, SIAList. A clear
+    // of a list first exports its rows not yet exported and then puts its position back to 0.
     std::array<int, 4> exportPositions() const { return m_exportPositions; }
 
 signals:
@@ -87,8 +94,14 @@ private:
     void updateStatusDisplay(int n);
     void feedDecoder(bool &tickIdle);
     void exportOneRow();
+    void watchListClears();
+    void exportBeforeClear(std::size_t index);
     void connectionLost();
     void stopLine(int line);
+    void clearLine(int line);
+    void deviceError(int line, QSerialPort::SerialPortError error);
+    void reopenLostDevice(int line);
+    void reportDevice(int line, const char *event);
     void startLine(int line);
     bool configurePort(int line);
     void setLineRunning(int line, bool running);
@@ -97,15 +110,14 @@ private:
     Services m_services;
     std::array<LineSlot, slotCount> m_slots{};
     std::array<std::unique_ptr<QSerialPort>, 3> m_comPorts; // lines 1, 2, 5
-    ByteListModel m_pendingMessages{QStringLiteral("ListBox2")};
+    PendingMessageModel m_pendingMessages;
     ByteListModel m_receivedData{QStringLiteral("ListBox1")};
     EngineStatus m_status;
     EngineStatus m_publishedStatus;
     TxLink m_txLink;
     Decoder m_decoder;
-    IpServerControl *m_ipServer = nullptr;
+    IpServerToggle m_ipServerToggle;
     QTimer m_timer;
     bool m_setupWindowOpen = false;
-    int m_ipWatchdogTicks = 0;
     std::array<int, 4> m_exportPositions{};
 };

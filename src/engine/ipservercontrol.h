@@ -3,7 +3,8 @@
 #include <QString>
 
 // What the engine needs of the IP listening server: the self-test asks whether it is active and
-// restarts it when the test goes unanswered; the status display shows its connection count.
+// restarts it when the test goes unanswered; the START/STOP IP toggle (also called by the
+// watchdog) stops and starts it; the status display shows its connection count.
 class IpServerControl {
 public:
     virtual ~IpServerControl() = default;

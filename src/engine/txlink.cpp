@@ -12,6 +12,7 @@
 #include <QSerialPort>
 #include <QTcpSocket>
 #include <QThread>
+#include <limits>
 
 namespace {
 
@@ -19,7 +20,32 @@ constexpr int ticksPerSecond = 10;
 constexpr int selfTestInterval = 600;
 constexpr int firstBeepDelay = 5;
 constexpr quint8 defaultTerminator = 0x14;
-const QByteArray ackByte("\x06", 1);
+
+// The numbers the link multiplies into ticks or narrows into a byte or a port, with the range it
+// can work with. A number outside is replaced by the nearest bound, so that no setting overflows
+// a tick counter, goes out as a different terminator byte or port, or keeps the attempts from
+// ever running out.
+struct SettingRange {
+    SettingKey key;
+    int minimum;
+    int maximum;
+};
+constexpr int maxSeconds = 3600;
+constexpr int maxAttempts = 100;
+constexpr SettingRange settingRanges[] = {
+    {SettingKey::TxAtt, 1, maxAttempts},    {SettingKey::TxTimeout, 1, maxSeconds},
+    {SettingKey::HeartBeat, 0, maxSeconds}, {SettingKey::FltTimer, 0, maxSeconds},
+    {SettingKey::TermChar, 0, 255},         {SettingKey::TxIpPort, 1, 65535},
+    {SettingKey::TxIpPort2, 1, 65535},      {SettingKey::TcpPort, 1, 65535},
+};
+
+SettingRange rangeOf(SettingKey key) {
+    for (const SettingRange &range : settingRanges) {
+        if (range.key == key)
+            return range;
+    }
+    return {key, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
+}
 
 } // namespace
 
@@ -30,21 +56,34 @@ TxLink::TxLink(Services services, QObject *parent)
 
 TxLink::~TxLink() = default;
 
-std::optional<int> TxLink::settingInteger(const QString &text) {
-    const std::optional<int> value = integerFromText(text);
-    if (!value)
+std::optional<int> TxLink::settingInteger(SettingKey key) {
+    const QString text = m_services.settings.text(key);
+    const SettingRange range = rangeOf(key);
+    const auto bounded = boundedIntegerFromText(text, range.minimum, range.maximum);
+    if (!bounded) {
         m_services.logs.logConversionFailure(text);
-    return value;
+        return std::nullopt;
+    }
+    if (bounded->clamped) {
+        m_services.logs.logConversionFailure(
+            text, outOfRangeMessage(text, *bounded, range.minimum, range.maximum));
+    }
+    return bounded->value;
 }
 
 void TxLink::reloadAttempts() {
-    if (const auto attempts = settingInteger(m_services.settings.text(SettingKey::TxAtt)))
+    if (const auto attempts = settingInteger(SettingKey::TxAtt))
         m_state.TxAttemptsLeft = *attempts;
 }
 
 void TxLink::reloadAttemptsIfIdle() {
     if (m_state.TxWaitTicks == 0)
         reloadAttempts();
+}
+
+// The backup copy is a second delivery over the network; a serial link has only its one port.
+bool TxLink::forceBackup() const {
+    return m_state.TxViaTcp && m_services.settings.flag(SettingKey::ForceBackup);
 }
 
 bool TxLink::secondaryConfigured() const {
@@ -57,7 +96,7 @@ void TxLink::start() {
     m_state.TxOnSecondary = false;
     m_state.BackupAfterFailure = false;
     m_state.TxWaitTicks = 0;
-    if (const auto seconds = settingInteger(m_services.settings.text(SettingKey::HeartBeat)))
+    if (const auto seconds = settingInteger(SettingKey::HeartBeat))
         m_state.HeartbeatTicks = *seconds * ticksPerSecond;
 }
 
@@ -77,7 +116,12 @@ void TxLink::closeTcp() {
         m_tcp->disconnect(this);
         m_tcp->abort();
         m_tcp.release()->deleteLater();
+        emit connectionClosed();
     }
+    showNotConnected();
+}
+
+void TxLink::showNotConnected() {
     m_services.status.txConnected = false;
     m_services.status.txAddress = noTxAddressText;
 }
@@ -99,8 +143,8 @@ void TxLink::sendStep(bool &tickIdle) {
         return;
     if (m_state.TxAttemptsLeft != 0)
         sendHead(tickIdle);
-    else if (m_state.IpTestInFlight)
-        selfTestUnanswered();
+    else if (m_state.IpTestInFlight && m_services.queue.head() == ipTestLine)
+        selfTestUnanswered(); // drops the head: never any line but the test line itself
     else
         deliveryFailed();
 }
@@ -114,7 +158,7 @@ QByteArray TxLink::framedHead(const QByteArray &head) {
     if (options.addTerminator && !options.forwardToVoduro) {
         // A terminator field left empty or not a number must not stop delivery: the line goes
         // out with the standard DC4, and the bad text is logged.
-        if (const auto value = settingInteger(settings.text(SettingKey::TermChar)))
+        if (const auto value = settingInteger(SettingKey::TermChar))
             options.terminator = static_cast<quint8>(*value);
     }
     return frameLine(head, options);
@@ -144,23 +188,23 @@ void TxLink::sendHead(bool &tickIdle) {
     // Only a reply that arrives after this send may acknowledge it.
     m_services.replyText.clear();
     --m_state.TxAttemptsLeft;
-    const bool forceBackup = settings.flag(SettingKey::ForceBackup);
+    const bool backup = forceBackup();
     if (m_state.TxAttemptsLeft == 0 && !m_state.TxOnSecondary && secondaryConfigured()) {
         reloadAttempts();
         m_state.TxOnSecondary = true;
-        m_state.BackupAfterFailure = forceBackup;
+        m_state.BackupAfterFailure = backup;
     }
-    if (const auto seconds = settingInteger(settings.text(SettingKey::TxTimeout)))
+    if (const auto seconds = settingInteger(SettingKey::TxTimeout))
         m_state.TxWaitTicks = *seconds * ticksPerSecond;
 
     if (settings.flag(SettingKey::DisableTxAck) && !m_state.IpTestInFlight) {
-        if (forceBackup && !m_state.TxOnSecondary && secondaryConfigured()) {
+        if (backup && !m_state.TxOnSecondary && secondaryConfigured()) {
             m_state.TxWaitTicks = 0;
             reloadAttempts();
             m_state.TxOnSecondary = true;
         } else {
             removeHeadAndReload();
-            if (forceBackup && m_state.TxOnSecondary)
+            if (backup && m_state.TxOnSecondary)
                 m_state.TxOnSecondary = false;
         }
     }
@@ -168,9 +212,10 @@ void TxLink::sendHead(bool &tickIdle) {
 
 void TxLink::sendOverNetwork(const QByteArray &framed) {
     const Settings &settings = m_services.settings;
-    const bool forceBackup = settings.flag(SettingKey::ForceBackup);
-    const bool newConnection = ((m_state.TxViaTcp || m_state.IpTestInFlight) && !tcpOpen()) ||
-                               (m_state.TxViaTcp && forceBackup);
+    // The self-test always gets a connection of its own to the IP server: "IP TEST" must never
+    // go into a kept-open connection to the automation software, nor its ACK count as a test.
+    const bool newConnection =
+        m_state.IpTestInFlight || (m_state.TxViaTcp && (!tcpOpen() || forceBackup()));
     if (!newConnection) {
         if (tcpOpen()) {
             m_tcp->write(framed);
@@ -178,18 +223,16 @@ void TxLink::sendOverNetwork(const QByteArray &framed) {
         }
         return;
     }
-    if (forceBackup && tcpOpen())
+    if (tcpOpen())
         closeTcp();
     if (m_state.IpTestInFlight) {
         m_state.TxOnSecondary = true;
-        openConnection(QStringLiteral("127.0.0.1"), settings.text(SettingKey::TcpPort),
-                       TxTarget::SelfTest);
+        openConnection(QStringLiteral("127.0.0.1"), SettingKey::TcpPort, TxTarget::SelfTest);
     } else if (m_state.TxOnSecondary) {
-        openConnection(settings.text(SettingKey::TxIpAdd2), settings.text(SettingKey::TxIpPort2),
+        openConnection(settings.text(SettingKey::TxIpAdd2), SettingKey::TxIpPort2,
                        TxTarget::Secondary);
     } else {
-        openConnection(settings.text(SettingKey::TxIpAdd), settings.text(SettingKey::TxIpPort),
-                       TxTarget::Primary);
+        openConnection(settings.text(SettingKey::TxIpAdd), SettingKey::TxIpPort, TxTarget::Primary);
     }
     if (tcpOpen()) {
         m_tcp->write(framed);
@@ -197,15 +240,23 @@ void TxLink::sendOverNetwork(const QByteArray &framed) {
     }
 }
 
-void TxLink::openConnection(const QString &address, const QString &port, TxTarget target) {
-    m_services.status.txAddress = address + QStringLiteral(" / ") + port;
+void TxLink::openConnection(const QString &address, SettingKey portKey, TxTarget target) {
     m_services.status.txTarget = target;
-    bool ok = false;
-    const quint16 portNumber = port.trimmed().toUShort(&ok);
-    if (!ok || portNumber == 0 || address.isEmpty())
+    const std::optional<int> port = address.isEmpty() ? std::nullopt : settingInteger(portKey);
+    if (!port)
         return; // an unusable address fails like a refused connection
     m_tcp = std::make_unique<QTcpSocket>();
     QTcpSocket *socket = m_tcp.get();
+    // The indicators show a connection only while one is up, not while attempts are refused.
+    const QString shownAddress = address + QStringLiteral(" / ") + QString::number(*port);
+    connect(socket, &QTcpSocket::connected, this, [this, shownAddress] {
+        m_services.status.txConnected = true;
+        m_services.status.txAddress = shownAddress;
+    });
+    connect(socket, &QTcpSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
+        if (state == QAbstractSocket::UnconnectedState)
+            showNotConnected();
+    });
     connect(socket, &QTcpSocket::readyRead, this,
             [this, socket] { emit received(socket->readAll()); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
@@ -213,8 +264,7 @@ void TxLink::openConnection(const QString &address, const QString &port, TxTarge
             emit received(socket->readAll());
         emit connectionLost();
     });
-    socket->connectToHost(address, portNumber);
-    m_services.status.txConnected = true;
+    socket->connectToHost(address, static_cast<quint16>(*port));
 }
 
 void TxLink::selfTestUnanswered() {
@@ -225,7 +275,7 @@ void TxLink::selfTestUnanswered() {
     } else if (m_ipServer) {
         m_ipServer->deactivate();
         m_oneSecondWait();
-        if (const auto port = integerFromText(m_services.settings.text(SettingKey::TcpPort)))
+        if (const auto port = settingInteger(SettingKey::TcpPort))
             m_ipServer->setPort(*port);
         m_ipServer->activate();
         m_services.status.txConnected = false;
@@ -239,14 +289,15 @@ void TxLink::selfTestUnanswered() {
 }
 
 void TxLink::deliveryFailed() {
-    const Settings &settings = m_services.settings;
-    if (settings.flag(SettingKey::DisableTxAck))
+    if (m_services.settings.flag(SettingKey::DisableTxAck))
         return;
-    const bool forceBackup = settings.flag(SettingKey::ForceBackup);
-    if (!m_services.status.faultLed && (!forceBackup || m_state.BackupAfterFailure))
+    // Only the backup copy failed when the primary took the line; every other failure is a fault,
+    // also with "Force Backup" but no secondary to copy to.
+    const bool backupCopyOnly =
+        forceBackup() && !m_state.BackupAfterFailure && m_state.TxOnSecondary;
+    if (!m_services.status.faultLed && !backupCopyOnly)
         raiseFault();
-    if (forceBackup && !m_state.BackupAfterFailure && m_state.TxOnSecondary) {
-        // Only the backup copy failed: the primary has the line.
+    if (backupCopyOnly) {
         m_state.TxAcked = true;
         removeHeadAndReload();
         m_state.TxOnSecondary = false;
@@ -258,8 +309,9 @@ void TxLink::raiseFault() {
     m_services.status.comOk = false;
     m_services.status.faultLed = true;
     m_services.status.txConnected = false;
+    // The countdown of this same tick takes one off: the first beep comes 5 ticks after the fault.
     if (m_services.settings.text(SettingKey::FltTimer) != QLatin1String("0"))
-        m_state.FaultBeepTicks = firstBeepDelay;
+        m_state.FaultBeepTicks = firstBeepDelay + 1;
 }
 
 void TxLink::clearFault() {
@@ -280,7 +332,7 @@ void TxLink::handleAcknowledgement() {
     if (settings.flag(SettingKey::DisableTxAck) && !m_state.IpTestInFlight)
         return;
     m_lineAwaitingAck = false;
-    if (settings.flag(SettingKey::ForceBackup) && !m_state.TxOnSecondary && secondaryConfigured()) {
+    if (forceBackup() && !m_state.TxOnSecondary && secondaryConfigured()) {
         // The primary has the line; the secondary's copy is still owed.
         m_state.TxAcked = true;
         m_state.TxWaitTicks = 0;
@@ -301,7 +353,7 @@ void TxLink::heartbeatCountdown() {
     if (--m_state.HeartbeatTicks > 0)
         return;
     // A heartbeat interval that is not a number stops the heartbeat (like "0") after this one.
-    if (const auto seconds = settingInteger(m_services.settings.text(SettingKey::HeartBeat)))
+    if (const auto seconds = settingInteger(SettingKey::HeartBeat))
         m_state.HeartbeatTicks = *seconds * ticksPerSecond;
     if (m_state.TxWaitTicks == 0) {
         m_services.queue.append(heartbeatLine);
@@ -328,7 +380,7 @@ void TxLink::faultWarningCountdown() {
     if (--m_state.FaultBeepTicks > 0 || !m_services.status.faultLed)
         return;
     m_services.beeper.beep();
-    if (const auto seconds = settingInteger(m_services.settings.text(SettingKey::FltTimer)))
+    if (const auto seconds = settingInteger(SettingKey::FltTimer))
         m_state.FaultBeepTicks = *seconds * ticksPerSecond;
 }
 
@@ -336,4 +388,12 @@ void TxLink::clearQueue() {
     m_services.queue.clear();
     m_state.TxWaitTicks = 0;
     m_lineAwaitingAck = false;
+    if (m_state.IpTestInFlight) {
+        // The self-test goes with the queue: the next line is an ordinary one, sent afresh from
+        // the primary, not a test line to drop or a reason to restart the IP server.
+        m_state.IpTestInFlight = false;
+        m_state.TxOnSecondary = false;
+        closeTcp();
+        reloadAttempts();
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "enginestatus.h"
+#include "settings/settingkeys.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -82,21 +83,26 @@ public:
 signals:
     void received(const QByteArray &bytes); // reply bytes from the TCP client
     void connectionLost();                  // the far end closed the connection
+    void connectionClosed();                // this side closed the connection
     void sent();                            // bytes went out (for the traffic lights)
 
 private:
     void sendStep(bool &tickIdle);
     void sendHead(bool &tickIdle);
     void sendOverNetwork(const QByteArray &framed);
-    void openConnection(const QString &address, const QString &port, TxTarget target);
+    void openConnection(const QString &address, SettingKey portKey, TxTarget target);
+    void showNotConnected();
     void selfTestUnanswered();
     void deliveryFailed();
     void raiseFault();
     void clearFault();
     void removeHeadAndReload();
+    bool forceBackup() const;
     bool secondaryConfigured() const;
     QByteArray framedHead(const QByteArray &head);
-    std::optional<int> settingInteger(const QString &text);
+    // The number in a settings field, brought into its range; a text that is no number or is out
+    // of range is logged to "IP_EXPlog.TXT".
+    std::optional<int> settingInteger(SettingKey key);
 
     Services m_services;
     TxLinkState m_state;

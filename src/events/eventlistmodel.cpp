@@ -149,6 +149,7 @@ void EventListModel::addRow(const QString &caption, const QList<QByteArray> &cel
 }
 
 void EventListModel::clear() {
+    emit aboutToClear();
     beginResetModel();
     m_storage->rows = {};
     m_storage->sorted.clear();

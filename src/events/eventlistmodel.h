@@ -25,6 +25,7 @@ public:
     // Adds a row: caption plus cells (the first cell is the source). Cells are bytes, shown as
     // Latin-1.
     void addRow(const QString &caption, const QList<QByteArray> &cells);
+    // Removes every row; aboutToClear() comes first, while the rows are still there.
     void clear();
 
     // Rows in arrival order since the last clear: row k of arrival is the k-th row added.
@@ -47,6 +48,10 @@ public:
     // A caption edited in place (column 0 of a list with editable captions) replaces the row's
     // caption, for the view and for a later export; a sorted list moves the row to its place.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+signals:
+    // Every row is about to go: the last moment to read them (the list export uses it).
+    void aboutToClear();
 
 private:
     struct Storage;

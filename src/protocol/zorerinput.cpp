@@ -152,12 +152,3 @@ AcceptanceResult acceptMessage(const QByteArray &text, CallState &state,
         result.shown.append(message);
     return result;
 }
-
-QByteArray pendingItem(const QByteArray &source, const QByteArray &message) {
-    return '[' + source + ']' + message;
-}
-
-PendingParts splitPendingItem(const QByteArray &item) {
-    const qsizetype p = item.indexOf(']') + 1;
-    return {bytesAt(item, 2, p - 2), bytesAt(item, p + 1, 100)};
-}

@@ -51,15 +51,3 @@ AcceptanceResult acceptMessage(const QByteArray &text, CallState &state,
 // when the message gives none (a Fast Format text of 13 characters or fewer, or a text that does
 // not start with "1", "2" or "3"). The SIA account length is the block header AND 0x3F.
 std::optional<QByteArray> acceptanceAccountText(const QByteArray &message);
-
-// "[" + source + "]" + message, the form of an item in "Pending Messages".
-QByteArray pendingItem(const QByteArray &source, const QByteArray &message);
-
-// Splits an item back into source and message (at most 100 bytes), as the decoder feed does: the
-// source ends at the first "]". An item without "]" is all message (its first 100 bytes) with an
-// empty source, so nothing that reached the queue is lost.
-struct PendingParts {
-    QByteArray source;
-    QByteArray message;
-};
-PendingParts splitPendingItem(const QByteArray &item);

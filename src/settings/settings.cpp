@@ -27,9 +27,9 @@ Settings::Settings(QObject *parent)
 }
 
 void Settings::restoreDefaults() {
-    QMutexLocker lock(&m_mutex);
     for (const SettingRow &row : settingRows())
-        m_values[static_cast<std::size_t>(row.key)] = defaultValue(row);
+        store(row.key, defaultValue(row));
+    QMutexLocker lock(&m_mutex);
     for (int i = 0; i < deviceCount; ++i)
         m_devices[static_cast<std::size_t>(i)] = defaultDevice(i);
 }

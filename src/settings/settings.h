@@ -32,6 +32,7 @@ public:
     void setDevice(int index, const QString &path);
     static QString defaultDevice(int index);
 
+    // Every value back to its default; changed() tells which ones moved.
     void restoreDefaults();
 
 signals:

@@ -1,7 +1,10 @@
 #include "settingsstore.h"
 
+#include "inirawvalue.h"
 #include "settings.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QStringList>
 #include <algorithm>
 #include <optional>
@@ -22,25 +25,36 @@ QString sectionName(SettingSection section) {
     return QString();
 }
 
-QString storeKey(const SettingRow &row) {
-    return sectionName(row.section) + QLatin1Char('/') + QString::fromLatin1(row.name);
+// A value's place in the store: its section and its name there.
+struct StoreKey {
+    QString section;
+    QString name;
+    QString path() const { return section + QLatin1Char('/') + name; }
+};
+
+StoreKey storeKey(const SettingRow &row) {
+    return {sectionName(row.section), QString::fromLatin1(row.name)};
 }
 
-QString deviceKey(int index) {
-    return QStringLiteral("Devices/Com%1").arg(index + 1);
+StoreKey deviceKey(int index) {
+    return {QStringLiteral("Devices"), QStringLiteral("Com%1").arg(index + 1)};
 }
 
-// A hand-edited text with a comma comes back from the INI format as a list: join it again.
-std::optional<QString> storedText(QSettings &store, const QString &key) {
-    const QVariant value = store.value(key);
+// A hand-edited text with a comma comes back from the INI format as a list, its blanks around
+// the commas lost: the text is taken from its line in the file instead, as it was written
+// there. (The registry has no such reading; there the parts are joined again.)
+std::optional<QString> storedText(QSettings &store, const StoreKey &key) {
+    const QVariant value = store.value(key.path());
     if (!value.isValid())
         return std::nullopt;
-    if (value.metaType().id() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
-    return value.toString();
+    if (value.metaType().id() != QMetaType::QStringList)
+        return value.toString();
+    if (const std::optional<QString> raw = rawIniValue(store.fileName(), key.section, key.name))
+        return raw;
+    return value.toStringList().join(QStringLiteral(", "));
 }
 
-std::optional<int> storedInteger(QSettings &store, const QString &key) {
+std::optional<int> storedInteger(QSettings &store, const StoreKey &key) {
     const std::optional<QString> text = storedText(store, key);
     if (!text)
         return std::nullopt;
@@ -50,7 +64,7 @@ std::optional<int> storedInteger(QSettings &store, const QString &key) {
 }
 
 void readRow(Settings &settings, QSettings &store, const SettingRow &row) {
-    const QString key = storeKey(row);
+    const StoreKey key = storeKey(row);
     switch (row.section) {
     case SettingSection::Integers: {
         int value = storedInteger(store, key).value_or(QString::fromLatin1(row.fallback).toInt());
@@ -75,6 +89,25 @@ void readRow(Settings &settings, QSettings &store, const SettingRow &row) {
     }
 }
 
+// Sections are parsed when first used: touch every one, so that a bad line anywhere shows now
+// and not only at the next write, which would silently drop it.
+bool storeIsDamaged(QSettings &store) {
+    [[maybe_unused]] const QStringList keys = store.allKeys();
+    return store.status() == QSettings::FormatError;
+}
+
+// The damaged file under a name of its own beside it; empty when it could not be moved.
+QString keepDamagedFile(const QString &fileName) {
+    const QString stem = fileName + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 0; n < 100; ++n) {
+        const QString name = n == 0 ? stem : stem + QLatin1Char('-') + QString::number(n);
+        if (!QFile::exists(name))
+            return QFile::rename(fileName, name) ? name : QString();
+    }
+    return QString();
+}
+
 } // namespace
 
 std::unique_ptr<QSettings> openSettingsStore() {
@@ -97,8 +130,22 @@ void Read_Registry(Settings &settings, QSettings &store) {
 
 void Write_Registry(const Settings &settings, QSettings &store) {
     for (SettingKey key : settingWriteOrder())
-        store.setValue(storeKey(settingRow(key)), settings.storedText(key));
+        store.setValue(storeKey(settingRow(key)).path(), settings.storedText(key));
     for (int i = 0; i < deviceCount; ++i)
-        store.setValue(deviceKey(i), settings.device(i));
+        store.setValue(deviceKey(i).path(), settings.device(i));
     store.sync();
+}
+
+SettingsReadResult readSettings(Settings &settings) {
+    SettingsReadResult result;
+    auto store = openSettingsStore();
+    result.fileName = store->fileName();
+    Read_Registry(settings, *store);
+    if (!storeIsDamaged(*store))
+        return result;
+    result.damaged = true;
+    store.reset();
+    result.keptAs = keepDamagedFile(result.fileName);
+    settings.restoreDefaults();
+    return result;
 }

@@ -17,3 +17,15 @@ void Read_Registry(Settings &settings, QSettings &store);
 
 // Writes every value back as text, then flushes the store.
 void Write_Registry(const Settings &settings, QSettings &store);
+
+// What reading the settings at start-up found.
+struct SettingsReadResult {
+    QString fileName;     // the store's file (or registry path)
+    bool damaged = false; // the file could not be parsed
+    QString keptAs;       // where the damaged file now lies; empty when it could not be moved
+};
+
+// Reads the settings from the store. A store file that cannot be parsed is not trusted, nor
+// left where the next write would replace it: it is moved aside under a new name beside it
+// ("Voduro.conf.damaged-<yyyyMMdd-HHmmss>") and every setting takes its default.
+SettingsReadResult readSettings(Settings &settings);

@@ -1,6 +1,7 @@
 #include "bytelistgroup.h"
 
 #include "events/bytelistmodel.h"
+#include "events/pendingmessagemodel.h"
 
 #include <QListView>
 #include <QPushButton>
@@ -8,6 +9,17 @@
 
 ByteListGroup::ByteListGroup(const QString &caption, const QString &listName,
                              const QString &clearName, ByteListModel &model, QWidget *parent)
+    : ByteListGroup(
+          caption, listName, clearName, model, [&model] { model.clear(); }, parent) {}
+
+ByteListGroup::ByteListGroup(const QString &caption, const QString &listName,
+                             const QString &clearName, PendingMessageModel &model, QWidget *parent)
+    : ByteListGroup(
+          caption, listName, clearName, model, [&model] { model.clear(); }, parent) {}
+
+ByteListGroup::ByteListGroup(const QString &caption, const QString &listName,
+                             const QString &clearName, QAbstractItemModel &model,
+                             const std::function<void()> &clearItems, QWidget *parent)
     : QGroupBox(caption, parent) {
     setObjectName(listName + QStringLiteral("Group"));
     auto *view = new QListView(this);
@@ -19,7 +31,7 @@ ByteListGroup::ByteListGroup(const QString &caption, const QString &listName,
 
     auto *clear = new QPushButton(QStringLiteral("Clear"), this);
     clear->setObjectName(clearName);
-    connect(clear, &QPushButton::clicked, &model, &ByteListModel::clear);
+    connect(clear, &QPushButton::clicked, &model, clearItems);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(view);

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QGroupBox>
+#include <functional>
 
 class ByteListModel;
+class PendingMessageModel;
+class QAbstractItemModel;
 
 // A captioned list of received text ("Received Data", "Pending Messages") with its "Clear"
 // button. The list holds any number of items; every item is one line.
@@ -11,4 +14,11 @@ class ByteListGroup : public QGroupBox {
 public:
     ByteListGroup(const QString &caption, const QString &listName, const QString &clearName,
                   ByteListModel &model, QWidget *parent = nullptr);
+    ByteListGroup(const QString &caption, const QString &listName, const QString &clearName,
+                  PendingMessageModel &model, QWidget *parent = nullptr);
+
+private:
+    ByteListGroup(const QString &caption, const QString &listName, const QString &clearName,
+                  QAbstractItemModel &model, const std::function<void()> &clearItems,
+                  QWidget *parent);
 };

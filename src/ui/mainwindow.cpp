@@ -6,6 +6,7 @@
 #include "events/eventlistmodel.h"
 #include "statuspanel.h"
 
+#include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -147,4 +148,12 @@ void MainWindow::toggleComSetup() {
     m_comSetup->raise();
     m_comSetup->activateWindow();
     engine.setSetupWindowOpen(true);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    // The program ends with this window even while "Coms Setup" is still showing: that window
+    // alone would keep it running with no way back to this one.
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
 }

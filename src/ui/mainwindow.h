@@ -4,6 +4,7 @@
 #include <QPointer>
 
 class Engine;
+class QCloseEvent;
 struct EventLists;
 class EventPages;
 class OperatorDialogs;
@@ -39,6 +40,13 @@ public:
     void clearEvents(); // "Clear Events"
     void clearPage();   // "Clear Page"
     void toggleComSetup();
+
+signals:
+    // The window has closed: the program is to end.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void createMenu();

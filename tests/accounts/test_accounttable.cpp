@@ -1,5 +1,6 @@
 #include "accounts/accounttable.h"
 #include "support/tempenvironment.h"
+#include "support/unreadablefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -250,6 +251,57 @@ private slots:
         QVERIFY(!table.ReadAccRec(5).error.isEmpty());
         QVERIFY(QFileInfo(env.filePath(u"Accounts.PDB"_s)).isDir());
         QCOMPARE(describe(table.records()), "1a"_ba);
+    }
+
+    // A file that exists but could not be read holds accounts nobody has seen: no save may
+    // replace it with the (empty) table until a later load has read it.
+    void unreadFileIsNotSavedOverUntilReadAgain() {
+        TempEnvironment env;
+        const QString path = env.filePath(u"Accounts.PDB"_s);
+        QVERIFY(makeUnreadableFile(path));
+        AccountTable table;
+        const AccountTable::Result load = table.ReadAccRec(5);
+        QVERIFY(!load.ok);
+        QVERIFY(!load.error.isEmpty());
+        for (Mode mode : {Mode::Add, Mode::Update, Mode::Delete}) {
+            const AccountTable::Result saved = table.save(mode, account(7, "n"));
+            QVERIFY(!saved.ok);
+            QVERIFY(saved.error.contains(u"Accounts.PDB"_s));
+            QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
+        }
+        QCOMPARE(table.AccountCount(), 0);
+
+        QVERIFY(QFile::remove(path));
+        writeAccounts({account(1, "a")});
+        QVERIFY(table.ReadAccRec(5).ok);
+        QVERIFY(table.save(Mode::Add, account(7, "n")).ok);
+        QCOMPARE(describeFile(env.readFile(u"Accounts.PDB"_s)), "1a 7n"_ba);
+    }
+
+    // Bytes 98 to 103 belong to nobody here: every save writes back what the file held, an
+    // update keeps those of the record it replaces, and a new record gets zeros.
+    void reservedBytesKeptOnEverySave() {
+        TempEnvironment env;
+        QByteArray first = accountImage(account(1, "a"));
+        QByteArray second = accountImage(account(5, "b"));
+        first.replace(98, 6, "\x01\x02\x03\x04\x05\x06"_ba);
+        second.replace(98, 6, "RSVD\xFF\x80"_ba);
+        {
+            QFile file(u"Accounts.PDB"_s);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(first + second);
+        }
+        AccountTable table;
+        QVERIFY(table.ReadAccRec(0).ok);
+        QVERIFY(table.save(Mode::Update, account(5, "B")).ok);
+        QVERIFY(table.save(Mode::Add, account(9, "c")).ok);
+        const QByteArray saved = env.readFile(u"Accounts.PDB"_s);
+        QCOMPARE(saved.size(), 3 * 104);
+        QCOMPARE(describeFile(saved), "1a 5B 9c"_ba);
+        QCOMPARE(saved.mid(98, 6), "\x01\x02\x03\x04\x05\x06"_ba);
+        QCOMPARE(saved.mid(104 + 98, 6), "RSVD\xFF\x80"_ba);
+        QCOMPARE(saved.mid(208 + 98, 6), QByteArray(6, '\0'));
+        QCOMPARE(table.records().at(1).accName, "B"_ba);
     }
 
     void updateKeepsNumberAndFieldSizes() {

@@ -2,9 +2,11 @@
 #include "engine/engine.h"
 #include "support/ptypair.h"
 #include "support/tempenvironment.h"
+#include "support/unreadablefile.h"
 #include "ui/comsetupwindow.h"
 #include "ui/mainwindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QProcess>
 #include <QSerialPort>
@@ -84,6 +86,72 @@ private slots:
             "Cannot write Tx_Log.TXT: "));
         QVERIFY(monitor.logs().appendStamped(LogBook::RxLog, "next"));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    // With "Coms Setup" still showing, closing the main window ends the program all the same,
+    // and the shutdown writes the settings as they stand.
+    void closingTheMainWindowEndsTheProgramWithComsSetupShown() {
+        TempEnvironment env;
+        Monitor monitor;
+        QFile::remove(env.settingsFile());
+        bool setupShownAtClose = false;
+        QTimer::singleShot(0, &monitor, [&] {
+            monitor.mainWindow().findChild<QAction *>(QStringLiteral("Coms1"))->trigger();
+            monitor.settings().setText(SettingKey::RxNum, QStringLiteral("77"));
+            QTimer::singleShot(0, &monitor, [&] {
+                setupShownAtClose = monitor.comSetupWindow().isVisible();
+                monitor.mainWindow().close();
+            });
+        });
+        // Only a bound for a program that would not end; an ended one returns 0 at once.
+        QTimer::singleShot(30000, &monitor, [] { QCoreApplication::exit(3); });
+        QCOMPARE(monitor.exec(), 0);
+        QVERIFY(setupShownAtClose);
+        QCOMPARE(storedValue(env, "Strings/RX Num"), QStringLiteral("77"));
+    }
+
+    // A settings file the store cannot parse is kept beside, the operator is told, and the
+    // monitor runs on the defaults, which the end of start-up stores.
+    void damagedSettingsFileIsKeptAndReported() {
+        TempEnvironment env;
+        const QByteArray damaged("[Strings]\nPW=4321\n[Logic\nPort1 Open=1\n");
+        writeSettings(env, damaged);
+        Monitor monitor;
+        const QStringList kept =
+            QDir(env.filePath("config")).entryList({QStringLiteral("Voduro.conf.damaged-*")});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(env.readFile("config/" + kept.first()), damaged);
+        QCOMPARE(storedValue(env, "Strings/PW"), QStringLiteral("6158"));
+        QVERIFY(!monitor.engine().isLineStarted(1));
+        const QString status = monitor.mainWindow().statusBar()->currentMessage();
+        QVERIFY2(status.contains(env.settingsFile()) && status.contains(kept.first()),
+                 qPrintable(status));
+        const QByteArray log = env.readFile("IP_EXPlog.TXT");
+        QVERIFY2(log.contains("] " + env.settingsFile().toLocal8Bit() + "\r\n\r\n"),
+                 log.constData());
+        QVERIFY(log.contains(kept.first().toLocal8Bit()));
+        QVERIFY(!monitor.logs().saveEnabled());
+    }
+
+    // An account file that exists but cannot be read is reported and never replaced.
+    void unreadableAccountFileIsReportedAndKept() {
+        TempEnvironment env;
+        QVERIFY(makeUnreadableFile(env.filePath("Accounts.PDB")));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("^Accounts\\.PDB: Account file cannot be read"));
+        {
+            Monitor monitor;
+            QVERIFY(monitor.mainWindow().statusBar()->currentMessage().startsWith(
+                "Accounts.PDB: Account file cannot be read ("));
+            const QByteArray log = env.readFile("IP_EXPlog.TXT");
+            QVERIFY2(log.contains(" -- [Account file cannot be read (") &&
+                         log.endsWith("] Accounts.PDB\r\n\r\n"),
+                     log.constData());
+            QVERIFY(!monitor.accounts().save(AccountTable::SaveMode::Add, AccountRecord{}).ok);
+            monitor.shutDown();
+        }
+        const QFileInfo file(env.filePath("Accounts.PDB"));
+        QVERIFY(file.exists() && !file.isFile());
     }
 
     void programStartsHeadlessAndStopsCleanlyOnSigterm() {

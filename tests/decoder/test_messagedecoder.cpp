@@ -43,6 +43,8 @@ private slots:
     void decodes_data();
     void decodes();
     void neverReadsPastTheEnd();
+    void siaEventCodeAfterAnArea_data();
+    void siaEventCodeAfterAnArea();
     void processDataAppliesEveryEffect();
     void accountUpdateNeedsAKnownConvertibleAccount();
 };
@@ -128,7 +130,24 @@ void TestMessageDecoder::decodes_data() {
 
     add("forward", "9" + QByteArray(60, 'F'), hs, {}, {QByteArray(50, 'F')}, false, true, "000000");
     add("poll and forward", "9POLL1234#\x01", hs, {"Poll_List|RX3|1234|YES|NO|NO|NO|NO"},
-        {"POLL1234#\x01"}, false, true, "000000");
+        {"POLL1234# "}, false, true, "000000");
+    add("forward of nothing", "9", hs, {}, {}, false, true, "000000");
+
+    // A control byte inside a line would end it early at the automation software: each becomes
+    // a blank in the line, while the list shows the fields as they came.
+    add("cid control bytes", "275A1181130\x14\n0\r57", hs,
+        {"ContactIDList|RX3|7501|New|130 Burglary|\x14\n|0\r5"}, {"5041 187501E130  0 5"}, true,
+        true, "7501");
+    add("fast control bytes",
+        "17531\x14"
+        "555\n5551",
+        hs, {"FastList|RX3|7531|\x14|5|5|5|\n|5|5|5| | | | | | | | |1"}, {"80417531  555  555 1"},
+        true, true, "7531");
+    add("sia control bytes", "3D#2468xJNri1BA\x14\n001y@", hs,
+        {"SIAList|RX3|2468|Nri1BA\x14\n001 : BA Burglary Alarm"}, {"S041[#2468|Nri1BA  001]"}, true,
+        true, "2468");
+    add("forward control bytes", QByteArray("9A\0\x1F\x7F\x80\xFFZ", 8), hs, {}, {"A   \x80\xFFZ"},
+        false, true, "000000");
     add("nothing", "5POL", hs, {}, {}, false, false, "");
 }
 
@@ -151,6 +170,50 @@ void TestMessageDecoder::decodes() {
     QCOMPARE(result.loggedLines, logged ? lines : QByteArrayList());
     QCOMPARE(result.reloadAttempts, reload);
     QCOMPARE(result.decodedAccount, account);
+}
+
+void TestMessageDecoder::siaEventCodeAfterAnArea_data() {
+    QTest::addColumn<QByteArray>("block"); // function code and data of the first event block
+    QTest::addColumn<QByteArray>("text");  // the SIA text the event column shows, if any
+    const auto add = [](const char *block, const char *text) {
+        QTest::newRow(block) << QByteArray(block) << QByteArray(text);
+    };
+    // Found at the fixed place: kept, whatever follows.
+    add("Nri1BA001", "BA Burglary Alarm");
+    add("NBA001", "BA Burglary Alarm");
+    add("NBA/FA01", "BA Burglary Alarm");
+    add("Nri1**", "** Not Reported");
+    add("Nri/BA01", "BA Burglary Alarm");
+    add("Nri115/BA01", "150"); // "15" names the numeric entry 150
+    add("Nri1FA/BA01", "FA Fire Alarm");
+    // Found only after the area digits and at most one "/".
+    add("Nri1/BA01", "BA Burglary Alarm");
+    add("Nri12/FA01", "FA Fire Alarm");
+    add("Nri123/YC", "YC Communication Restore");
+    add("Nri12BA01", "BA Burglary Alarm");
+    add("Nri1/**", "** Not Reported");
+    // Found nowhere: the block alone.
+    add("Nri1/ZZ01", "");
+    add("Nri1//BA01", "");
+    add("Nrix/BA01", "");
+    add("NRi1/BA01", "");
+    add("Nri1/", "");
+    add("Nri", "");
+    add("N/BA01", "");
+}
+
+void TestMessageDecoder::siaEventCodeAfterAnArea() {
+    QFETCH(QByteArray, block);
+    QFETCH(QByteArray, text);
+    const QByteArray header(1, char(0x40 | (block.size() - 1)));
+    const EventTexts texts;
+    const DecodeResult result = decodeMessage(source, "3D#2468x" + header + block + "y@",
+                                              settings(OutputFormat::HighSpeed), texts);
+    QCOMPARE(result.rows.size(), 1);
+    QCOMPARE(result.rows.front().cells,
+             (QByteArrayList{source, "2468", text.isEmpty() ? block : block + " : " + text}));
+    // The line passes the block on as it came.
+    QCOMPARE(result.lines, QByteArrayList{"S041[#2468|" + block + "]"});
 }
 
 // Every prefix of messages whose blocks and fields reach far: each is decoded without reading
@@ -204,7 +267,7 @@ void TestMessageDecoder::processDataAppliesEveryEffect() {
              caption.toLocal8Bit() + " 31.2.3.4 2468 Nri1BA001 : BA Burglary Alarm");
     QCOMPARE(lists.poll.exportLine(0, 7), caption.toLocal8Bit() + " NUA 0 YES NO NO NO NO");
     const QByteArrayList queued{"5041 187501E13001015", "1041      7531 A  09",
-                                "S041[#2468|Nri1BA001]", "POLL0#\x01"};
+                                "S041[#2468|Nri1BA001]", "POLL0# "};
     QCOMPARE(queue.lines(), queued);
     QByteArray expectedLog;
     for (const QByteArray &line : queued.mid(0, 3))

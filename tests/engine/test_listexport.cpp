@@ -59,7 +59,7 @@ private slots:
         QSignalSpy titles(&f.engine, &Engine::rowExported);
         f.lists.poll.addRow("T1", cells({"a"}));
         f.settings.setFlag(SettingKey::ProcessData, true);
-        f.engine.pendingMessages().append("[x]zzz");
+        f.engine.pendingMessages().append("x", "zzz");
         f.ticks(1); // decoding
         QCOMPARE(titles.size(), 0);
         f.engine.slot(1).rxText = "noise";
@@ -74,21 +74,36 @@ private slots:
         QCOMPARE(titles.size(), 1);
     }
 
-    void clearedListIsExportedAgainOnlyPastItsPosition() {
+    // A clear first writes the rows its list has not exported yet, and the list's position
+    // starts again with it: every row that ever entered a list is in its file once, in order.
+    void everyRowIsExportedOnceAcrossClears() {
         EngineFixture f;
         f.logs.setSaveEnabled(true);
+        QSignalSpy titles(&f.engine, &Engine::rowExported);
         f.lists.poll.addRow("A", cells({"1"}));
         f.lists.poll.addRow("B", cells({"2"}));
-        f.ticks(2);
-        f.lists.poll.clear();
         f.lists.poll.addRow("C", cells({"3"}));
+        f.ticks(1);
+        f.lists.poll.clear();
+        QCOMPARE(f.env.readFile("Poll_List.Txt"), QByteArray("A 1\r\nB 2\r\nC 3\r\n"));
+        QCOMPARE(titles.last().first().toString(), QStringLiteral("C 3"));
         f.lists.poll.addRow("D", cells({"4"}));
-        f.ticks(2);
-        QCOMPARE(f.env.readFile("Poll_List.Txt"), QByteArray("A 1\r\nB 2\r\n"));
+        f.ticks(1);
+        f.lists.poll.clear(); // nothing waiting: nothing written twice
         f.lists.poll.addRow("E", cells({"5"}));
         f.ticks(2);
-        QCOMPARE(f.env.readFile("Poll_List.Txt"), QByteArray("A 1\r\nB 2\r\nE 5\r\n"));
-        QCOMPARE(f.engine.exportPositions()[0], 3);
+        QCOMPARE(f.env.readFile("Poll_List.Txt"),
+                 QByteArray("A 1\r\nB 2\r\nC 3\r\nD 4\r\nE 5\r\n"));
+
+        // Cleared before any idle tick, in arrival order, not the list's caption order.
+        f.lists.sia.addRow("12/8/26 9:59:00", cells({"s", "1", "first"}));
+        f.lists.sia.addRow("12/8/26 10:00:00", cells({"s", "2", "second"}));
+        f.lists.sia.clear();
+        f.lists.sia.clear();
+        f.ticks(3);
+        QCOMPARE(f.env.readFile("SIA_List.Txt"),
+                 QByteArray("12/8/26 9:59:00 s 1 first\r\n12/8/26 10:00:00 s 2 second\r\n"));
+        QCOMPARE(f.engine.exportPositions(), (std::array<int, 4>{1, 0, 0, 0}));
     }
 
     void siaRowSortedBeforeExportedRowsIsExportedOnce() {

@@ -17,8 +17,6 @@ private slots:
     void accept();
     void accountText_data();
     void accountText();
-    void pendingItems_data();
-    void pendingItems();
 };
 
 void TestZorerInput::scan_data() {
@@ -176,32 +174,6 @@ void TestZorerInput::accountText() {
     QFETCH(QByteArray, message);
     QFETCH(QByteArray, account);
     QCOMPARE(acceptanceAccountText(message).value_or(QByteArray("-")), account);
-}
-
-void TestZorerInput::pendingItems_data() {
-    QTest::addColumn<QByteArray>("item");
-    QTest::addColumn<QByteArray>("source");
-    QTest::addColumn<QByteArray>("message");
-    const QByteArray binary = bytes("3\x00\xff@", 4);
-    QTest::newRow("NUA") << pendingItem("1234567", "22468181130010037") << QByteArray("1234567")
-                         << QByteArray("22468181130010037");
-    QTest::newRow("any byte") << pendingItem("10.0.0.1", binary) << QByteArray("10.0.0.1")
-                              << binary;
-    QTest::newRow("message cut to 100")
-        << pendingItem("RX3", QByteArray(150, '1')) << QByteArray("RX3") << QByteArray(100, '1');
-    QTest::newRow("empty parts") << pendingItem({}, {}) << QByteArray() << QByteArray();
-    QTest::newRow("no bracket") << QByteArray("[12345POLL") << QByteArray()
-                                << QByteArray("[12345POLL");
-    QTest::newRow("bracket first") << QByteArray("]abc") << QByteArray() << QByteArray("abc");
-}
-
-void TestZorerInput::pendingItems() {
-    QFETCH(QByteArray, item);
-    QFETCH(QByteArray, source);
-    QFETCH(QByteArray, message);
-    const PendingParts parts = splitPendingItem(item);
-    QCOMPARE(parts.source, source);
-    QCOMPARE(parts.message, message);
 }
 
 QTEST_GUILESS_MAIN(TestZorerInput)

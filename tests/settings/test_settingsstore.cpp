@@ -84,6 +84,20 @@ private slots:
             << "10.0.0.1, 10.0.0.2";
         QTest::newRow("quoted text with a comma")
             << QByteArray("[Strings]\nPW=\"a,b\"\n") << int(SettingKey::Password) << "a,b";
+        // Hand-edited lists: the text as it stands on its line, up to a comment.
+        QTest::newRow("hand-edited comma, no blank")
+            << QByteArray("[Strings]\nPW=61,58\n") << int(SettingKey::Password) << "61,58";
+        QTest::newRow("hand-edited comma, blanks and comment")
+            << QByteArray("[Strings]\r\nPW = 61 ,58 ; the new one\r\n") << int(SettingKey::Password)
+            << "61 ,58";
+        QTest::newRow("hand-edited comma after a quoted part")
+            << QByteArray("[Strings]\nPW=\"a;\",b\n") << int(SettingKey::Password) << "\"a;\",b";
+        QTest::newRow("hand-edited comma, escaped key, last line counts")
+            << QByteArray("[Strings]\nTCP%20Port=1,2\n[Logic]\nTCP Port=7,7\n[Strings]\n"
+                          "TCP Port=10,001\n")
+            << int(SettingKey::TcpPort) << "10,001";
+        QTest::newRow("hand-edited list is no integer")
+            << QByteArray("[Integers]\nPort 1 Speed=1,2\n") << int(SettingKey::Port1Speed) << "3";
     }
 
     void readingRules() {
@@ -105,6 +119,98 @@ private slots:
         Settings reread;
         Read_Registry(reread, *again);
         QCOMPARE(reread.storedText(SettingKey(key)), readBack);
+    }
+
+    // Whatever text a field holds is what the next start finds, byte for byte.
+    void awkwardTextsReadBackAsWritten_data() {
+        QTest::addColumn<QString>("text");
+        const QStringList texts{QStringLiteral("61,58"),
+                                QStringLiteral("say \"hi\", \"bye\""),
+                                QStringLiteral("back\\slash\\"),
+                                QStringLiteral("semi;colon ; comment?"),
+                                QStringLiteral("  leading, trailing  "),
+                                QStringLiteral("\t=a=b== "),
+                                QStringLiteral("Grüße, €5; 日本"),
+                                QStringLiteral("@at #hash [Strings] %20")};
+        for (const QString &text : texts)
+            QTest::newRow(qPrintable(text)) << text;
+    }
+    void awkwardTextsReadBackAsWritten() {
+        QFETCH(QString, text);
+        TempEnvironment env;
+        Settings settings;
+        settings.setText(SettingKey::Password, text);
+        settings.setText(SettingKey::TxIpAdd2, text);
+        settings.setDevice(0, text);
+        Write_Registry(settings, *openSettingsStore());
+        const QByteArray written = env.readFile(QStringLiteral("config/Voduro.conf"));
+
+        Settings reread;
+        auto store = openSettingsStore();
+        Read_Registry(reread, *store);
+        QCOMPARE(reread.text(SettingKey::Password), text);
+        QCOMPARE(reread.text(SettingKey::TxIpAdd2), text);
+        QCOMPARE(reread.device(0), text);
+        Write_Registry(reread, *store);
+        store.reset();
+        QCOMPARE(env.readFile(QStringLiteral("config/Voduro.conf")), written);
+    }
+
+    // A file the store cannot parse is moved aside unchanged, and the defaults take over, even
+    // when the bad line is in a section no setting lives in.
+    void damagedFileIsKeptAsideAndDefaultsUsed_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("broken section line")
+            << QByteArray("[Strings\nPW=1234\n[Logic]\nIn Tray=0\n");
+        QTest::newRow("line without =")
+            << QByteArray("[Strings]\nPW=1234\n[Other]\nnot a setting line\n");
+        QTest::newRow("binary") << QByteArray("\xff\xfe\x00\x01binary", 10);
+    }
+    void damagedFileIsKeptAsideAndDefaultsUsed() {
+        QFETCH(QByteArray, content);
+        TempEnvironment env;
+        QDir().mkpath(env.filePath(QStringLiteral("config")));
+        writeRaw(env.settingsFile(), content);
+        Settings settings;
+        settings.setText(SettingKey::Password, QStringLiteral("old"));
+
+        const SettingsReadResult result = readSettings(settings);
+        QVERIFY(result.damaged);
+        QCOMPARE(result.fileName, env.settingsFile());
+        QVERIFY(result.keptAs.startsWith(env.settingsFile() + QStringLiteral(".damaged-")));
+        QVERIFY(!QFile::exists(env.settingsFile()));
+        QFile kept(result.keptAs);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), content);
+        QCOMPARE(settings.text(SettingKey::Password), QStringLiteral("6158"));
+        QVERIFY(settings.flag(SettingKey::InTray));
+
+        Write_Registry(settings, *openSettingsStore());
+        QSettings check(env.settingsFile(), QSettings::IniFormat);
+        QCOMPARE(check.status(), QSettings::NoError);
+        QCOMPARE(check.value("Strings/PW").toString(), QStringLiteral("6158"));
+        QCOMPARE(check.childGroups(), (QStringList{"Devices", "Integers", "Logic", "Strings"}));
+
+        // A second damaged file on the same second gets a name of its own.
+        writeRaw(env.settingsFile(), content);
+        const SettingsReadResult again = readSettings(settings);
+        QVERIFY(again.damaged);
+        QVERIFY(!again.keptAs.isEmpty());
+        QVERIFY(again.keptAs != result.keptAs);
+        QVERIFY(QFile::exists(result.keptAs));
+    }
+
+    void soundFileIsNotMoved() {
+        TempEnvironment env;
+        QDir().mkpath(env.filePath(QStringLiteral("config")));
+        writeRaw(env.settingsFile(), "[Strings]\nPW=1234\n; a comment\n\n[Other]\nx=1\n");
+        Settings settings;
+        const SettingsReadResult result = readSettings(settings);
+        QVERIFY(!result.damaged);
+        QVERIFY(result.keptAs.isEmpty());
+        QCOMPARE(settings.text(SettingKey::Password), QStringLiteral("1234"));
+        QCOMPARE(QDir(env.filePath(QStringLiteral("config"))).entryList(QDir::Files),
+                 QStringList{QStringLiteral("Voduro.conf")});
     }
 
     void devicesAreReadAndWrittenBack() {

@@ -30,10 +30,16 @@ PtyPair::PtyPair() {
 }
 
 PtyPair::~PtyPair() {
+    hangUp();
+}
+
+void PtyPair::hangUp() {
     if (m_master >= 0)
         ::close(m_master);
     if (m_slaveKeepAlive >= 0)
         ::close(m_slaveKeepAlive);
+    m_master = -1;
+    m_slaveKeepAlive = -1;
 }
 
 bool PtyPair::write(const QByteArray &bytes) {

@@ -21,6 +21,9 @@ public:
     QByteArray readAvailable();
     // Reads until `count` bytes have arrived or `timeoutMs` passed, processing Qt events meanwhile.
     QByteArray readAtLeast(int count, int timeoutMs = 10000);
+    // The far end goes away for good, like an unplugged adapter: the slave device disappears and
+    // a port still open on it fails.
+    void hangUp();
 
 private:
     int m_master = -1;

@@ -206,13 +206,13 @@ private slots:
 
     void clearButtonsEmptyTheirOwnList() {
         WindowFixture f;
-        f.engine.pendingMessages().append("[1234]3 pending");
+        f.engine.pendingMessages().append("1234", "3 pending");
         f.engine.receivedData().append("[1]RING");
         f.control<QPushButton>(QStringLiteral("BitBtn1"))->click();
         QVERIFY(f.engine.pendingMessages().isEmpty());
         QCOMPARE(f.engine.receivedData().size(), 1);
 
-        f.engine.pendingMessages().append("[1234]3 pending");
+        f.engine.pendingMessages().append("1234", "3 pending");
         f.control<QPushButton>(QStringLiteral("BitBtn2"))->click();
         QVERIFY(f.engine.receivedData().isEmpty());
         QCOMPARE(f.engine.pendingMessages().size(), 1);

@@ -178,13 +178,32 @@ private slots:
     void clearEventsEmptiesEverythingWithoutAsking() {
         WindowFixture f;
         fill(f);
-        f.engine.pendingMessages().append("[1234]3 waiting");
+        f.engine.pendingMessages().append("1234", "3 waiting");
         f.control<QPushButton>(QStringLiteral("Button1"))->click();
         QCOMPARE(rowCounts(f), (QList<int>{0, 0, 0, 0, 0, 0}));
         QCOMPARE(f.engine.pendingMessages().size(), 1); // decoder input is not an event
         QVERIFY(f.dialogs.asked.isEmpty());
         QCOMPARE(f.control<QPushButton>(QStringLiteral("Button1"))->text(), "Clear Events");
         QCOMPARE(f.control<QPushButton>(QStringLiteral("ClrPageBtn"))->text(), "Clear Page");
+    }
+
+    // The clearing buttons take the rows away before an idle tick could export them: the
+    // rows must be in their files all the same.
+    void clearingButtonsKeepWaitingRowsInTheExportFiles() {
+        WindowFixture f;
+        f.logs.setSaveEnabled(true);
+        fill(f);
+        clickPage(f, EventPages::ContactId);
+        QCOMPARE(f.env.readFile(QStringLiteral("ID_List.Txt")),
+                 QByteArray("01/02/2026 10:00:00 1234 0042\r\n"));
+        f.control<QPushButton>(QStringLiteral("Button1"))->click();
+        QCOMPARE(f.env.readFile(QStringLiteral("Fast_List.Txt")),
+                 QByteArray("01/02/2026 10:00:01 1234 0043\r\n"));
+        QCOMPARE(f.env.readFile(QStringLiteral("SIA_List.Txt")),
+                 QByteArray("01/02/2026 10:00:02 1234 0044\r\n"));
+        QCOMPARE(f.env.readFile(QStringLiteral("Poll_List.Txt")),
+                 QByteArray("01/02/2026 10:00:03 1234 0045\r\n"));
+        QCOMPARE(f.env.readFile(QStringLiteral("ID_List.Txt")).count('\n'), 1);
     }
 
     void titleFollowsSiaColumnClicksAndExportedRows() {

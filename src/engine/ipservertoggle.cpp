@@ -1,0 +1,77 @@
+#include "ipservertoggle.h"
+
+#include "common/integertext.h"
+#include "common/operatordialogs.h"
+#include "enginestatus.h"
+#include "ipservercontrol.h"
+#include "settings/settings.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+namespace {
+
+const QString refusalText =
+    QStringLiteral("Close all the connections already connected to Voduro.");
+
+} // namespace
+
+IpServerToggle::IpServerToggle(Settings &settings, OperatorDialogs &dialogs, EngineStatus &status,
+                               QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_dialogs(dialogs)
+    , m_status(status) {}
+
+bool IpServerToggle::toggle(Caller caller) {
+    if (!m_server)
+        return false;
+    if (m_server->threadCount() != QLatin1String("0")) {
+        if (caller == Caller::Operator)
+            m_dialogs.notice(QStringLiteral("Voduro"), refusalText);
+        else
+            m_dialogs.backgroundNotice(QStringLiteral("Voduro"), refusalText);
+        return false;
+    }
+    if (m_server->isActive()) {
+        m_server->deactivate();
+    } else {
+        if (const auto port = integerFromText(m_settings.text(SettingKey::TcpPort)))
+            m_server->setPort(*port);
+        m_server->activate();
+    }
+    const bool active = m_server->isActive();
+    m_settings.setFlag(SettingKey::TcpOpen, active);
+    m_status.labelEnabled[3] = active;
+    emit serverStateChanged(active);
+    return true;
+}
+
+void IpServerToggle::feedWatchdog() {
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this] { feedWatchdog(); }, Qt::QueuedConnection);
+        return;
+    }
+    m_watchdogTicks = watchdogStartTicks;
+}
+
+void IpServerToggle::updateStatus() {
+    const bool lit = m_server && m_server->threadCount() != QLatin1String("0");
+    m_status.connected[3] = lit;
+    if (!lit) {
+        m_status.padNua[3] = noNuaText;
+        return;
+    }
+    if (m_watchdogTicks > 0) {
+        --m_watchdogTicks;
+        return;
+    }
+    if (m_watchdogTicks == watchdogSpent)
+        return;
+    // Fires once per silence: a restart that cannot take place is not asked for again on every
+    // tick. A refused toggle changed nothing, so the second one is only made after the first acted.
+    m_watchdogTicks = watchdogSpent;
+    if (toggle(Caller::Watchdog))
+        toggle(Caller::Watchdog);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+
+class IpServerControl;
+class OperatorDialogs;
+class Settings;
+struct EngineStatus;
+
+// The START/STOP IP toggle and the IP receiver's inactivity watchdog, with the IP network's
+// status display (ConnectedLED3, Pad_NUA3, ComLabIP).
+class IpServerToggle : public QObject {
+    Q_OBJECT
+public:
+    // Who asks: the operator's click gets a modal refusal; the watchdog, running on the tick,
+    // one that does not block it.
+    enum class Caller { Operator, Watchdog };
+    static constexpr int watchdogStartTicks = 20000;
+
+    IpServerToggle(Settings &settings, OperatorDialogs &dialogs, EngineStatus &status,
+                   QObject *parent = nullptr);
+
+    void setServer(IpServerControl *server) { m_server = server; }
+
+    // Stops the listening server or starts it on the "Listen on Port:" value. Refused (false,
+    // with a notice) while connections are open.
+    bool toggle(Caller caller);
+
+    // The IP receiver feeds the watchdog when a connection starts and whenever it keeps a reply.
+    // Any thread; the counter itself lives on the owner thread.
+    void feedWatchdog();
+    int watchdogTicks() const { return m_watchdogTicks; }
+
+    // Tick step for the IP network: the light, the NUA caption and the watchdog countdown.
+    void updateStatus();
+
+signals:
+    void serverStateChanged(bool active); // "STOP IP" while active, "START IP" otherwise
+
+private:
+    static constexpr int watchdogSpent = -1; // fired; silent until it is fed again
+
+    Settings &m_settings;
+    OperatorDialogs &m_dialogs;
+    EngineStatus &m_status;
+    IpServerControl *m_server = nullptr;
+    int m_watchdogTicks = 0;
+};

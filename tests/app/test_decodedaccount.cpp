@@ -1,0 +1,47 @@
+#include "app/monitor.h"
+#include "engine/engine.h"
+#include "support/tempenvironment.h"
+#include "ui/comsetupwindow.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+// The Coms Setup window's "Account" field shows the account of the last message decoded, as the
+// program wires it.
+class DecodedAccountTest : public QObject {
+    Q_OBJECT
+
+    // Queues an accepted message and lets one tick hand it to the decoder.
+    static void decode(Monitor &monitor, const QByteArray &source, const QByteArray &message) {
+        monitor.engine().pendingMessages().append(source, message);
+        monitor.engine().tick();
+        QVERIFY(monitor.engine().pendingMessages().isEmpty());
+    }
+
+private slots:
+    void accountFieldShowsTheDecodedAccount() {
+        TempEnvironment env;
+        Monitor monitor;
+        const auto *field = monitor.comSetupWindow().findChild<QLineEdit *>("FindAcc");
+        QVERIFY(field);
+
+        // Contact ID sends a "0" as "A": the account looked up is 7501.
+        decode(monitor, "1234567", "275A1181130010157");
+        QCOMPARE(field->text(), QStringLiteral("7501"));
+        // A code with a letter is shown in its own form, its leading zero lost.
+        decode(monitor, "127.0.0.1", "POLL0A#I");
+        QCOMPARE(field->text(), QStringLiteral("A"));
+        // A forward is looked up under "000000".
+        decode(monitor, "RX3", "91011           @    ");
+        QCOMPARE(field->text(), QStringLiteral("0"));
+        decode(monitor, "RX3", "3D#2468xHNri1BA001y@");
+        QCOMPARE(field->text(), QStringLiteral("2468"));
+        // An invalid Contact ID message has no account, so nothing is looked up.
+        decode(monitor, "RX3", "27531182130010157");
+        decode(monitor, "RX3", "2753181130010157");
+        QCOMPARE(field->text(), QStringLiteral("2468"));
+    }
+};
+
+QTEST_MAIN(DecodedAccountTest)
+#include "test_decodedaccount.moc"
