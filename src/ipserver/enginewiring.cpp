@@ -6,7 +6,9 @@
 
 void connectReceiverToEngine(ReceiverOutput &output, Engine &engine) {
     QObject::connect(&output, &ReceiverOutput::messageQueued, &engine,
-                     [&engine](const QByteArray &item) { engine.pendingMessages().append(item); });
+                     [&engine](const QByteArray &peer, const QByteArray &message) {
+                         engine.pendingMessages().append(peer, message);
+                     });
     QObject::connect(&output, &ReceiverOutput::dataShown, &engine,
                      [&engine](const QByteArray &text) {
                          if (engine.setupWindowOpen())

@@ -114,7 +114,7 @@ void PanelCycle::decide(const std::optional<AccountRecord> &record) {
 }
 
 void PanelCycle::queue() {
-    emit m_services.output.messageQueued(pendingItem(m_peer, m_message));
+    emit m_services.output.messageQueued(m_peer, m_message);
 }
 
 bool PanelCycle::sendReply(const QByteArray &reply) {

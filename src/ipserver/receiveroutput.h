@@ -14,7 +14,7 @@ public:
     using QObject::QObject;
 
 signals:
-    void messageQueued(const QByteArray &item);    // "[" + peer + "]" + message: "Pending Messages"
+    void messageQueued(const QByteArray &peer, const QByteArray &message); // "Pending Messages"
     void dataShown(const QByteArray &text);        // "Received Data", while Coms Setup is open
     void watchdogFed();                            // the IP watchdog starts again from 20000 ticks
     void peerShown(const QString &address);        // the "IP Network" line's address

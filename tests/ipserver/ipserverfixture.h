@@ -113,12 +113,19 @@ struct IpServerFixture : EngineFixture {
         return QTest::qWaitFor(
             [this] {
                 return !engine.pendingMessages().isEmpty() &&
-                       engine.pendingMessages().items().last().endsWith("]9MARK");
+                       pendingTexts().last().endsWith("]9MARK");
             },
             15000);
     }
+    // "Pending Messages" as the operator sees it: "[" + source + "]" + message.
+    QByteArrayList pendingTexts() {
+        QByteArrayList texts;
+        for (int i = 0; i < engine.pendingMessages().size(); ++i)
+            texts.append(engine.pendingMessages().at(i).text());
+        return texts;
+    }
     QList<QByteArray> pendingBeforeMarker() {
-        QList<QByteArray> items = engine.pendingMessages().items();
+        QList<QByteArray> items = pendingTexts();
         items.removeLast();
         return items;
     }

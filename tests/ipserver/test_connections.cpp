@@ -42,7 +42,7 @@ void TestConnections::fiftyPanelsAtOnceAllAnswered() {
     QByteArrayList expected;
     for (int i = 0; i < 50; ++i)
         expected << "[127.0.0.1]9\x03 panel " + QByteArray::number(i);
-    QByteArrayList queued = f.engine.pendingMessages().items();
+    QByteArrayList queued = f.pendingTexts();
     std::sort(queued.begin(), queued.end());
     std::sort(expected.begin(), expected.end());
     QCOMPARE(queued, expected);
