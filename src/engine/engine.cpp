@@ -55,7 +55,7 @@ Engine::Engine(Services services, QObject *parent)
         connect(port, &QSerialPort::readyRead, this,
                 [this, port, line] { dataAvailable(line, port->readAll()); });
     }
-    for (int line : {1, 2})
+    for (int line : {1, 2, txLine})
         connect(m_comPorts[portIndex(line)].get(), &QSerialPort::errorOccurred, this,
                 [this, line](QSerialPort::SerialPortError error) { deviceError(line, error); });
     connect(&m_txLink, &TxLink::received, this,
@@ -94,7 +94,7 @@ void Engine::tick() {
         LineSlot &current = slot(n);
         // The IP network and the spare slot receive no text of their own.
         const bool receives = n != 3 && n != 4;
-        if (n <= 2)
+        if (receives)
             reopenLostDevice(n);
         if (receives && current.quietTicks > 0 && --current.quietTicks == 0)
             serviceSlot(n, tickIdle);
@@ -256,7 +256,7 @@ bool Engine::isLineStarted(int line) const {
     const QSerialPort &port = *m_comPorts.at(portIndex(line));
     if (port.isOpen())
         return true;
-    if (line != txLine && m_slots.at(static_cast<std::size_t>(line - 1)).deviceLost)
+    if (m_slots.at(static_cast<std::size_t>(line - 1)).deviceLost)
         return true; // still started: waiting for its device to come back
     // An open connection alone does not make the link started: it may be the self-test's, which
     // runs on a stopped link too.
@@ -277,13 +277,10 @@ void Engine::stopLine(int line) {
     m_txLink.closeTcp();
     if (line == txLine) {
         m_txLink.stop();
-        slot(txLine).call = {};
-        m_status.labelEnabled[txLine] = false;
         m_status.txConnected = false;
-    } else {
-        m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
-        clearLine(line);
     }
+    m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
+    clearLine(line);
     emit lineStateChanged(line, false);
 }
 
@@ -330,9 +327,10 @@ void Engine::reopenLostDevice(int line) {
 }
 
 void Engine::reportDevice(int line, const char *event) {
-    const QString text = QStringLiteral("Zorer-Uda %1: device %2 %3")
-                             .arg(line)
-                             .arg(comPort(line).portName(), QLatin1String(event));
+    const QString lineName =
+        line == txLine ? QStringLiteral("Tx link") : QStringLiteral("Zorer-Uda %1").arg(line);
+    const QString text = QStringLiteral("%1: device %2 %3")
+                             .arg(lineName, comPort(line).portName(), QLatin1String(event));
     showReceived(text.toLatin1());
     m_services.logs.log_connection(text);
 }
@@ -363,10 +361,8 @@ void Engine::portOrSpeedChanged(int line) {
         m_txLink.closeTcp();
         // The link is stopped now, so the next "START COMS" must start it, not stop it again.
         m_txLink.state().TxViaTcp = false;
-        slot(txLine).call = {};
-    } else {
-        clearLine(line);
     }
+    clearLine(line);
     setLineRunning(line, false);
     emit lineStateChanged(line, false);
     publishStatus();
@@ -382,7 +378,7 @@ void Engine::setLineRunning(int line, bool running) {
 void Engine::closePorts() {
     for (auto &port : m_comPorts)
         port->close();
-    for (int line : {1, 2})
+    for (int line : {1, 2, txLine})
         slot(line).deviceLost = false; // nothing is reopened after shutdown
     m_txLink.closeTcp();
 }

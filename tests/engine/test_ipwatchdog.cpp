@@ -1,31 +1,11 @@
-#include "engine/ipservercontrol.h"
 #include "support/enginefixture.h"
+#include "support/fakeipserver.h"
 
 #include <QtTest>
 
 namespace {
 
 const QString refusal = QStringLiteral("Close all the connections already connected to Voduro.");
-
-// The listening server as the engine sees it; the test sets its connection count.
-class FakeIpServer : public IpServerControl {
-public:
-    bool isActive() const override { return active; }
-    void deactivate() override {
-        active = false;
-        calls << QStringLiteral("deactivate");
-    }
-    void setPort(int port) override { calls << QStringLiteral("port %1").arg(port); }
-    void activate() override {
-        active = true;
-        calls << QStringLiteral("activate");
-    }
-    QString threadCount() const override { return count; }
-
-    bool active = true;
-    QString count = QStringLiteral("0");
-    QStringList calls;
-};
 
 struct IpFixture : EngineFixture {
     FakeIpServer server;

@@ -236,6 +236,46 @@ private slots:
         QVERIFY(f.runUntil([&] { return !server.calls.isEmpty(); }, 500));
         QCOMPARE(server.calls, (QStringList{"deactivate", "port 65535", "activate"}));
     }
+
+    // The link's serial device goes away with a line waiting: the line stays queued, the link
+    // stays started, and once the device is back the line goes out and is acknowledged.
+    void lostSerialDeviceKeepsTheLineAndResumes() {
+        TxFixture f;
+        f.engine.setSetupWindowOpen(true);
+        const QString device = f.env.filePath("tx-link");
+        PtyPair first;
+        QVERIFY(QFile::link(first.slavePath(), device));
+        f.useSerial(device);
+        QVERIFY(f.engine.isLineStarted(5));
+        QSignalSpy errors(&f.engine.comPort(5), &QSerialPort::errorOccurred);
+
+        first.hangUp();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.engine.comPort(5).isOpen(), 10000);
+        EngineFixture::settle(50);
+        QVERIFY2(errors.size() < 5, "the vanished device must not keep the event loop busy");
+        QCOMPARE(f.engine.receivedData().items().last(),
+                 "Tx link: device " + device.toLatin1() + " lost");
+        QVERIFY(f.engine.isLineStarted(5));
+        QVERIFY(f.settings.flag(SettingKey::TxOpen));
+
+        f.queue(line1);
+        f.run(20);
+        QCOMPARE(f.txQueue.lines(), QList<QByteArray>{line1});
+
+        PtyPair second;
+        QVERIFY(QFile::remove(device));
+        QVERIFY(QFile::link(second.slavePath(), device));
+        f.run(30);
+        QVERIFY(f.engine.comPort(5).isOpen());
+        QCOMPARE(f.engine.receivedData().items().last(),
+                 "Tx link: device " + device.toLatin1() + " back");
+        f.run(60); // the attempt made while the device was gone runs out first
+        QCOMPARE(second.readAtLeast(line1.size() + 1), line1 + dc4);
+        QVERIFY(second.write("\x06"));
+        QVERIFY(f.replyArrives());
+        f.run(3);
+        QVERIFY(f.txQueue.isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TxLinkGuardsTest)

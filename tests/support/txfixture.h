@@ -1,30 +1,10 @@
 #pragma once
 
-#include "engine/ipservercontrol.h"
 #include "support/enginefixture.h"
+#include "support/fakeipserver.h"
 
 #include <QDeadlineTimer>
 #include <optional>
-
-// The IP server as the self-test sees it: a loopback receiver stands in for its port.
-class FakeIpServer : public IpServerControl {
-public:
-    bool isActive() const override { return active; }
-    void deactivate() override {
-        active = false;
-        calls << QStringLiteral("deactivate");
-    }
-    void setPort(int port) override { calls << QStringLiteral("port %1").arg(port); }
-    void activate() override {
-        active = true;
-        calls << QStringLiteral("activate");
-    }
-    QString threadCount() const override { return count; }
-
-    bool active = true;
-    QString count = QStringLiteral("0");
-    QStringList calls;
-};
 
 struct Send {
     int tick;
