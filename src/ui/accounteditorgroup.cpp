@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
