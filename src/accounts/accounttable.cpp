@@ -133,21 +133,46 @@ QByteArray AccountTable::fileImage(SaveMode mode, const AccountRecord &record) c
 }
 
 AccountTable::Result AccountTable::save(SaveMode mode, const AccountRecord &record) {
-    AccountRecord stored = record;
-    fitToImage(stored);
     Result result;
     {
         NamedLockGuard guard(NamedLocks::Accounts);
-        if (!m_unreadFileError.isEmpty())
-            return failure(unreadFileRefusal(m_filePath, m_unreadFileError));
-        if (mode == SaveMode::Update)
-            keepReservedBytes(stored);
-        result = writeLocked(mode, stored);
-        if (result.ok)
-            applySaved(mode, stored);
+        result = saveLocked(mode, record);
     }
     if (result.ok)
         emit changed();
+    return result;
+}
+
+AccountTable::Result AccountTable::saveEdited(SaveMode mode, quint32 number, const Builder &build) {
+    Result result;
+    {
+        NamedLockGuard guard(NamedLocks::Accounts);
+        AccountRecord record;
+        if (mode != SaveMode::Delete) {
+            const qsizetype front = lowerBound(number);
+            const bool exists =
+                front < qsizetype(m_records.size()) && m_records[size_t(front)].accNum == number;
+            record = build(exists ? &m_records[size_t(front)] : nullptr);
+        }
+        record.accNum = number;
+        result = saveLocked(mode, record);
+        if (result.ok && mode == SaveMode::Update)
+            m_current = lowerBound(number);
+    }
+    if (result.ok)
+        emit changed();
+    return result;
+}
+
+AccountTable::Result AccountTable::saveLocked(SaveMode mode, AccountRecord record) {
+    if (!m_unreadFileError.isEmpty())
+        return failure(unreadFileRefusal(m_filePath, m_unreadFileError));
+    fitToImage(record);
+    if (mode == SaveMode::Update)
+        keepReservedBytes(record);
+    const Result result = writeLocked(mode, record);
+    if (result.ok)
+        applySaved(mode, record);
     return result;
 }
 

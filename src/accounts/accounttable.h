@@ -56,6 +56,14 @@ public:
     // file and the table are as they were.
     Result save(SaveMode mode, const AccountRecord &record);
 
+    // The editor's save of the account `number`, as save() does it, with two differences:
+    // `build` makes the record to store from the front record with that number (null when there
+    // is none) under the lock, at the moment of the save, so a poll or a minute tick that came
+    // while the operator was answering questions is not undone by an older copy (Delete does not
+    // call it); and the account saved becomes the current one in Update mode too.
+    using Builder = std::function<AccountRecord(const AccountRecord *existing)>;
+    Result saveEdited(SaveMode mode, quint32 number, const Builder &build);
+
     // Sets the last NUA / IP of the front record with this number (cut to 20 bytes); false when
     // there is none.
     bool setLastNuaIp(quint32 number, const QByteArray &source);
@@ -87,6 +95,7 @@ private:
     qsizetype insertLocked(AccountRecord record);
     QByteArray fileImage(SaveMode mode, const AccountRecord &record) const;
     Result writeLocked(SaveMode mode, const AccountRecord &record);
+    Result saveLocked(SaveMode mode, AccountRecord record);
     void keepReservedBytes(AccountRecord &record) const;
     void applySaved(SaveMode mode, const AccountRecord &record);
     void eraseRange(qsizetype from, qsizetype to);

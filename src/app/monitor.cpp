@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "settings/settingsstore.h"
 #include "strings/eventtexts.h"
+#include "ui/accountpage.h"
 #include "ui/comsetupwindow.h"
 #include "ui/exitpasswordwindow.h"
 #include "ui/ipconnectiongroup.h"
@@ -64,6 +65,7 @@ void Monitor::createMainWindow() {
     });
     m_mainWindow = std::make_unique<MainWindow>(
         MainWindow::Services{*m_engine, m_lists, m_txQueue, m_dialogs});
+    m_mainWindow->setAccountPage(new AccountPage({m_accounts, m_settings, m_dialogs}));
     m_dialogs.setParentWindow(m_mainWindow.get());
     // The main window's close ends the program, whatever other window is still showing.
     connect(m_mainWindow.get(), &MainWindow::closed, qApp, &QCoreApplication::quit,

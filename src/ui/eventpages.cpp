@@ -47,6 +47,15 @@ EventPages::EventPages(EventLists &lists, TxQueue &txQueue, QWidget *parent)
     setCurrentIndex(Sia);
 }
 
+void EventPages::setAccountPage(QWidget *page) {
+    const int shown = currentIndex();
+    QWidget *placeholder = widget(PollingAccounts);
+    removeTab(PollingAccounts);
+    delete placeholder;
+    insertTab(PollingAccounts, page, QStringLiteral("Polling Accounts"));
+    setCurrentIndex(shown);
+}
+
 QListView *EventPages::createTxMemo(TxQueue &txQueue) {
     auto *memo = new QListView(this);
     memo->setObjectName(QStringLiteral("TxMemo"));

@@ -16,6 +16,8 @@ public:
     EventPages(EventLists &lists, TxQueue &txQueue, QWidget *parent = nullptr);
 
     QTableView *siaList() const { return m_siaList; }
+    // Puts the account page in its place, after the placeholder the pages start with.
+    void setAccountPage(QWidget *page);
 
 private:
     QListView *createTxMemo(TxQueue &txQueue);

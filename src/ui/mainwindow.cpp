@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "accountpage.h"
 #include "common/operatordialogs.h"
 #include "engine/engine.h"
 #include "eventpages.h"
@@ -55,6 +56,11 @@ void MainWindow::setComSetupWindow(QWidget *window) {
 
 void MainWindow::setExitPasswordWindow(QDialog *window) {
     m_exitPassword = window;
+}
+
+void MainWindow::setAccountPage(AccountPage *page) {
+    m_accountPage = page;
+    m_pages->setAccountPage(page);
 }
 
 void MainWindow::createMenu() {
@@ -129,8 +135,9 @@ void MainWindow::clearPage() {
                 QStringLiteral("Are You Sure You Want to Clear Pending Messages?")))
             m_services.engine.clearTxQueue();
         break;
-    default:
-        // The account editor's page clears its own fields once it exists.
+    case EventPages::PollingAccounts:
+        if (m_accountPage)
+            m_accountPage->clearEditor();
         break;
     }
 }

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class AccountPage;
 class Engine;
 class QCloseEvent;
 struct EventLists;
@@ -36,6 +37,9 @@ public:
     void setExitPasswordWindow(QDialog *window);
 
     EventPages *pages() const { return m_pages; }
+    // "Polling Accounts": the window takes it as its page index 5.
+    void setAccountPage(AccountPage *page);
+    AccountPage *accountPage() const { return m_accountPage; }
 
     void clearEvents(); // "Clear Events"
     void clearPage();   // "Clear Page"
@@ -56,6 +60,7 @@ private:
     QString m_baseTitle = defaultBaseTitle;
     StatusPanel *m_status = nullptr;
     EventPages *m_pages = nullptr;
+    AccountPage *m_accountPage = nullptr;
     QPointer<QWidget> m_comSetup;
     QPointer<QDialog> m_exitPassword;
 };

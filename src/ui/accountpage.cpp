@@ -1,0 +1,102 @@
+#include "accountpage.h"
+
+#include "accounteditorgroup.h"
+#include "accounts/accounttable.h"
+#include "allowanceconfirmation.h"
+#include "common/operatordialogs.h"
+#include "settings/settings.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSpinBox>
+
+AccountPage::AccountPage(Services services, QWidget *parent)
+    : QWidget(parent)
+    , m_services(services)
+    , m_editor(
+          services.accounts, services.dialogs,
+          [&settings = services.settings] { return settings.integer(SettingKey::PollTimeOut); })
+    , m_view(new AccountView(this))
+    , m_editorGroup(new AccountEditorGroup(services.settings, this)) {
+    setObjectName(QStringLiteral("PollingAccountsPage"));
+    new AllowanceConfirmation(m_editorGroup->pollTimeOut(), services.dialogs);
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(m_view, 1);
+    layout->addWidget(m_editorGroup, 1);
+
+    connect(m_view, &AccountView::stepped, this, &AccountPage::step);
+    connect(m_view, &AccountView::entered, this, &AccountPage::copyIntoEditor);
+    connect(m_view, &AccountView::editClicked, this, [this] { copyIntoEditor(QString()); });
+    connect(m_view, &AccountView::deleteClicked, this,
+            [this] { save(AccountEditor::Button::Delete); });
+    connect(m_view, &AccountView::findClicked, this, &AccountPage::find);
+    connect(m_editorGroup, &AccountEditorGroup::addUpdateClicked, this,
+            [this] { save(AccountEditor::Button::AddUpdate); });
+    // Changes from a connection thread arrive queued, on this page's thread.
+    connect(&services.accounts, &AccountTable::changed, this, &AccountPage::View_Account);
+    View_Account();
+}
+
+void AccountPage::View_Account() {
+    const AccountTable &accounts = m_services.accounts;
+    const qsizetype count = accounts.AccountCount();
+    const qsizetype index = accounts.currentIndex();
+    m_view->showAccount(accounts.CurrentAccount(), count, index <= 0, index + 1 >= count);
+}
+
+void AccountPage::setLoggedOn(bool loggedOn) {
+    m_view->setLoggedOn(loggedOn);
+    m_editorGroup->setLoggedOn(loggedOn);
+}
+
+void AccountPage::clearEditor() {
+    m_editorGroup->clear();
+}
+
+void AccountPage::step(AccountView::Step step) {
+    AccountTable &accounts = m_services.accounts;
+    const qsizetype index = accounts.currentIndex();
+    switch (step) {
+    case AccountView::Step::First:
+        accounts.setCurrentIndex(0);
+        break;
+    case AccountView::Step::Previous:
+        accounts.setCurrentIndex(index - 1);
+        break;
+    case AccountView::Step::Next:
+        accounts.setCurrentIndex(index + 1);
+        break;
+    case AccountView::Step::Last:
+        accounts.setCurrentIndex(accounts.AccountCount() - 1);
+        break;
+    }
+    View_Account();
+    // At an end the button just pressed is disabled: the focus goes to the one facing back.
+    if (step == AccountView::Step::Next && !m_view->button(step)->isEnabled())
+        m_view->button(AccountView::Step::Previous)->setFocus(Qt::OtherFocusReason);
+    if (step == AccountView::Step::Previous && !m_view->button(step)->isEnabled())
+        m_view->button(AccountView::Step::Next)->setFocus(Qt::OtherFocusReason);
+}
+
+void AccountPage::copyIntoEditor(const QString &enteredControl) {
+    if (const std::optional<AccountRecord> current = m_services.accounts.CurrentAccount())
+        m_editorGroup->fill(*current);
+    if (QWidget *field = m_editorGroup->fieldFor(enteredControl))
+        field->setFocus(Qt::OtherFocusReason);
+}
+
+void AccountPage::find() {
+    AccountTable &accounts = m_services.accounts;
+    const qsizetype match = firstNameMatch(accounts.records(), m_view->searchText());
+    if (match < 0) {
+        m_services.dialogs.notice(tr("Error"), tr("Account Not Found"));
+        return;
+    }
+    accounts.setCurrentIndex(match);
+    View_Account();
+}
+
+void AccountPage::save(AccountEditor::Button button) {
+    m_editor.save(button, m_editorGroup->entry());
+    View_Account();
+}
