@@ -3,7 +3,8 @@
 # are all present already.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev clang-format)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools libgl-dev
+    clang-format)
 
 missing=()
 for package in "${packages[@]}"; do

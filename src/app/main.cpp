@@ -1,25 +1,21 @@
+#include "languagestart.h"
 #include "monitor.h"
 #include "signalwatcher.h"
+#include "ui/applicationicon.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
-
-    // The language layer: the program's own texts are English; a translation, when one is
-    // installed beside the Qt translations, replaces them.
-    QTranslator translator;
-    if (translator.load(QLocale(), QStringLiteral("voduro"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&translator);
     QCoreApplication::setApplicationName(Monitor::productWord);
+    QApplication::setWindowIcon(applicationIcon());
+    startLanguageLayer();
 
     Monitor monitor;
     SignalWatcher watcher;
+    // Ends the event loop directly: quit() would first try to close the main window, and a stop
+    // signal is not an operator to be asked for the password.
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &application,
-                     &QCoreApplication::quit);
+                     [] { QCoreApplication::exit(0); });
     return monitor.exec();
 }

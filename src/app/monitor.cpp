@@ -16,6 +16,7 @@
 #include <QDebug>
 #include <QHostInfo>
 #include <QLineEdit>
+#include <QSessionManager>
 #include <QStatusBar>
 
 namespace {
@@ -39,6 +40,7 @@ Monitor::Monitor() {
     m_mainWindow->setExitPasswordWindow(m_exitPassword.get());
     createComSetupWindow();
     m_prompt = std::make_unique<PasswordPrompt>(m_mainWindow.get());
+    m_mainWindow->setPasswordPrompt(m_prompt.get());
 }
 
 Monitor::~Monitor() {
@@ -64,14 +66,32 @@ void Monitor::createMainWindow() {
         m_decoder->Process_data(source, message);
     });
     m_mainWindow = std::make_unique<MainWindow>(
-        MainWindow::Services{*m_engine, m_lists, m_txQueue, m_dialogs});
-    m_mainWindow->setAccountPage(new AccountPage({m_accounts, m_settings, m_dialogs}));
+        MainWindow::Services{*m_engine, m_lists, m_txQueue, m_dialogs, m_settings});
+    auto *accountPage = new AccountPage({m_accounts, m_settings, m_dialogs});
+    m_mainWindow->setAccountPage(accountPage);
+    connect(m_mainWindow.get(), &MainWindow::loggedOnChanged, accountPage,
+            &AccountPage::setLoggedOn);
     m_dialogs.setParentWindow(m_mainWindow.get());
     // The main window's close ends the program, whatever other window is still showing.
-    connect(m_mainWindow.get(), &MainWindow::closed, qApp, &QCoreApplication::quit,
-            Qt::QueuedConnection);
+    connect(
+        m_mainWindow.get(), &MainWindow::closed, qApp, [] { QCoreApplication::exit(0); },
+        Qt::QueuedConnection);
+    connect(m_mainWindow.get(), &MainWindow::languageChosen, this, &Monitor::saveSettings);
+    watchSessionEnd();
     showLogFailures();
     m_engine->setSetupWindowOpen(false);
+}
+
+// The end of a desktop session closes the monitor like its window's close, asking for the
+// password where the session manager lets the program ask; a refusal cancels the session's end.
+void Monitor::watchSessionEnd() {
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+        const bool mayAsk = manager.allowsInteraction();
+        if (!m_mainWindow->sessionMayEnd(mayAsk))
+            manager.cancel();
+        if (mayAsk)
+            manager.release();
+    });
 }
 
 void Monitor::createComSetupWindow() {

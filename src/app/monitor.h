@@ -59,6 +59,7 @@ private:
     void reportStoreFailure(const QString &error, const QString &subject);
     void wireSettingsToLogs();
     void showLogFailures();
+    void watchSessionEnd();
 
     Settings m_settings;
     LogBook m_logs;

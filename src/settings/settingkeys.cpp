@@ -54,6 +54,7 @@ constexpr std::array<SettingRow, settingCount> rows{{
     {K::InTray, S::Logic, "In Tray", "1", 0},
     {K::TxVoduro, S::Logic, "Tx Voduro", "0", 0},
     {K::ForceBackup, S::Logic, "Force Backup", "0", 0},
+    {K::Language, S::Strings, "Language", "", 0},
     {K::PollFailCodeSia, S::NotStored, "PollFailCodeSIA", "YC", 0},
     {K::PollRestCodeSia, S::NotStored, "PollRestCodeSIA", "YK", 0},
     {K::LogConnections, S::NotStored, "Log_Con", "0", 0},
@@ -67,7 +68,7 @@ constexpr bool rowsInKeyOrder() {
 }
 static_assert(rowsInKeyOrder(), "the setting table must follow the key order");
 
-constexpr std::array<SettingKey, 46> writeOrder{{
+constexpr std::array<SettingKey, 47> writeOrder{{
     K::Port1Num,      K::Port1Speed,   K::Port1Parity,  K::Port1DataBits, K::Port1StopBits,
     K::Port1Ack,      K::Port2Num,     K::Port2Speed,   K::Port2Parity,   K::Port2DataBits,
     K::Port2StopBits, K::Port2Ack,     K::TcpPort,      K::RxNum,         K::RxLine,
@@ -77,7 +78,7 @@ constexpr std::array<SettingKey, 46> writeOrder{{
     K::TxIpPort2,     K::PollingCode,  K::Port1Open,    K::Port2Open,     K::TcpOpen,
     K::SpareOpen,     K::TxOpen,       K::OutputFormat, K::SaveRx,        K::ProcessData,
     K::InTray,        K::TxVoduro,     K::Password,     K::PollTimeOut,   K::FromReceiver,
-    K::ForceBackup,
+    K::ForceBackup,   K::Language,
 }};
 
 } // namespace
@@ -90,7 +91,7 @@ const SettingRow &settingRow(SettingKey key) {
     return rows[static_cast<std::size_t>(key)];
 }
 
-const std::array<SettingKey, 46> &settingWriteOrder() {
+const std::array<SettingKey, 47> &settingWriteOrder() {
     return writeOrder;
 }
 

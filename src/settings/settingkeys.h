@@ -51,6 +51,8 @@ enum class SettingKey {
     InTray,
     TxVoduro,
     ForceBackup,
+    // The operator's choice of language for the next start; empty: the system's, else English.
+    Language,
     // Not stored: they start with these values at every start.
     PollFailCodeSia,
     PollRestCodeSia,
@@ -75,7 +77,7 @@ const std::array<SettingRow, settingCount> &settingRows();
 const SettingRow &settingRow(SettingKey key);
 
 // The order in which the values are written back.
-const std::array<SettingKey, 46> &settingWriteOrder();
+const std::array<SettingKey, 47> &settingWriteOrder();
 
 // Drop-down item lists shared by the windows and the engine.
 constexpr int comPortChoices = 9; // "Com1" ... "Com9"

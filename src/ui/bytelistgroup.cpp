@@ -29,7 +29,7 @@ ByteListGroup::ByteListGroup(const QString &caption, const QString &listName,
     view->setUniformItemSizes(true);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    auto *clear = new QPushButton(QStringLiteral("Clear"), this);
+    auto *clear = new QPushButton(tr("Clear"), this);
     clear->setObjectName(clearName);
     connect(clear, &QPushButton::clicked, &model, clearItems);
 

@@ -16,7 +16,7 @@ ComSetupWindow::ComSetupWindow(Services services, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_engine(services.engine) {
     setObjectName(QStringLiteral("ComSetupForm"));
-    setWindowTitle(QStringLiteral("Coms Setup"));
+    setWindowTitle(tr("Coms Setup"));
     m_ipConnection = new IpConnectionGroup(services.settings, services.logs, this);
 
     auto *layout = new QGridLayout(this);
@@ -24,18 +24,18 @@ ComSetupWindow::ComSetupWindow(Services services, QWidget *parent)
     layout->addWidget(new ZorerUdaGroup(2, services.settings, services.engine, this), 0, 1);
     layout->addWidget(m_ipConnection, 0, 2);
     layout->addWidget(createTxSetup(services), 1, 0, 1, 3);
-    layout->addWidget(new ByteListGroup(QStringLiteral("Received Data"), QStringLiteral("ListBox1"),
+    layout->addWidget(new ByteListGroup(tr("Received Data"), QStringLiteral("ListBox1"),
                                         QStringLiteral("BitBtn2"), services.engine.receivedData(),
                                         this),
                       2, 0, 1, 2);
-    layout->addWidget(new ByteListGroup(QStringLiteral("Pending Messages"),
-                                        QStringLiteral("ListBox2"), QStringLiteral("BitBtn1"),
+    layout->addWidget(new ByteListGroup(tr("Pending Messages"), QStringLiteral("ListBox2"),
+                                        QStringLiteral("BitBtn1"),
                                         services.engine.pendingMessages(), this),
                       2, 2);
 }
 
 QWidget *ComSetupWindow::createTxSetup(Services services) {
-    auto *txSetup = new QGroupBox(QStringLiteral("Tx Setup"), this);
+    auto *txSetup = new QGroupBox(tr("Tx Setup"), this);
     txSetup->setObjectName(QStringLiteral("TxSetupGroup"));
     auto *layout = new QHBoxLayout(txSetup);
     layout->addWidget(new HeartBeatGroup(services.settings, txSetup));

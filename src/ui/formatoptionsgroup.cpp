@@ -20,10 +20,13 @@ struct Switch {
 };
 
 constexpr Switch switches[] = {
-    {"RxLog", "Save Data in LOG Files", SettingKey::SaveRx},
-    {"DoProcessing", "Process Data", SettingKey::ProcessData},
-    {"UseTray", "Run in Tray", SettingKey::InTray},
-    {"TxVoduro", "Forward to Voduro", SettingKey::TxVoduro},
+    {"RxLog", QT_TRANSLATE_NOOP("FormatOptionsGroup", "Save Data in LOG Files"),
+     SettingKey::SaveRx},
+    {"DoProcessing", QT_TRANSLATE_NOOP("FormatOptionsGroup", "Process Data"),
+     SettingKey::ProcessData},
+    {"UseTray", QT_TRANSLATE_NOOP("FormatOptionsGroup", "Run in Tray"), SettingKey::InTray},
+    {"TxVoduro", QT_TRANSLATE_NOOP("FormatOptionsGroup", "Forward to Voduro"),
+     SettingKey::TxVoduro},
 };
 
 QLineEdit *createCodeField(const QString &name, Settings &settings, SettingKey key,
@@ -38,42 +41,42 @@ QLineEdit *createCodeField(const QString &name, Settings &settings, SettingKey k
 
 FormatOptionsGroup::FormatOptionsGroup(Settings &settings, Engine &engine, QWidget *parent)
     // A title's "&&" shows as one ampersand.
-    : QGroupBox(QStringLiteral("Format && Options"), parent) {
+    : QGroupBox(tr("Format && Options"), parent) {
     setObjectName(QStringLiteral("FormatOptionsGroup"));
     auto *layout = new QGridLayout(this);
 
     auto *format = new QComboBox(this);
     format->setObjectName(QStringLiteral("OutputFormat"));
-    format->addItems({QStringLiteral("High Speed"), QStringLiteral("Basic")});
+    format->addItems({tr("High Speed"), tr("Basic")});
     SettingBinding::bindComboBox(format, settings, SettingKey::OutputFormat);
-    layout->addWidget(new QLabel(QStringLiteral("Format"), this), 0, 0);
+    layout->addWidget(new QLabel(tr("Format"), this), 0, 0);
     layout->addWidget(format, 0, 1, 1, 3);
 
     int row = 1;
     for (const Switch &entry : switches) {
-        auto *box = new QCheckBox(QString::fromLatin1(entry.caption), this);
+        auto *box = new QCheckBox(tr(entry.caption), this);
         box->setObjectName(QString::fromLatin1(entry.name));
         SettingBinding::bindCheckBox(box, settings, entry.key);
         layout->addWidget(box, row++, 0, 1, 4);
     }
 
-    layout->addWidget(new QLabel(QStringLiteral("Poll Fail Code"), this), row, 0);
+    layout->addWidget(new QLabel(tr("Poll Fail Code"), this), row, 0);
     layout->addWidget(
         createCodeField(QStringLiteral("PollCode"), settings, SettingKey::PollingCode, this), row,
         1);
-    layout->addWidget(new QLabel(QStringLiteral("SIA"), this), row, 2);
+    layout->addWidget(new QLabel(tr("SIA"), this), row, 2);
     layout->addWidget(createCodeField(QStringLiteral("PollFailCodeSIA"), settings,
                                       SettingKey::PollFailCodeSia, this),
                       row++, 3);
-    layout->addWidget(new QLabel(QStringLiteral("Poll Restore"), this), row, 2);
+    layout->addWidget(new QLabel(tr("Poll Restore"), this), row, 2);
     layout->addWidget(createCodeField(QStringLiteral("PollRestCodeSIA"), settings,
                                       SettingKey::PollRestCodeSia, this),
                       row++, 3);
 
     auto *lights = new TrafficLights(engine, 5, this);
-    layout->addWidget(new QLabel(QStringLiteral("TX"), this), row, 0, Qt::AlignRight);
+    layout->addWidget(new QLabel(tr("TX"), this), row, 0, Qt::AlignRight);
     layout->addWidget(lights->txLed(), row, 1);
-    layout->addWidget(new QLabel(QStringLiteral("RX"), this), row, 2, Qt::AlignRight);
+    layout->addWidget(new QLabel(tr("RX"), this), row, 2, Qt::AlignRight);
     layout->addWidget(lights->rxLed(), row++, 3);
     layout->addWidget(createStartStopButton(engine, 5, this), row, 0, 1, 4);
 }

@@ -25,22 +25,24 @@ constexpr int rxNumberLength = 2;
 } // namespace
 
 HeartBeatGroup::HeartBeatGroup(Settings &settings, QWidget *parent)
-    : QGroupBox(QStringLiteral("Heart Beat"), parent)
+    : QGroupBox(tr("Heart Beat"), parent)
     , m_layout(new QGridLayout(this))
     , m_keyFilter(new DigitKeyFilter(this)) {
     setObjectName(QStringLiteral("HeartBeatGroup"));
 
     static constexpr NumberField fields[] = {
-        {"RxNo", "Rx Number:", "", rxNumberLength, SettingKey::RxNum},
-        {"LineNo", "Rx Line:", "", 1, SettingKey::RxLine},
-        {"TxAtt", "Tx Attempts:", "", 2, SettingKey::TxAtt},
-        {"TxTimeout", "Tx Timeout:", "Sec", 2, SettingKey::TxTimeout},
-        {"HBeatTime", "Heartbeat:", "Sec", 2, SettingKey::HeartBeat},
+        {"RxNo", QT_TRANSLATE_NOOP("HeartBeatGroup", "Rx Number:"), "", rxNumberLength,
+         SettingKey::RxNum},
+        {"LineNo", QT_TRANSLATE_NOOP("HeartBeatGroup", "Rx Line:"), "", 1, SettingKey::RxLine},
+        {"TxAtt", QT_TRANSLATE_NOOP("HeartBeatGroup", "Tx Attempts:"), "", 2, SettingKey::TxAtt},
+        {"TxTimeout", QT_TRANSLATE_NOOP("HeartBeatGroup", "Tx Timeout:"),
+         QT_TRANSLATE_NOOP("HeartBeatGroup", "Sec"), 2, SettingKey::TxTimeout},
+        {"HBeatTime", QT_TRANSLATE_NOOP("HeartBeatGroup", "Heartbeat:"),
+         QT_TRANSLATE_NOOP("HeartBeatGroup", "Sec"), 2, SettingKey::HeartBeat},
     };
     for (const NumberField &field : fields) {
-        QLineEdit *edit =
-            addNumberField(QString::fromLatin1(field.name), QString::fromLatin1(field.caption),
-                           QString::fromLatin1(field.unit), field.maxLength);
+        QLineEdit *edit = addNumberField(QString::fromLatin1(field.name), tr(field.caption),
+                                         *field.unit ? tr(field.unit) : QString(), field.maxLength);
         SettingBinding::bindLineEdit(edit, settings, field.key);
         if (field.key == SettingKey::RxNum)
             m_rxNo = edit;
@@ -48,7 +50,7 @@ HeartBeatGroup::HeartBeatGroup(Settings &settings, QWidget *parent)
     m_rxNo->installEventFilter(this);
 
     const int row = m_rows++;
-    auto *addTerminator = new QCheckBox(QStringLiteral("Add ----->"), this);
+    auto *addTerminator = new QCheckBox(tr("Add ----->"), this);
     addTerminator->setObjectName(QStringLiteral("CheckDC4"));
     SettingBinding::bindCheckBox(addTerminator, settings, SettingKey::TxAck);
     auto *terminator = new QLineEdit(this);
@@ -58,8 +60,8 @@ HeartBeatGroup::HeartBeatGroup(Settings &settings, QWidget *parent)
     m_layout->addWidget(addTerminator, row, 0);
     m_layout->addWidget(terminator, row, 1);
 
-    QLineEdit *faultWarning = addNumberField(
-        QStringLiteral("FltWarning"), QStringLiteral("Fault Warning:"), QStringLiteral("Sec"), 2);
+    QLineEdit *faultWarning =
+        addNumberField(QStringLiteral("FltWarning"), tr("Fault Warning:"), tr("Sec"), 2);
     SettingBinding::bindLineEdit(faultWarning, settings, SettingKey::FltTimer);
 }
 

@@ -3,12 +3,14 @@
 #include "engine/engine.h"
 #include "ledindicator.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 
 namespace {
 
 QString startStopCaption(bool started) {
-    return started ? QStringLiteral("STOP COMS") : QStringLiteral("START COMS");
+    return started ? QCoreApplication::translate("LineControls", "STOP COMS")
+                   : QCoreApplication::translate("LineControls", "START COMS");
 }
 
 } // namespace

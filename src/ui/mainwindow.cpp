@@ -1,11 +1,16 @@
 #include "mainwindow.h"
 
 #include "accountpage.h"
+#include "applicationicon.h"
 #include "common/operatordialogs.h"
 #include "engine/engine.h"
 #include "eventpages.h"
 #include "events/eventlistmodel.h"
+#include "languagemenu.h"
+#include "operatoraccess.h"
+#include "passwordprompt.h"
 #include "statuspanel.h"
+#include "traycontrol.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -28,10 +33,14 @@ QPushButton *createButton(const QString &name, const QString &caption, QWidget *
 
 MainWindow::MainWindow(Services services, QWidget *parent)
     : QMainWindow(parent)
-    , m_services(services) {
+    , m_services(services)
+    , m_access(new OperatorAccess(services.settings, this))
+    , m_tray(new TrayControl(*this, services.settings, services.engine)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(m_baseTitle);
+    setWindowIcon(applicationIcon());
     createMenu();
+    connect(m_access, &OperatorAccess::loggedOnChanged, this, &MainWindow::showLoggedOn);
     setCentralWidget(createCentralArea());
 
     Engine &engine = services.engine;
@@ -52,6 +61,7 @@ void MainWindow::setBaseTitle(const QString &title) {
 
 void MainWindow::setComSetupWindow(QWidget *window) {
     m_comSetup = window;
+    m_tray->setComSetupWindow(window);
 }
 
 void MainWindow::setExitPasswordWindow(QDialog *window) {
@@ -63,35 +73,63 @@ void MainWindow::setAccountPage(AccountPage *page) {
     m_pages->setAccountPage(page);
 }
 
-void MainWindow::createMenu() {
-    QMenu *language = menuBar()->addMenu(QStringLiteral("Language"));
-    language->setObjectName(QStringLiteral("Lang1"));
-    language->menuAction()->setVisible(false);
+void MainWindow::setPasswordPrompt(PasswordPrompt *prompt) {
+    m_access->setPrompt(prompt);
+}
 
-    QMenu *setup = menuBar()->addMenu(QStringLiteral("Setup"));
-    setup->setObjectName(QStringLiteral("Setup"));
-    QAction *coms = setup->addAction(QStringLiteral("Coms"));
+void MainWindow::createMenu() {
+    m_languageMenu = menuBar()->addMenu(tr("Language"));
+    m_languageMenu->setObjectName(QStringLiteral("Lang1"));
+    auto *languages = new LanguageMenu(*m_languageMenu, m_services.settings, m_services.dialogs);
+    connect(languages, &LanguageMenu::chosen, this, &MainWindow::languageChosen);
+
+    m_setupMenu = menuBar()->addMenu(tr("Setup"));
+    m_setupMenu->setObjectName(QStringLiteral("Setup"));
+    QAction *coms = m_setupMenu->addAction(tr("Coms"));
     coms->setObjectName(QStringLiteral("Coms1"));
     connect(coms, &QAction::triggered, this, &MainWindow::toggleComSetup);
-    QAction *exitPassword = setup->addAction(QStringLiteral("Exit Password"));
+    QAction *exitPassword = m_setupMenu->addAction(tr("Exit Password"));
     exitPassword->setObjectName(QStringLiteral("ExitPassword1"));
     connect(exitPassword, &QAction::triggered, this, [this] {
         if (m_exitPassword)
             m_exitPassword->open();
     });
 
-    QAction *logOn = menuBar()->addAction(QStringLiteral("Log on"));
-    logOn->setObjectName(QStringLiteral("Logon1"));
+    m_logOn = menuBar()->addAction(tr("Log on"));
+    m_logOn->setObjectName(QStringLiteral("Logon1"));
+    connect(m_logOn, &QAction::triggered, this, &MainWindow::logOnOrOff);
+    showLoggedOn(false);
+}
+
+bool MainWindow::isLoggedOn() const {
+    return m_access->isLoggedOn();
+}
+
+void MainWindow::logOnOrOff() {
+    m_access->logOnOrOff();
+}
+
+// The settings windows are for a logged-on operator only: logging off takes them away too.
+// An unfinished password change is dropped, as by its Cancel.
+void MainWindow::showLoggedOn(bool loggedOn) {
+    m_languageMenu->menuAction()->setVisible(loggedOn);
+    m_setupMenu->menuAction()->setVisible(loggedOn);
+    m_logOn->setText(loggedOn ? tr("Log off") : tr("Log on"));
+    if (!loggedOn) {
+        if (m_comSetup && m_services.engine.setupWindowOpen())
+            toggleComSetup();
+        if (m_exitPassword && m_exitPassword->isVisible())
+            m_exitPassword->reject();
+    }
+    emit loggedOnChanged(loggedOn);
 }
 
 QWidget *MainWindow::createCentralArea() {
     auto *area = new QWidget(this);
     m_status = new StatusPanel(area);
     m_pages = new EventPages(m_services.lists, m_services.txQueue, area);
-    QPushButton *clearEvents =
-        createButton(QStringLiteral("Button1"), QStringLiteral("Clear Events"), area);
-    QPushButton *clearPage =
-        createButton(QStringLiteral("ClrPageBtn"), QStringLiteral("Clear Page"), area);
+    QPushButton *clearEvents = createButton(QStringLiteral("Button1"), tr("Clear Events"), area);
+    QPushButton *clearPage = createButton(QStringLiteral("ClrPageBtn"), tr("Clear Page"), area);
     connect(clearEvents, &QPushButton::clicked, this, &MainWindow::clearEvents);
     connect(clearPage, &QPushButton::clicked, this, &MainWindow::clearPage);
 
@@ -130,9 +168,8 @@ void MainWindow::clearPage() {
         lists.poll.clear();
         break;
     case EventPages::TxPending:
-        if (m_services.dialogs.question(
-                QStringLiteral("Clear Messages"),
-                QStringLiteral("Are You Sure You Want to Clear Pending Messages?")))
+        if (m_services.dialogs.question(tr("Clear Messages"),
+                                        tr("Are You Sure You Want to Clear Pending Messages?")))
             m_services.engine.clearTxQueue();
         break;
     case EventPages::PollingAccounts:
@@ -158,9 +195,33 @@ void MainWindow::toggleComSetup() {
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
+    // Whoever closes the monitor stops the monitoring: logged on or not, they must know the
+    // password. A refusal says nothing and leaves everything running.
+    if (!m_access->confirms(tr("Close Application"))) {
+        event->ignore();
+        return;
+    }
     // The program ends with this window even while "Coms Setup" is still showing: that window
     // alone would keep it running with no way back to this one.
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         emit closed();
+}
+
+bool MainWindow::sessionMayEnd(bool mayAsk) {
+    // A session that ends without letting anyone answer ends the program like a stop signal
+    // does, through the ordinary shutdown.
+    if (!mayAsk)
+        return true;
+    if (!m_access->confirms(tr("Close Application")))
+        return false;
+    emit closed();
+    return true;
+}
+
+void MainWindow::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    // Hidden once the minimise has run its course, not in the middle of it.
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        QMetaObject::invokeMethod(m_tray, &TrayControl::minimised, Qt::QueuedConnection);
 }

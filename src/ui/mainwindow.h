@@ -8,9 +8,15 @@ class Engine;
 class QCloseEvent;
 struct EventLists;
 class EventPages;
+class LanguageMenu;
+class OperatorAccess;
 class OperatorDialogs;
+class PasswordPrompt;
 class QDialog;
+class QMenu;
+class Settings;
 class StatusPanel;
+class TrayControl;
 class TxQueue;
 
 // The main window: line status, the event lists, the pending transmit queue and the menu.
@@ -22,6 +28,7 @@ public:
         EventLists &lists;
         TxQueue &txQueue;
         OperatorDialogs &dialogs;
+        Settings &settings;
     };
 
     static inline const QString defaultBaseTitle = QStringLiteral("Voduro Version 2.19 (Voduro) ");
@@ -35,6 +42,16 @@ public:
     // The windows the "Setup" menu opens.
     void setComSetupWindow(QWidget *window);
     void setExitPasswordWindow(QDialog *window);
+    // The prompt that asks for the application password at log-on and before closing.
+    void setPasswordPrompt(PasswordPrompt *prompt);
+
+    bool isLoggedOn() const;
+    void logOnOrOff(); // "Log on" / "Log off"
+    TrayControl *tray() const { return m_tray; }
+
+    // The desktop session is ending. Asks for the password when the session manager lets the
+    // program ask; false when the end is to be refused. A match ends the program.
+    bool sessionMayEnd(bool mayAsk);
 
     EventPages *pages() const { return m_pages; }
     // "Polling Accounts": the window takes it as its page index 5.
@@ -48,12 +65,18 @@ public:
 signals:
     // The window has closed: the program is to end.
     void closed();
+    // The operator logged on (true) or off (false).
+    void loggedOnChanged(bool loggedOn);
+    // A language was chosen for the next start; the live settings hold it already.
+    void languageChosen(const QString &language);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void createMenu();
+    void showLoggedOn(bool loggedOn);
     QWidget *createCentralArea();
 
     Services m_services;
@@ -63,4 +86,9 @@ private:
     AccountPage *m_accountPage = nullptr;
     QPointer<QWidget> m_comSetup;
     QPointer<QDialog> m_exitPassword;
+    OperatorAccess *m_access = nullptr;
+    TrayControl *m_tray = nullptr;
+    QMenu *m_languageMenu = nullptr;
+    QMenu *m_setupMenu = nullptr;
+    QAction *m_logOn = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "passwordform.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -7,14 +8,14 @@
 #include <QPushButton>
 
 QLineEdit *buildPasswordForm(QDialog &dialog, const QString &fieldName) {
-    auto *label = new QLabel(QStringLiteral("Password:"), &dialog);
+    auto *label = new QLabel(QCoreApplication::translate("PasswordForm", "Password:"), &dialog);
     label->setObjectName(QStringLiteral("ClosePassword"));
     auto *field = new QLineEdit(&dialog);
     field->setObjectName(fieldName);
-    auto *ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    auto *ok = new QPushButton(QCoreApplication::translate("PasswordForm", "OK"), &dialog);
     ok->setObjectName(QStringLiteral("BitBtn1"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
+    auto *cancel = new QPushButton(QCoreApplication::translate("PasswordForm", "Cancel"), &dialog);
     cancel->setObjectName(QStringLiteral("Cancel"));
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);

@@ -11,3 +11,16 @@ PasswordPrompt::PasswordPrompt(QWidget *parent)
     m_field->setEchoMode(QLineEdit::Password);
     m_field->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
 }
+
+std::optional<QString> PasswordPrompt::ask(const QString &caption) {
+    // A stale entry must never answer the next prompt.
+    m_field->clear();
+    setWindowTitle(caption);
+    m_field->setFocus();
+    const bool confirmed = exec() == QDialog::Accepted;
+    const QString entered = m_field->text();
+    m_field->clear();
+    if (!confirmed)
+        return std::nullopt;
+    return entered;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
 
 class QLineEdit;
 
@@ -11,6 +12,11 @@ public:
     explicit PasswordPrompt(QWidget *parent = nullptr);
 
     QLineEdit *field() const { return m_field; }
+
+    // Asks modally under `caption`, centred on the window the prompt belongs to, with an empty
+    // field. The text counts only when OK closes the prompt: an operator who presses Cancel or
+    // Escape, or closes the prompt, has changed their mind, whatever the field holds.
+    std::optional<QString> ask(const QString &caption);
 
 private:
     QLineEdit *m_field;

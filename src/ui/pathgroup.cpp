@@ -22,27 +22,25 @@ QCheckBox *createCheck(const QString &name, const QString &caption, QWidget *par
 } // namespace
 
 PathGroup::PathGroup(Settings &settings, Engine &engine, OperatorDialogs &dialogs, QWidget *parent)
-    : QGroupBox(QStringLiteral("Path"), parent)
+    : QGroupBox(tr("Path"), parent)
     , m_settings(settings)
     , m_dialogs(dialogs)
     , m_serial(createSerialControls(5, settings, engine, this))
-    , m_disableAck(createCheck(QStringLiteral("Disable_ACK"), QStringLiteral("Disable ACK"), this))
+    , m_disableAck(createCheck(QStringLiteral("Disable_ACK"), tr("Disable ACK"), this))
     , m_address1(createField(QStringLiteral("IP_Address1"), SettingKey::TxIpAdd))
     , m_port1(createField(QStringLiteral("IP_Port1"), SettingKey::TxIpPort))
     , m_address2(createField(QStringLiteral("IP_Address2"), SettingKey::TxIpAdd2))
     , m_port2(createField(QStringLiteral("IP_Port2"), SettingKey::TxIpPort2))
-    , m_forceBackup(
-          createCheck(QStringLiteral("Use_Pri_Sec"), QStringLiteral("Force Backup"), this)) {
+    , m_forceBackup(createCheck(QStringLiteral("Use_Pri_Sec"), tr("Force Backup"), this)) {
     setObjectName(QStringLiteral("PathGroup"));
     SettingBinding::bindCheckBox(m_disableAck, settings, SettingKey::DisableTxAck);
     SettingBinding::showCheckBox(m_forceBackup, settings, SettingKey::ForceBackup);
     connect(m_forceBackup, &QCheckBox::toggled, this, &PathGroup::forceBackupToggled);
     connect(m_address2, &QLineEdit::textChanged, this, [this](const QString &text) {
-        secondaryEdited(text, QStringLiteral("Setup IP Secondary Address"));
+        secondaryEdited(text, tr("Setup IP Secondary Address"));
     });
-    connect(m_port2, &QLineEdit::textChanged, this, [this](const QString &text) {
-        secondaryEdited(text, QStringLiteral("Setup IP Secondary Port"));
-    });
+    connect(m_port2, &QLineEdit::textChanged, this,
+            [this](const QString &text) { secondaryEdited(text, tr("Setup IP Secondary Port")); });
 
     // The path follows the Tx port however it changes: an operator's choice or a settings read.
     showPathControls();
@@ -71,10 +69,10 @@ void PathGroup::layOut() {
     layout->addWidget(m_serial.parity, 1, 1);
     layout->addWidget(m_serial.stopBits, 2, 0);
     layout->addWidget(m_disableAck, 2, 1);
-    layout->addWidget(new QLabel(QStringLiteral("IP Primary Address & Port"), this), 3, 0, 1, 2);
+    layout->addWidget(new QLabel(tr("IP Primary Address & Port"), this), 3, 0, 1, 2);
     layout->addWidget(m_address1, 4, 0);
     layout->addWidget(m_port1, 4, 1);
-    layout->addWidget(new QLabel(QStringLiteral("IP Secondary Address & Port"), this), 5, 0, 1, 2);
+    layout->addWidget(new QLabel(tr("IP Secondary Address & Port"), this), 5, 0, 1, 2);
     layout->addWidget(m_address2, 6, 0);
     layout->addWidget(m_port2, 6, 1);
     layout->addWidget(m_forceBackup, 7, 0, 1, 2);
@@ -94,13 +92,13 @@ void PathGroup::showPathControls() {
 
 QString PathGroup::missingAddressNotice() const {
     if (m_address1->text().isEmpty())
-        return QStringLiteral("Setup IP Primary Address");
+        return tr("Setup IP Primary Address");
     if (m_address2->text().isEmpty())
-        return QStringLiteral("Setup IP Secondary Address");
+        return tr("Setup IP Secondary Address");
     if (m_port1->text().isEmpty())
-        return QStringLiteral("Setup IP Primary Port");
+        return tr("Setup IP Primary Port");
     if (m_port2->text().isEmpty())
-        return QStringLiteral("Setup IP Secondary Port");
+        return tr("Setup IP Secondary Port");
     return QString();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 
 namespace {
 
@@ -54,10 +55,13 @@ SerialControls createSerialControls(int line, Settings &settings, Engine &engine
     controls.port = createPortList(line, parent);
     controls.speed = createSpeedList(line, parent);
     controls.dataBits =
-        createCheck(QStringLiteral("DataBits") + n, QStringLiteral("7 Data"), parent);
-    controls.parity = createCheck(QStringLiteral("Parity") + n, QStringLiteral("Even"), parent);
+        createCheck(QStringLiteral("DataBits") + n,
+                    QCoreApplication::translate("SerialControls", "7 Data"), parent);
+    controls.parity = createCheck(QStringLiteral("Parity") + n,
+                                  QCoreApplication::translate("SerialControls", "Even"), parent);
     controls.stopBits =
-        createCheck(QStringLiteral("Stop_bits") + n, QStringLiteral("2 Stop"), parent);
+        createCheck(QStringLiteral("Stop_bits") + n,
+                    QCoreApplication::translate("SerialControls", "2 Stop"), parent);
 
     const SerialKeys keys = serialKeys(line);
     SettingBinding::bindComboBox(controls.port, settings, keys.port);

@@ -12,11 +12,11 @@
 #include <QPushButton>
 
 ZorerUdaGroup::ZorerUdaGroup(int line, Settings &settings, Engine &engine, QWidget *parent)
-    : QGroupBox(QStringLiteral("Zorer-Uda %1").arg(line), parent) {
+    : QGroupBox(tr("Zorer-Uda %1").arg(line), parent) {
     setObjectName(QStringLiteral("ZorerUdaGroup%1").arg(line));
     const SerialControls serial = createSerialControls(line, settings, engine, this);
 
-    auto *sendAck = new QCheckBox(QStringLiteral("ACK Required"), this);
+    auto *sendAck = new QCheckBox(tr("ACK Required"), this);
     sendAck->setObjectName(QStringLiteral("Send_Ack%1").arg(line));
     SettingBinding::bindCheckBox(sendAck, settings,
                                  line == 1 ? SettingKey::Port1Ack : SettingKey::Port2Ack);
@@ -32,14 +32,14 @@ ZorerUdaGroup::ZorerUdaGroup(int line, Settings &settings, Engine &engine, QWidg
     layout->addWidget(serial.stopBits, 2, 0, 1, 2);
     layout->addWidget(sendAck, 2, 2, 1, 2);
     if (line == 2) {
-        auto *fromReceiver = new QCheckBox(QStringLiteral("From Receiver"), this);
+        auto *fromReceiver = new QCheckBox(tr("From Receiver"), this);
         fromReceiver->setObjectName(QStringLiteral("chkFromReceiver"));
         SettingBinding::bindCheckBox(fromReceiver, settings, SettingKey::FromReceiver);
         layout->addWidget(fromReceiver, 3, 0, 1, 4);
     }
-    layout->addWidget(new QLabel(QStringLiteral("TX"), this), 4, 0, Qt::AlignRight);
+    layout->addWidget(new QLabel(tr("TX"), this), 4, 0, Qt::AlignRight);
     layout->addWidget(lights->txLed(), 4, 1);
-    layout->addWidget(new QLabel(QStringLiteral("RX"), this), 4, 2, Qt::AlignRight);
+    layout->addWidget(new QLabel(tr("RX"), this), 4, 2, Qt::AlignRight);
     layout->addWidget(lights->rxLed(), 4, 3);
     layout->addWidget(startStop, 5, 0, 1, 4);
 }

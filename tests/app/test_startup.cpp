@@ -5,6 +5,7 @@
 #include "support/unreadablefile.h"
 #include "ui/comsetupwindow.h"
 #include "ui/mainwindow.h"
+#include "ui/promptanswer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -88,26 +89,43 @@ private slots:
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
-    // With "Coms Setup" still showing, closing the main window ends the program all the same,
-    // and the shutdown writes the settings as they stand.
-    void closingTheMainWindowEndsTheProgramWithComsSetupShown() {
+    // Closing the main window asks for the password: a refusal or Cancel keeps everything
+    // running and writes nothing; a match ends the program, also with "Coms Setup" still
+    // showing, and the shutdown writes the settings as they stand.
+    void closingAsksForThePasswordThenShutsDown() {
         TempEnvironment env;
         Monitor monitor;
         QFile::remove(env.settingsFile());
         bool setupShownAtClose = false;
+        QList<bool> closes;
+        QList<bool> portOpenAfterRefusals;
+        PtyPair pty;
+        monitor.settings().setDevice(0, pty.slavePath());
         QTimer::singleShot(0, &monitor, [&] {
             monitor.mainWindow().findChild<QAction *>(QStringLiteral("Coms1"))->trigger();
             monitor.settings().setText(SettingKey::RxNum, QStringLiteral("77"));
+            monitor.engine().startStop(1);
             QTimer::singleShot(0, &monitor, [&] {
                 setupShownAtClose = monitor.comSetupWindow().isVisible();
-                monitor.mainWindow().close();
+                PromptAnswer::next(QStringLiteral("6159"));
+                closes.append(monitor.mainWindow().close());
+                PromptAnswer::next(QStringLiteral("6158"), PromptAnswer::Cancel);
+                closes.append(monitor.mainWindow().close());
+                portOpenAfterRefusals.append(monitor.engine().comPort(1).isOpen());
+                portOpenAfterRefusals.append(QFile::exists(env.settingsFile()));
+                PromptAnswer::next(QStringLiteral("6158"));
+                closes.append(monitor.mainWindow().close());
             });
         });
         // Only a bound for a program that would not end; an ended one returns 0 at once.
         QTimer::singleShot(30000, &monitor, [] { QCoreApplication::exit(3); });
         QCOMPARE(monitor.exec(), 0);
+        QCOMPARE(closes, (QList<bool>{false, false, true}));
+        QCOMPARE(portOpenAfterRefusals, (QList<bool>{true, false}));
         QVERIFY(setupShownAtClose);
+        QVERIFY(!monitor.engine().comPort(1).isOpen());
         QCOMPARE(storedValue(env, "Strings/RX Num"), QStringLiteral("77"));
+        QCOMPARE(storedValue(env, "Logic/Port1 Open"), QStringLiteral("1"));
     }
 
     // A settings file the store cannot parse is kept beside, the operator is told, and the

@@ -97,23 +97,51 @@ private slots:
         QCOMPARE(dialogs.visibleBackgroundNotice()->text(), QStringLiteral("third"));
     }
 
-    void applicationPasswordFieldIsThePassword() {
+    // Only OK takes a new password: anything else leaves the one in force, and every opening
+    // starts from it.
+    void applicationPasswordChangesOnlyOnOk_data() {
+        QTest::addColumn<int>("leave"); // 0 OK, 1 Cancel, 2 Escape, 3 closed
+        QTest::addColumn<QString>("password");
+        QTest::newRow("OK") << 0 << "abc";
+        QTest::newRow("Cancel") << 1 << "6158";
+        QTest::newRow("Escape") << 2 << "6158";
+        QTest::newRow("closed") << 3 << "6158";
+    }
+    void applicationPasswordChangesOnlyOnOk() {
+        QFETCH(int, leave);
+        QFETCH(QString, password);
         Settings settings;
         ExitPasswordWindow window(settings);
         QCOMPARE(window.windowTitle(), QStringLiteral("Application Password"));
         QCOMPARE(window.findChild<QLabel *>(QStringLiteral("ClosePassword"))->text(), "Password:");
         auto *field = window.findChild<QLineEdit *>(QStringLiteral("PasswordToExit"));
-        QCOMPARE(field->text(), QStringLiteral("6158"));
         QCOMPARE(field->echoMode(), QLineEdit::Normal);
-        QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("BitBtn1"))->text(), "OK");
+        QVERIFY(!(window.windowFlags() & Qt::WindowCloseButtonHint));
 
         window.open();
-        field->setText(QStringLiteral("abc"));
-        window.findChild<QPushButton *>(QStringLiteral("Cancel"))->click();
+        QCOMPARE(field->text(), QStringLiteral("6158"));
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("abc"));
+        switch (leave) {
+        case 0:
+            window.findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+            break;
+        case 1:
+            window.findChild<QPushButton *>(QStringLiteral("Cancel"))->click();
+            break;
+        case 2:
+            QTest::keyClick(field, Qt::Key_Escape);
+            break;
+        default:
+            window.close();
+        }
         QVERIFY(window.isHidden());
-        QCOMPARE(settings.text(SettingKey::Password), QStringLiteral("abc"));
+        QCOMPARE(settings.text(SettingKey::Password), password);
+
         settings.setText(SettingKey::Password, QStringLiteral("xyz"));
+        window.open();
         QCOMPARE(field->text(), QStringLiteral("xyz"));
+        window.reject();
     }
 
     void passwordPromptMasksItsField() {

@@ -9,7 +9,7 @@
 // Both windows over a full engine in a temporary working directory, as the program wires them.
 struct WindowFixture : EngineFixture {
     ComSetupWindow setup{{settings, engine, logs, dialogs}};
-    MainWindow main{{engine, lists, txQueue, dialogs}};
+    MainWindow main{{engine, lists, txQueue, dialogs, settings}};
 
     WindowFixture() { main.setComSetupWindow(&setup); }
 

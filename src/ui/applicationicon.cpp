@@ -1,0 +1,5 @@
+#include "applicationicon.h"
+
+QIcon applicationIcon() {
+    return QIcon(QStringLiteral(":/voduro/voduro.png"));
+}

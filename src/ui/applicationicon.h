@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The monitor's own icon: the windows', the tray's and the desktop entry's.
+QIcon applicationIcon();
