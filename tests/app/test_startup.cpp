@@ -1,3 +1,4 @@
+#include "accounts/accounttable.h"
 #include "app/monitor.h"
 #include "engine/engine.h"
 #include "support/ptypair.h"
@@ -75,6 +76,25 @@ private slots:
         }
         // The running flag survives the shutdown, so the line comes back at the next start.
         QCOMPARE(storedValue(env, "Logic/Port1 Open"), QStringLiteral("1"));
+    }
+
+    // The log-on reaches the account page the program builds: its two editing buttons follow it.
+    void logOnUngatesTheAccountEditing() {
+        TempEnvironment env;
+        Monitor monitor;
+        AccountRecord record;
+        record.accNum = 2468;
+        QVERIFY(monitor.accounts().save(AccountTable::SaveMode::Add, record).ok);
+        const auto *addUpdate = monitor.mainWindow().findChild<QWidget *>("AddUpdate");
+        const auto *edit = monitor.mainWindow().findChild<QWidget *>("AccEdit");
+        QVERIFY(addUpdate && edit);
+        QVERIFY(!addUpdate->isEnabled() && !edit->isEnabled());
+        auto *logOn = monitor.mainWindow().findChild<QAction *>(QStringLiteral("Logon1"));
+        PromptAnswer::next(QStringLiteral("6158"));
+        logOn->trigger();
+        QVERIFY(addUpdate->isEnabled() && edit->isEnabled());
+        logOn->trigger();
+        QVERIFY(!addUpdate->isEnabled() && !edit->isEnabled());
     }
 
     void unwritableLogIsShownInTheStatusBar() {
