@@ -1,10 +1,10 @@
 // IP receiver figures: N simulated panels (100, then 1,000) on persistent loopback connections,
 // each polling every 8 s, against the monitor's receiver (with the engine ticking and the decoder
-// taking one message per tick, log files off) and, under the same load in the same run, against
-// a minimal thread-per-connection echo server written with plain POSIX sockets. Each server runs
-// in a child process of its own, so its threads, memory and CPU are measured alone.
+// taking one message per tick, log files off) and, at the same time and under the same load,
+// against a minimal thread-per-connection echo server written with plain POSIX sockets. Each
+// server runs in a child process of its own, so its threads, memory and CPU are measured alone.
 //
-//   bench_ipserver                  the whole run (about a minute)
+//   bench_ipserver                  the whole run (under a minute)
 //   bench_ipserver monitor <N>      child: the monitor's receiver with N polled accounts
 //   bench_ipserver echo             child: the echo server
 //
@@ -109,12 +109,6 @@ void readCommands(QObject *owner, std::function<void(const QByteArray &)> handle
     });
 }
 
-int threadsOfThisProcess() {
-    return int(QDir(QStringLiteral("/proc/self/task"))
-                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                   .size());
-}
-
 struct MonitorSide {
     QTemporaryDir dir;
     Settings settings;
@@ -166,8 +160,9 @@ struct MonitorSide {
             timer.start();
             server.deactivate(); // every connection still open
             const double ms = double(timer.nsecsElapsed()) / 1e6;
-            reply("STOPPED " + QByteArray::number(ms, 'f', 1) + ' ' + connections + ' ' +
-                  QByteArray::number(threadsOfThisProcess()));
+            reply("STOPPED " + QByteArray::number(ms, 'f', 1) + " ms, " + connections +
+                  " connections open, " + QByteArray::number(server.connectionThreads()) +
+                  " threads left unjoined");
             QCoreApplication::quit();
         }
     }
@@ -216,7 +211,7 @@ int runEcho() {
         else if (std::strncmp(line, "STOP", 4) == 0)
             break;
     }
-    reply("STOPPED 0 - " + QByteArray::number(threadsOfThisProcess()));
+    reply("STOPPED");
     std::_Exit(0);
 }
 
@@ -251,20 +246,21 @@ ProcessFigures figuresOf(qint64 pid) {
     return figures;
 }
 
+struct LoadResult {
+    std::vector<double> roundTrips; // ms
+    int sent = 0;
+    int closed = 0;
+};
+
 struct Panel {
     int fd = -1;
     QByteArray request;
+    LoadResult *result = nullptr; // of the server this panel polls
     Clock::time_point due;
     Clock::time_point sentAt;
     bool waiting = false;
     int received = 0;
     bool closed = false;
-};
-
-struct LoadResult {
-    std::vector<double> roundTrips; // ms
-    int sent = 0;
-    int closed = 0;
 };
 
 int connectPanel(quint16 port) {
@@ -283,7 +279,7 @@ int connectPanel(quint16 port) {
     return fd;
 }
 
-void sendDuePolls(std::vector<Panel> &panels, LoadResult &result, Clock::time_point now) {
+void sendDuePolls(std::vector<Panel> &panels, Clock::time_point now) {
     for (Panel &panel : panels) {
         if (panel.closed || panel.due > now)
             continue;
@@ -293,34 +289,33 @@ void sendDuePolls(std::vector<Panel> &panels, LoadResult &result, Clock::time_po
         panel.sentAt = Clock::now();
         panel.waiting = true;
         panel.received = 0;
-        ++result.sent;
+        ++panel.result->sent;
         if (::write(panel.fd, panel.request.constData(), size_t(panel.request.size())) < 0)
             panel.closed = true;
     }
 }
 
-void readReplies(Panel &panel, LoadResult &result) {
+void readReplies(Panel &panel) {
     char buffer[256];
     for (;;) {
         const ssize_t got = ::read(panel.fd, buffer, sizeof buffer);
         if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
             panel.closed = true;
-            ++result.closed;
+            ++panel.result->closed;
             return;
         }
         if (got < 0)
             return;
         panel.received += int(got);
         if (panel.waiting && panel.received >= pollReply.size()) {
-            result.roundTrips.push_back(
-                std::chrono::duration<double, std::milli>(Clock::now() - panel.sentAt).count());
+            panel.result->roundTrips.push_back(msSince(panel.sentAt));
             panel.waiting = false;
         }
     }
 }
 
-LoadResult pollFor(std::vector<Panel> &panels, int seconds) {
-    LoadResult result;
+// Every panel polls every 8 s, the panels spread evenly over the interval in their order.
+void pollFor(std::vector<Panel> &panels, int seconds) {
     const int epoll = ::epoll_create1(0);
     for (std::size_t i = 0; i < panels.size(); ++i) {
         epoll_event event{};
@@ -329,24 +324,26 @@ LoadResult pollFor(std::vector<Panel> &panels, int seconds) {
         ::epoll_ctl(epoll, EPOLL_CTL_ADD, panels[i].fd, &event);
     }
     const auto start = Clock::now();
-    for (std::size_t i = 0; i < panels.size(); ++i) // spread evenly over one interval
+    for (std::size_t i = 0; i < panels.size(); ++i)
         panels[i].due = start + std::chrono::milliseconds(pollIntervalMs * i / panels.size());
-    const auto end = start + std::chrono::seconds(seconds);
     std::vector<epoll_event> events(panels.size());
-    while (Clock::now() < end) {
-        sendDuePolls(panels, result, Clock::now());
-        const int ready = ::epoll_wait(epoll, events.data(), int(events.size()), 1);
+    const auto readReady = [&](int timeoutMs) {
+        const int ready = ::epoll_wait(epoll, events.data(), int(events.size()), timeoutMs);
         for (int i = 0; i < ready; ++i)
-            readReplies(panels[events[std::size_t(i)].data.u64], result);
+            readReplies(panels[events[std::size_t(i)].data.u64]);
+    };
+    for (const auto end = start + std::chrono::seconds(seconds); Clock::now() < end;) {
+        sendDuePolls(panels, Clock::now());
+        readReady(1);
     }
-    // The replies still on their way.
-    for (const auto grace = Clock::now(); msSince(grace) < 2000;) {
-        const int ready = ::epoll_wait(epoll, events.data(), int(events.size()), 10);
-        for (int i = 0; i < ready; ++i)
-            readReplies(panels[events[std::size_t(i)].data.u64], result);
-    }
+    // The replies still on their way; no panel may stay silent long enough to be closed.
+    const auto waiting = [&panels] {
+        return std::any_of(panels.begin(), panels.end(),
+                           [](const Panel &panel) { return panel.waiting && !panel.closed; });
+    };
+    for (const auto grace = Clock::now(); waiting() && msSince(grace) < 1000;)
+        readReady(10);
     ::close(epoll);
-    return result;
 }
 
 class Child {
@@ -378,64 +375,97 @@ double percentile(std::vector<double> values, double fraction) {
     return values[std::min(values.size() - 1, std::size_t(fraction * double(values.size())))];
 }
 
-struct RunFigures {
-    double pollsPerSecond = 0, p50 = 0, p99 = 0;
-    int sent = 0, answered = 0, closed = 0;
+// One server under test: its child process, its panels' results and its figures.
+struct Server {
+    const char *name;
+    Child child;
+    LoadResult load;
+    quint16 port = 0;
+    int pendingBefore = 0;
+    double cpuBefore = 0;
     ProcessFigures process;
     double cpuPercent = 0;
     double pendingPerSecond = 0;
     QByteArray stopped;
+
+    Server(const char *serverName, const QString &program, const QStringList &arguments)
+        : name(serverName)
+        , child(program, arguments) {
+        const QByteArray line = child.ask({});
+        port = line.startsWith("PORT ") ? quint16(line.mid(5).toUInt()) : 0;
+    }
+    void startMeasuring() {
+        pendingBefore = child.ask("STATS").mid(6).toInt();
+        cpuBefore = figuresOf(child.pid()).cpuSeconds;
+    }
+    void stopMeasuring(int seconds) {
+        process = figuresOf(child.pid());
+        cpuPercent = 100.0 * (process.cpuSeconds - cpuBefore) / seconds;
+        pendingPerSecond = double(child.ask("STATS").mid(6).toInt() - pendingBefore) / seconds;
+    }
+    double p99() const { return percentile(load.roundTrips, 0.99); }
+    bool everyPollAnswered() const {
+        return int(load.roundTrips.size()) == load.sent && load.closed == 0;
+    }
 };
 
-RunFigures runOne(const QString &program, const QStringList &arguments, int panelCount,
-                  int seconds) {
-    RunFigures figures;
-    Child child(program, arguments);
-    const QByteArray port = child.ask({});
-    if (!port.startsWith("PORT "))
-        return figures;
-    std::vector<Panel> panels(static_cast<std::size_t>(panelCount));
-    for (int i = 0; i < panelCount; ++i) {
-        panels[std::size_t(i)].fd = connectPanel(quint16(port.mid(5).toUInt()));
-        panels[std::size_t(i)].request =
-            "POLL" + QByteArray::number(firstAccount + quint32(i)) + "#A";
-    }
-    QThread::msleep(500); // every connection accepted and its thread started
-    const int pendingBefore = child.ask("STATS").mid(6).toInt();
-    const double cpuBefore = figuresOf(child.pid()).cpuSeconds;
-    const LoadResult load = pollFor(panels, seconds);
-    figures.process = figuresOf(child.pid());
-    figures.cpuPercent = 100.0 * (figures.process.cpuSeconds - cpuBefore) / (seconds + 2);
-    figures.pendingPerSecond = double(child.ask("STATS").mid(6).toInt() - pendingBefore) / seconds;
-    figures.stopped = child.ask("STOP");
-    for (Panel &panel : panels)
-        ::close(panel.fd);
-    figures.sent = load.sent;
-    figures.answered = int(load.roundTrips.size());
-    figures.closed = load.closed;
-    figures.pollsPerSecond = double(figures.answered) / seconds;
-    figures.p50 = percentile(load.roundTrips, 0.50);
-    figures.p99 = percentile(load.roundTrips, 0.99);
-    return figures;
-}
-
-void print(const char *server, int panels, const RunFigures &f) {
-    std::printf("%-8s %5d panels: %6.1f polls/s answered (%d of %d sent, %d closed), "
+void print(const Server &server, int panels, int seconds) {
+    const LoadResult &load = server.load;
+    std::printf("%-8s %5d panels: %6.1f polls/s answered (%zu of %d sent, %d closed), "
                 "p50 %.2f ms, p99 %.2f ms, %d threads, RSS %.1f MiB, CPU %.1f %%",
-                server, panels, f.pollsPerSecond, f.answered, f.sent, f.closed, f.p50, f.p99,
-                f.process.threads, double(f.process.rssKb) / 1024.0, f.cpuPercent);
-    if (std::strcmp(server, "monitor") == 0)
-        std::printf(", Pending Messages +%.1f/s, stop \"%s\"", f.pendingPerSecond,
-                    f.stopped.constData());
+                server.name, panels, double(load.roundTrips.size()) / seconds,
+                load.roundTrips.size(), load.sent, load.closed, percentile(load.roundTrips, 0.5),
+                server.p99(), server.process.threads, double(server.process.rssKb) / 1024.0,
+                server.cpuPercent);
+    if (std::strcmp(server.name, "monitor") == 0)
+        std::printf(", Pending Messages +%.1f/s, stop: %s", server.pendingPerSecond,
+                    server.stopped.constData());
     std::printf("\n");
     std::fflush(stdout);
+}
+
+// Both servers under the same load at the same time, their polls interleaved, so that whatever
+// else the machine does weighs on both alike.
+void runBoth(const QString &program, int panelCount, int seconds) {
+    Server monitor("monitor", program, {QStringLiteral("monitor"), QString::number(panelCount)});
+    Server echo("echo", program, {QStringLiteral("echo")});
+    if (monitor.port == 0 || echo.port == 0)
+        return;
+    std::vector<Panel> panels;
+    for (int i = 0; i < panelCount; ++i) {
+        const QByteArray request = "POLL" + QByteArray::number(firstAccount + quint32(i)) + "#A";
+        for (Server *server : {&monitor, &echo}) {
+            Panel panel;
+            panel.fd = connectPanel(server->port);
+            panel.request = request;
+            panel.result = &server->load;
+            panels.push_back(panel);
+        }
+    }
+    QThread::msleep(500); // every connection accepted and its thread started
+    for (Server *server : {&monitor, &echo})
+        server->startMeasuring();
+    pollFor(panels, seconds);
+    for (Server *server : {&monitor, &echo})
+        server->stopMeasuring(seconds);
+    monitor.stopped = monitor.child.ask("STOP"); // with every connection still open
+    echo.child.ask("STOP");
+    for (Panel &panel : panels)
+        ::close(panel.fd);
+    print(monitor, panelCount, seconds);
+    print(echo, panelCount, seconds);
+    const double ratio = echo.p99() > 0 ? monitor.p99() / echo.p99() : 0;
+    std::printf("%5d panels: p99 monitor/echo %.2fx (target 1.5x), monitor p99 %s 10 ms, %s\n\n",
+                panelCount, ratio, monitor.p99() < 10 ? "under" : "NOT under",
+                monitor.everyPollAnswered() ? "every poll answered"
+                                            : "POLLS LOST OR CONNECTIONS CLOSED");
 }
 
 void raiseOpenFileLimit() {
     rlimit limit{};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= 2500)
         return;
-    limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 4096);
+    limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 8192);
     ::setrlimit(RLIMIT_NOFILE, &limit);
     std::printf("open-file limit raised to %lu\n", static_cast<unsigned long>(limit.rlim_cur));
 }
@@ -443,20 +473,8 @@ void raiseOpenFileLimit() {
 int runAll(const char *self) {
     raiseOpenFileLimit();
     const QString program = QString::fromLocal8Bit(self);
-    for (const auto &[panels, seconds] : {std::pair{100, 16}, std::pair{1000, 10}}) {
-        const RunFigures monitor =
-            runOne(program, {QStringLiteral("monitor"), QString::number(panels)}, panels, seconds);
-        print("monitor", panels, monitor);
-        const RunFigures echo = runOne(program, {QStringLiteral("echo")}, panels, seconds);
-        print("echo", panels, echo);
-        const double ratio = echo.p99 > 0 ? monitor.p99 / echo.p99 : 0;
-        std::printf("%5d panels: p99 monitor/echo %.2fx (target 1.5x), monitor p99 %s 10 ms, "
-                    "%s\n\n",
-                    panels, ratio, monitor.p99 < 10 ? "under" : "NOT under",
-                    monitor.answered == monitor.sent && monitor.closed == 0
-                        ? "every poll answered"
-                        : "POLLS LOST OR CONNECTIONS CLOSED");
-    }
+    runBoth(program, 100, 24);
+    runBoth(program, 1000, 16);
     return 0;
 }
 
