@@ -1,8 +1,14 @@
 #include "monitor.h"
 
+#include "receiverdisplay.h"
+
+#include "accounts/pollsupervision.h"
 #include "common/namedlocks.h"
 #include "decoder/messagedecoder.h"
 #include "engine/engine.h"
+#include "ipserver/enginewiring.h"
+#include "ipserver/ipserver.h"
+#include "ipserver/pollreportlines.h"
 #include "settings/settingsstore.h"
 #include "strings/eventtexts.h"
 #include "ui/accountpage.h"
@@ -18,12 +24,14 @@
 #include <QLineEdit>
 #include <QSessionManager>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace {
 
-// The first IPv4 address of this host's name, as dotted text; empty when it cannot be resolved.
-QString localIpv4Address() {
-    const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
+constexpr int minuteMs = 60000;
+
+// The first IPv4 address of a resolved host name, as dotted text; empty when there is none.
+QString firstIpv4Address(const QHostInfo &info) {
     for (const QHostAddress &address : info.addresses())
         if (address.protocol() == QAbstractSocket::IPv4Protocol)
             return address.toString();
@@ -32,15 +40,47 @@ QString localIpv4Address() {
 
 } // namespace
 
-Monitor::Monitor() {
+Monitor::Monitor(const MonitorOptions &options) {
     m_engine = std::make_unique<Engine>(
         Engine::Services{m_settings, m_logs, m_accounts, m_lists, m_txQueue, m_dialogs, m_beeper});
     createMainWindow();
+    createIpReceiver(options.listenAddress);
     m_exitPassword = std::make_unique<ExitPasswordWindow>(m_settings);
     m_mainWindow->setExitPasswordWindow(m_exitPassword.get());
     createComSetupWindow();
     m_prompt = std::make_unique<PasswordPrompt>(m_mainWindow.get());
     m_mainWindow->setPasswordPrompt(m_prompt.get());
+}
+
+// The IP receiver with poll supervision behind it. Its connections hand their work to the engine
+// and the windows queued; the minute timer counts the polled accounts down.
+void Monitor::createIpReceiver(const QHostAddress &listenAddress) {
+    m_pollReportLines = std::make_unique<PollReportLines>(m_settings, m_txQueue, m_logs);
+    m_polls = std::make_unique<PollSupervision>(m_accounts, *m_pollReportLines, [this] {
+        return m_settings.integer(SettingKey::PollTimeOut);
+    });
+    m_ipServer = std::make_unique<IpServer>(m_accounts, *m_polls, m_logs);
+    m_ipServer->setListenAddress(listenAddress);
+    connectReceiverToEngine(m_ipServer->output(), *m_engine);
+    m_engine->setIpServer(m_ipServer.get());
+
+    m_minuteTimer = new QTimer(m_mainWindow.get());
+    m_minuteTimer->setObjectName(QStringLiteral("MinTimer1"));
+    m_minuteTimer->setInterval(minuteMs);
+    connect(m_minuteTimer, &QTimer::timeout, this, [this] { m_polls->minuteTick(); });
+    m_minuteTimer->start();
+}
+
+void Monitor::showIpReceiver() {
+    showReceiverOnWindows(m_ipServer->output(), *m_mainWindow, *m_comSetup);
+}
+
+// The resolver may take long or hang; the lines are started without waiting for it, and the label
+// is filled when the answer comes (left empty when there is none).
+void Monitor::showSystemAddress() {
+    QHostInfo::lookupHost(QHostInfo::localHostName(), this, [this](const QHostInfo &info) {
+        m_comSetup->ipConnection()->setSystemText(firstIpv4Address(info));
+    });
 }
 
 Monitor::~Monitor() {
@@ -101,6 +141,7 @@ void Monitor::createComSetupWindow() {
     connect(m_comSetup.get(), &ComSetupWindow::closed, this, &Monitor::saveSettings);
     connect(&m_accounts, &AccountTable::lookedUp, m_comSetup->ipConnection()->findAcc(),
             &QLineEdit::setText);
+    showIpReceiver();
 
     m_mainWindow->setBaseTitle(versionText + QStringLiteral(" (") + productWord +
                                QStringLiteral(") "));
@@ -110,7 +151,7 @@ void Monitor::createComSetupWindow() {
     loadAccounts();
     m_comSetup->show();
     m_engine->resetState();
-    m_comSetup->ipConnection()->setSystemText(localIpv4Address());
+    showSystemAddress();
     restartLines();
     m_comSetup->close();
 }
@@ -174,6 +215,9 @@ void Monitor::restartLines() {
         m_engine->startStop(1);
     if (m_settings.flag(SettingKey::Port2Open))
         m_engine->startStop(2);
+    // With no connection open yet, the toggle cannot refuse: it starts the server on its port.
+    if (m_settings.flag(SettingKey::TcpOpen))
+        m_engine->ipServerToggle().toggle(IpServerToggle::Caller::Operator);
     m_settings.setFlag(SettingKey::SpareOpen, false);
     if (m_settings.flag(SettingKey::TxOpen))
         m_engine->startStop(5);
@@ -202,6 +246,10 @@ void Monitor::shutDown() {
     if (m_shutDown)
         return;
     m_shutDown = true;
+    // Every connection is ended and its thread joined before anything it uses goes away. The
+    // server is stopped directly, not through the toggle: "TCP Open" keeps saying it ran.
+    m_minuteTimer->stop();
+    m_ipServer->deactivate();
     m_engine->closePorts();
     saveSettings();
 }

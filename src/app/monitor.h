@@ -8,6 +8,7 @@
 #include "ui/applicationbeeper.h"
 #include "ui/messageboxdialogs.h"
 
+#include <QHostAddress>
 #include <QObject>
 #include <QStringList>
 #include <QWidget>
@@ -17,11 +18,20 @@ class ComSetupWindow;
 class Engine;
 class EventTexts;
 class ExitPasswordWindow;
+class IpServer;
 class MainWindow;
 class MessageDecoder;
 class PasswordPrompt;
+class PollReportLines;
+class PollSupervision;
 class QSettings;
+class QTimer;
 struct SettingsReadResult;
+
+struct MonitorOptions {
+    // Where the IP receiver listens: every local IPv4 address; tests keep it on 127.0.0.1.
+    QHostAddress listenAddress{QHostAddress::AnyIPv4};
+};
 
 // The whole monitor: builds the services and the four windows in their start-up order, restarts
 // the lines that were running, and takes everything down again in the shutdown order.
@@ -31,7 +41,7 @@ public:
     static inline const QString productWord = QStringLiteral("Voduro");
     static inline const QString versionText = QStringLiteral("Voduro Version 2.19");
 
-    Monitor();
+    explicit Monitor(const MonitorOptions &options = {});
     ~Monitor() override;
 
     // Shows the main window and starts the engine's tick: the running phase.
@@ -48,10 +58,15 @@ public:
     ComSetupWindow &comSetupWindow() { return *m_comSetup; }
     AccountTable &accounts() { return m_accounts; }
     LogBook &logs() { return m_logs; }
+    IpServer &ipServer() { return *m_ipServer; }
+    PollSupervision &polls() { return *m_polls; }
 
 private:
     void createMainWindow();
     void createComSetupWindow();
+    void createIpReceiver(const QHostAddress &listenAddress);
+    void showIpReceiver();
+    void showSystemAddress();
     void restartLines();
     void saveSettings();
     void reportSettingsRead(const SettingsReadResult &result);
@@ -71,6 +86,10 @@ private:
     std::unique_ptr<Engine> m_engine;
     std::unique_ptr<EventTexts> m_eventTexts;
     std::unique_ptr<MessageDecoder> m_decoder;
+    std::unique_ptr<PollReportLines> m_pollReportLines;
+    std::unique_ptr<PollSupervision> m_polls;
+    std::unique_ptr<IpServer> m_ipServer;
+    QTimer *m_minuteTimer = nullptr; // the main window's MinTimer1
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<ExitPasswordWindow> m_exitPassword;
     std::unique_ptr<ComSetupWindow> m_comSetup;

@@ -62,6 +62,7 @@ public:
     // The IP network: the START/STOP IP toggle, and the watchdog that the IP receiver feeds.
     IpServerToggle &ipServerToggle() { return m_ipServerToggle; }
     void feedIpWatchdog() { m_ipServerToggle.feedWatchdog(); }
+    void showIpPeer(const QString &address) { m_ipServerToggle.showPeer(address); }
 
     void setSetupWindowOpen(bool open) { m_setupWindowOpen = open; }
     bool setupWindowOpen() const { return m_setupWindowOpen; }

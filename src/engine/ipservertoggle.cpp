@@ -56,6 +56,10 @@ void IpServerToggle::feedWatchdog() {
     m_watchdogTicks = watchdogStartTicks;
 }
 
+void IpServerToggle::showPeer(const QString &address) {
+    m_status.padNua[3] = address;
+}
+
 void IpServerToggle::updateStatus() {
     const bool lit = m_server && m_server->threadCount() != QLatin1String("0");
     m_status.connected[3] = lit;

@@ -33,6 +33,9 @@ public:
 
     // Tick step for the IP network: the light, the NUA caption and the watchdog countdown.
     void updateStatus();
+    // The address of the panel a connection serves now; the tick puts the hyphens back once no
+    // connection is open.
+    void showPeer(const QString &address);
 
 signals:
     void serverStateChanged(bool active); // "STOP IP" while active, "START IP" otherwise

@@ -96,6 +96,8 @@ void ConnectionThread::logDisconnection(const QByteArray &peer) {
 bool ConnectionThread::send(QTcpSocket &socket, const QByteArray &bytes) {
     if (socket.write(bytes) != bytes.size())
         return false;
+    // Out at once when the system takes it, as it nearly always does; otherwise wait.
+    socket.flush();
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(m_context.idleTimeoutMs))
             return false;

@@ -14,4 +14,6 @@ void connectReceiverToEngine(ReceiverOutput &output, Engine &engine) {
                          if (engine.setupWindowOpen())
                              engine.receivedData().append(text);
                      });
+    QObject::connect(&output, &ReceiverOutput::watchdogFed, &engine, &Engine::feedIpWatchdog);
+    QObject::connect(&output, &ReceiverOutput::peerShown, &engine, &Engine::showIpPeer);
 }

@@ -121,7 +121,10 @@ bool PanelCycle::sendReply(const QByteArray &reply) {
     if (m_sendFailed)
         return false;
     m_reply = reply;
-    m_services.logs.Append_Message(LogBook::AckLog, nowText().toLocal8Bit() + " IP -- " + reply);
+    // The date-time text is costly to build; with the logs off the panel need not wait for it.
+    if (m_services.logs.saveEnabled())
+        m_services.logs.Append_Message(LogBook::AckLog,
+                                       nowText().toLocal8Bit() + " IP -- " + reply);
     m_sendFailed = !m_link.send(reply);
     return !m_sendFailed;
 }

@@ -17,7 +17,8 @@ ComSetupWindow::ComSetupWindow(Services services, QWidget *parent)
     , m_engine(services.engine) {
     setObjectName(QStringLiteral("ComSetupForm"));
     setWindowTitle(tr("Coms Setup"));
-    m_ipConnection = new IpConnectionGroup(services.settings, services.logs, this);
+    m_ipConnection = new IpConnectionGroup(services.settings, services.logs,
+                                           services.engine.ipServerToggle(), this);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(new ZorerUdaGroup(1, services.settings, services.engine, this), 0, 0);

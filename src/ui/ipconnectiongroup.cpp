@@ -1,6 +1,7 @@
 #include "ipconnectiongroup.h"
 
 #include "common/logbook.h"
+#include "engine/ipservertoggle.h"
 #include "settingbinding.h"
 
 #include <QCheckBox>
@@ -27,7 +28,8 @@ QLabel *createLabel(const QString &name, const QString &caption, QWidget *parent
 
 } // namespace
 
-IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, QWidget *parent)
+IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, IpServerToggle &toggle,
+                                     QWidget *parent)
     : QGroupBox(QStringLiteral("IP Conection"), parent)
     , m_system(createLabel(QStringLiteral("system"), QString(), this))
     , m_threadCount(createCounter(QStringLiteral("ThreadCount"), this))
@@ -36,6 +38,12 @@ IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, QWidget 
     , m_startIp(new QPushButton(QStringLiteral("START IP"), this)) {
     setObjectName(QStringLiteral("IpConectionGroup"));
     m_startIp->setObjectName(QStringLiteral("StartIP"));
+    connect(m_startIp, &QPushButton::clicked, this,
+            [&toggle] { toggle.toggle(IpServerToggle::Caller::Operator); });
+    // The caption names what the next click does.
+    connect(&toggle, &IpServerToggle::serverStateChanged, m_startIp, [this](bool active) {
+        m_startIp->setText(active ? QStringLiteral("STOP IP") : QStringLiteral("START IP"));
+    });
 
     auto *port = new QSpinBox(this);
     port->setObjectName(QStringLiteral("PortEdit"));

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 
+class IpServerToggle;
 class LogBook;
 class QLabel;
 class QLineEdit;
@@ -9,11 +10,12 @@ class QPushButton;
 class Settings;
 
 // "IP Conection": the listening port of the IP network input, the connection log switch, the
-// count of open connections and the last account looked up.
+// count of open connections, the last account looked up, and the START IP / STOP IP button.
 class IpConnectionGroup : public QGroupBox {
     Q_OBJECT
 public:
-    IpConnectionGroup(Settings &settings, LogBook &logs, QWidget *parent = nullptr);
+    IpConnectionGroup(Settings &settings, LogBook &logs, IpServerToggle &toggle,
+                      QWidget *parent = nullptr);
 
     void setSystemText(const QString &text);
     QLineEdit *threadCount() const { return m_threadCount; }

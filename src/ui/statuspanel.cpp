@@ -65,7 +65,7 @@ QWidget *StatusPanel::createInputLine(int line, const QString &labelName, const 
 QWidget *StatusPanel::createTxLine() {
     QFrame *frame = createFrame(this);
     m_txConnected = new LedIndicator(QStringLiteral("ConnectedLED5"), primaryColor, frame);
-    m_labels[5] = createLabel(QStringLiteral("ComLabTx"), QStringLiteral("Tx Link"), frame);
+    m_labels[5] = createLabel(QStringLiteral("ComLabTx"), txCaption, frame);
     m_txAddress = createLabel(QStringLiteral("Tx_Address"), noTxAddressText, frame);
     m_comOk = createLabel(QStringLiteral("ComOK"), QStringLiteral("OK"), frame);
     m_faultLed = new LedIndicator(QStringLiteral("ComFaultLED"), QColor(0xff, 0x00, 0x00), frame);
@@ -91,4 +91,9 @@ void StatusPanel::showStatus(const EngineStatus &status) {
     m_txAddress->setText(status.txAddress);
     m_comOk->setText(status.comOk ? QStringLiteral("OK") : QStringLiteral("FAULT"));
     m_faultLed->setLit(status.faultLed);
+}
+
+void StatusPanel::showDisconnectLogFailures(int failures) {
+    // The count follows the caption, not the previous count: "Tx Link12" would read as twelve.
+    m_labels[5]->setText(txCaption + QString::number(failures));
 }

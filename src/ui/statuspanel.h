@@ -15,10 +15,14 @@ public:
     static inline const QColor primaryColor{0x00, 0xff, 0x00};
     static inline const QColor secondaryColor{0xff, 0xff, 0x00};
     static inline const QColor selfTestColor{0x00, 0x00, 0xff};
+    static inline const QString txCaption = QStringLiteral("Tx Link");
 
     explicit StatusPanel(QWidget *parent = nullptr);
 
     void showStatus(const EngineStatus &status);
+    // Disconnections of IP panels that the connection log could not record, counted on the Tx
+    // link's label.
+    void showDisconnectLogFailures(int failures);
 
 private:
     QWidget *createInputLine(int line, const QString &labelName, const QString &caption);
