@@ -4,7 +4,10 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools libgl-dev
-    clang-format)
+    clang-format
+    # The package check: dpkg-shlibdeps and the validators of the desktop entry, the metainfo and
+    # the systemd unit.
+    dpkg-dev desktop-file-utils appstream systemd)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, runs every test, and builds and checks the Debian package.
 # VODURO_SANITIZE=1 builds into build-asan with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,3 +12,4 @@ else
 fi
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "${VODURO_BUILD_DIR:-build}" --output-on-failure -j2
+[ "${VODURO_SANITIZE:-0}" = 1 ] || scripts/check-package.sh

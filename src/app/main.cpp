@@ -1,3 +1,5 @@
+#include "commandline.h"
+#include "headless.h"
 #include "languagestart.h"
 #include "monitor.h"
 #include "signalwatcher.h"
@@ -5,17 +7,71 @@
 
 #include <QApplication>
 
-int main(int argc, char *argv[]) {
+#include <cstdio>
+
+namespace {
+
+QStringList argumentList(int argc, char *argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+void print(std::FILE *stream, const QString &text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// Answers --help, --version and a refused command line; returns the exit code.
+int answerWithoutRunning(CommandLine &commandLine, int argc, char *argv[]) {
+    QCoreApplication application(argc, argv);
+    switch (commandLine.action()) {
+    case CommandLine::Action::ShowHelp:
+        print(stdout, commandLine.helpText());
+        return 0;
+    case CommandLine::Action::ShowVersion:
+        print(stdout, MonitorCore::versionText + QLatin1Char('\n'));
+        return 0;
+    default:
+        print(stderr, QStringLiteral("voduro: %1\nTry 'voduro --help' for the options.\n")
+                          .arg(commandLine.errorText()));
+        return 1;
+    }
+}
+
+int runWithWindows(int argc, char *argv[], const MonitorOptions &options) {
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName(Monitor::productWord);
     QApplication::setWindowIcon(applicationIcon());
     startLanguageLayer();
 
-    Monitor monitor;
+    Monitor monitor(options);
     SignalWatcher watcher;
     // Ends the event loop directly: quit() would first try to close the main window, and a stop
     // signal is not an operator to be asked for the password.
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &application,
                      [] { QCoreApplication::exit(0); });
     return monitor.exec();
+}
+
+int runWithoutWindows(int argc, char *argv[], const MonitorOptions &options) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(MonitorCore::productWord);
+    startLanguageLayer();
+    return runHeadless(options);
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    CommandLine commandLine;
+    commandLine.parse(argumentList(argc, argv));
+    QCoreApplication::setApplicationName(MonitorCore::productWord);
+    if (commandLine.action() == CommandLine::Action::Run)
+        commandLine.enterWorkDirectory();
+    if (commandLine.action() != CommandLine::Action::Run)
+        return answerWithoutRunning(commandLine, argc, argv);
+    if (commandLine.headless())
+        return runWithoutWindows(argc, argv, commandLine.monitorOptions());
+    return runWithWindows(argc, argv, commandLine.monitorOptions());
 }

@@ -55,7 +55,9 @@ std::unique_ptr<QTcpSocket> connectPanel(quint16 port) {
 template <typename T> T *control(Monitor &monitor, const QString &name) {
     if (T *found = monitor.comSetupWindow().findChild<T *>(name))
         return found;
-    return monitor.mainWindow().findChild<T *>(name);
+    if (T *found = monitor.mainWindow().findChild<T *>(name))
+        return found;
+    return monitor.core().findChild<T *>(name);
 }
 
 } // namespace

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds the Debian package from an already built tree and checks what it holds: its files, its
+# dependencies (found by dpkg-shlibdeps), and its desktop entry, AppStream metainfo and systemd
+# unit through their own validators. Does not install anything on this machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=$(realpath "${VODURO_BUILD_DIR:-build}")
+app_id=$(sed -n 's/^VODURO_APP_ID:STRING=//p' "$build_dir/CMakeCache.txt")
+
+fail() { echo "check-package: $*" >&2; exit 1; }
+
+rm -rf "$build_dir/package"
+(cd "$build_dir" && cpack -G DEB >/dev/null 2>&1) || fail "cpack failed"
+deb=$(ls "$build_dir"/package/voduro_*.deb)
+
+contents=$(dpkg-deb -c "$deb")
+for path in ./usr/bin/voduro ./usr/lib/systemd/system/voduro.service \
+    "./usr/share/applications/$app_id.desktop" "./usr/share/metainfo/$app_id.metainfo.xml" \
+    ./usr/share/icons/hicolor/128x128/apps/voduro.png ./usr/share/voduro/translations/voduro_en.qm; do
+    grep -q " $path\$" <<<"$contents" || fail "missing $path"
+done
+grep -q '^-rwxr-xr-x root/root .* ./usr/bin/voduro$' <<<"$contents" || fail "program not executable by all"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libqt6core6 libqt6network6 libqt6serialport6 libqt6widgets6 libc6; do
+    grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+[ "$(dpkg-deb -f "$deb" Version)" = "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")" ] ||
+    fail "package version differs from the project's"
+dpkg-deb -I "$deb" postinst | grep -q 'useradd --system' || fail "postinst creates no service user"
+
+tree=$(mktemp -d)
+trap 'rm -rf "$tree"' EXIT
+dpkg-deb -x "$deb" "$tree"
+desktop-file-validate "$tree/usr/share/applications/$app_id.desktop"
+appstreamcli validate --no-net "$tree/usr/share/metainfo/$app_id.metainfo.xml" >/dev/null
+# The unit is checked as shipped; only its program is looked for where the package was unpacked.
+mkdir -p "$tree/units"
+sed "s#/usr/bin/voduro#$tree/usr/bin/voduro#" "$tree/usr/lib/systemd/system/voduro.service" \
+    >"$tree/units/voduro.service"
+# systemd only warns about settings it ignores: any word from it is a fault.
+verdict=$(systemd-analyze verify --man=no "$tree/units/voduro.service" 2>&1) || fail "$verdict"
+[ -z "$verdict" ] || fail "unit: $verdict"
+echo "check-package: $(basename "$deb") is complete and valid"

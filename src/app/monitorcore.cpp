@@ -1,0 +1,165 @@
+#include "monitorcore.h"
+
+#include "accounts/pollsupervision.h"
+#include "common/namedlocks.h"
+#include "decoder/messagedecoder.h"
+#include "engine/engine.h"
+#include "ipserver/enginewiring.h"
+#include "ipserver/ipserver.h"
+#include "ipserver/pollreportlines.h"
+#include "settings/settingsstore.h"
+#include "strings/eventtexts.h"
+
+#include <QDebug>
+#include <QTimer>
+
+namespace {
+
+constexpr int minuteMs = 60000;
+
+} // namespace
+
+MonitorCore::MonitorCore(OperatorDialogs &dialogs, Beeper &beeper, const MonitorOptions &options,
+                         QObject *parent)
+    : QObject(parent) {
+    m_engine = std::make_unique<Engine>(
+        Engine::Services{m_settings, m_logs, m_accounts, m_lists, m_txQueue, dialogs, beeper});
+    createDecoder();
+    createIpReceiver(options.listenAddress);
+    m_engine->setSetupWindowOpen(false);
+}
+
+MonitorCore::~MonitorCore() {
+    shutDown();
+}
+
+// The event texts are built before any message can arrive.
+void MonitorCore::createDecoder() {
+    m_eventTexts = std::make_unique<EventTexts>();
+    m_decoder = std::make_unique<MessageDecoder>(
+        m_lists, m_txQueue, m_logs, m_accounts, *m_eventTexts,
+        MessageDecoder::Hooks{
+            [this] {
+                DecoderSettings decoderSettings;
+                decoderSettings.prefix = {m_settings.text(SettingKey::RxNum).toLatin1(),
+                                          m_settings.text(SettingKey::RxLine).toLatin1()};
+                decoderSettings.format =
+                    static_cast<OutputFormat>(m_settings.integer(SettingKey::OutputFormat));
+                return decoderSettings;
+            },
+            [this] { m_engine->txLink().reloadAttemptsIfIdle(); }});
+    m_engine->setDecoder([this](const QByteArray &source, const QByteArray &message) {
+        m_decoder->Process_data(source, message);
+    });
+}
+
+// The IP receiver with poll supervision behind it. Its connections hand their work to the engine
+// queued; the minute timer counts the polled accounts down.
+void MonitorCore::createIpReceiver(const QHostAddress &listenAddress) {
+    m_pollReportLines = std::make_unique<PollReportLines>(m_settings, m_txQueue, m_logs);
+    m_polls = std::make_unique<PollSupervision>(m_accounts, *m_pollReportLines, [this] {
+        return m_settings.integer(SettingKey::PollTimeOut);
+    });
+    m_ipServer = std::make_unique<IpServer>(m_accounts, *m_polls, m_logs);
+    m_ipServer->setListenAddress(listenAddress);
+    connectReceiverToEngine(m_ipServer->output(), *m_engine);
+    m_engine->setIpServer(m_ipServer.get());
+
+    m_minuteTimer = new QTimer(this);
+    m_minuteTimer->setObjectName(QStringLiteral("MinTimer1"));
+    m_minuteTimer->setInterval(minuteMs);
+    connect(m_minuteTimer, &QTimer::timeout, this, [this] { m_polls->minuteTick(); });
+    m_minuteTimer->start();
+}
+
+void MonitorCore::loadStore() {
+    wireSettingsToLogs();
+    reportSettingsRead(readSettings(m_settings));
+    NamedLocks::createStandardLocks();
+    loadAccounts();
+}
+
+void MonitorCore::startLines() {
+    m_engine->resetState();
+    restartLines();
+}
+
+void MonitorCore::wireSettingsToLogs() {
+    m_logs.setSaveEnabled(m_settings.flag(SettingKey::SaveRx));
+    connect(&m_settings, &Settings::changed, this, [this](SettingKey key) {
+        if (key == SettingKey::SaveRx)
+            m_logs.setSaveEnabled(m_settings.flag(SettingKey::SaveRx));
+    });
+}
+
+void MonitorCore::reportSettingsRead(const SettingsReadResult &result) {
+    if (!result.damaged)
+        return;
+    if (result.keptAs.isEmpty()) {
+        // Nowhere to keep it: leave it in place rather than write the defaults over it.
+        m_settingsWritable = false;
+        reportStoreFailure(QStringLiteral("Settings file cannot be read and cannot be moved "
+                                          "aside; defaults in use, settings not saved"),
+                           result.fileName);
+        return;
+    }
+    reportStoreFailure(QStringLiteral("Settings file cannot be read; kept as %1, defaults in use")
+                           .arg(result.keptAs),
+                       result.fileName);
+}
+
+void MonitorCore::loadAccounts() {
+    const AccountTable::Result loaded =
+        m_accounts.ReadAccRec(m_settings.integer(SettingKey::PollTimeOut));
+    if (!loaded.ok)
+        reportStoreFailure(
+            QStringLiteral("Account file cannot be read (%1); no accounts loaded, the file is "
+                           "kept and not saved over")
+                .arg(loaded.error),
+            m_accounts.filePath());
+}
+
+// A stored file the monitor could not use is said everywhere the operator or a service manager
+// may look: the windows (through storeFailed), "IP_EXPlog.TXT" and standard error.
+void MonitorCore::reportStoreFailure(const QString &error, const QString &subject) {
+    m_storeFailures.append(QStringLiteral("%1: %2").arg(subject, error));
+    emit storeFailed(m_storeFailures.join(QStringLiteral(" | ")));
+    m_logs.logStoreFailure(error, subject);
+    qWarning().noquote() << subject + QStringLiteral(": ") + error;
+}
+
+void MonitorCore::restartLines() {
+    if (m_settings.flag(SettingKey::Port1Open))
+        m_engine->startStop(1);
+    if (m_settings.flag(SettingKey::Port2Open))
+        m_engine->startStop(2);
+    // With no connection open yet, the toggle cannot refuse: it starts the server on its port.
+    if (m_settings.flag(SettingKey::TcpOpen))
+        m_engine->ipServerToggle().toggle(IpServerToggle::Caller::Operator);
+    m_settings.setFlag(SettingKey::SpareOpen, false);
+    if (m_settings.flag(SettingKey::TxOpen))
+        m_engine->startStop(5);
+}
+
+void MonitorCore::saveSettings() {
+    if (!m_settingsWritable)
+        return;
+    auto store = openSettingsStore();
+    Write_Registry(m_settings, *store);
+}
+
+void MonitorCore::startTimer() {
+    m_engine->startTimer();
+}
+
+void MonitorCore::shutDown() {
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    // Every connection is ended and its thread joined before anything it uses goes away. The
+    // server is stopped directly, not through the toggle: "TCP Open" keeps saying it ran.
+    m_minuteTimer->stop();
+    m_ipServer->deactivate();
+    m_engine->closePorts();
+    saveSettings();
+}

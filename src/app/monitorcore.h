@@ -1,0 +1,90 @@
+#pragma once
+
+#include "accounts/accounttable.h"
+#include "common/logbook.h"
+#include "events/eventlistmodel.h"
+#include "events/txqueue.h"
+#include "settings/settings.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QStringList>
+#include <memory>
+
+class Beeper;
+class Engine;
+class EventTexts;
+class IpServer;
+class MessageDecoder;
+class OperatorDialogs;
+class PollReportLines;
+class PollSupervision;
+class QTimer;
+struct SettingsReadResult;
+
+struct MonitorOptions {
+    // Where the IP receiver listens: every local IPv4 address; tests keep it on 127.0.0.1.
+    QHostAddress listenAddress{QHostAddress::AnyIPv4};
+};
+
+// The monitor without its windows: the services, the engine, the decoder, the IP receiver with
+// poll supervision, the settings and the start-up and shutdown order. The windowed program puts
+// its windows around it; the headless service runs it alone.
+class MonitorCore : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString productWord = QStringLiteral("Voduro");
+    static inline const QString versionText = QStringLiteral("Voduro Version 2.19");
+
+    // The dialogs and the beeper must outlive the core.
+    MonitorCore(OperatorDialogs &dialogs, Beeper &beeper, const MonitorOptions &options = {},
+                QObject *parent = nullptr);
+    ~MonitorCore() override;
+
+    // Start-up, first half: settings read, locks created, account file loaded.
+    void loadStore();
+    // Start-up, second half: engine state reset, the lines that were running started again.
+    void startLines();
+    void startTimer(); // the engine's 100 ms tick: the running phase
+    void saveSettings();
+    // Server stopped, ports closed, settings written. Runs once; the destructor calls it too.
+    void shutDown();
+
+    Settings &settings() { return m_settings; }
+    Engine &engine() { return *m_engine; }
+    AccountTable &accounts() { return m_accounts; }
+    LogBook &logs() { return m_logs; }
+    EventLists &lists() { return m_lists; }
+    TxQueue &txQueue() { return m_txQueue; }
+    IpServer &ipServer() { return *m_ipServer; }
+    PollSupervision &polls() { return *m_polls; }
+
+signals:
+    // A stored file could not be used; `allFailures` lists every such failure of this run.
+    void storeFailed(const QString &allFailures);
+
+private:
+    void createDecoder();
+    void createIpReceiver(const QHostAddress &listenAddress);
+    void wireSettingsToLogs();
+    void reportSettingsRead(const SettingsReadResult &result);
+    void loadAccounts();
+    void reportStoreFailure(const QString &error, const QString &subject);
+    void restartLines();
+
+    Settings m_settings;
+    LogBook m_logs;
+    AccountTable m_accounts;
+    EventLists m_lists;
+    TxQueue m_txQueue;
+    std::unique_ptr<Engine> m_engine;
+    std::unique_ptr<EventTexts> m_eventTexts;
+    std::unique_ptr<MessageDecoder> m_decoder;
+    std::unique_ptr<PollReportLines> m_pollReportLines;
+    std::unique_ptr<PollSupervision> m_polls;
+    std::unique_ptr<IpServer> m_ipServer;
+    QTimer *m_minuteTimer = nullptr; // MinTimer1
+    bool m_shutDown = false;
+    bool m_settingsWritable = true;
+    QStringList m_storeFailures;
+};

@@ -1,0 +1,124 @@
+#include "support/automationreceiver.h"
+#include "support/displayless.h"
+#include "support/ptypair.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSettings>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+// The monitor as a service: the real binary with --headless on a machine without any display.
+class HeadlessTest : public QObject {
+    Q_OBJECT
+
+    // The lines of a log file, each without its date-time stamp.
+    static QList<QByteArray> unstamped(const QString &path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QList<QByteArray> lines = file.readAll().split('\n');
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        for (QByteArray &line : lines) {
+            const qsizetype stamp = line.indexOf(" -- ");
+            line = stamp < 0 ? "unstamped: " + line : line.mid(stamp);
+        }
+        return lines;
+    }
+
+    static bool panelDelivered(quint16 port, const QByteArray &text) {
+        QTcpSocket panel;
+        panel.connectToHost(QHostAddress::LocalHost, port);
+        if (!panel.waitForConnected(1000))
+            return false;
+        panel.write(text);
+        QByteArray reply;
+        while (reply.size() < 3 && panel.waitForReadyRead(10000))
+            reply += panel.readAll();
+        return reply == QByteArray("\x06\r\n");
+    }
+
+private slots:
+    // A message on a Zorer-Uda line and one from an IP panel reach the automation receiver on
+    // loopback, the logs are written, and SIGTERM takes the service down in the shutdown order
+    // with its settings written, its running lines still marked to start again.
+    void serialAndIpMessagesAreDeliveredAndSigtermWritesTheSettings() {
+        QTemporaryDir directory;
+        PtyPair pty;
+        AutomationReceiver receiver(AutomationReceiver::Reply::Ack);
+        const quint16 ipPort = unusedLoopbackPort();
+        const QString work = directory.filePath("work");
+        const QString settingsFile = directory.filePath("config/Voduro.conf");
+        QVERIFY(QDir().mkpath(work) && QDir().mkpath(directory.filePath("config")));
+        // Unwritable on purpose: the failure must reach standard error, stamped.
+        QVERIFY(QDir().mkpath(work + "/IP_ACK_log.TXT"));
+        {
+            QSettings store(settingsFile, QSettings::IniFormat);
+            store.setValue("Logic/Port1 Open", "1");
+            store.setValue("Logic/TCP Open", "1");
+            store.setValue("Logic/Tx Open", "1");
+            store.setValue("Logic/Save Rx", "1");
+            store.setValue("Integers/Tx Num", "9");
+            store.setValue("Strings/Heart Beat", "0");
+            store.setValue("Strings/TCP Port", QString::number(ipPort));
+            store.setValue("Strings/Tx IP Add", "127.0.0.1");
+            store.setValue("Strings/Tx IP Port", QString::number(receiver.port()));
+            store.setValue("Devices/Com1", pty.slavePath());
+        }
+        QProcessEnvironment environment = displaylessEnvironment();
+        environment.insert("XDG_CONFIG_HOME", directory.filePath("config"));
+        QProcess service;
+        service.setProcessEnvironment(environment);
+        service.setWorkingDirectory(directory.path());
+        service.start(VODURO_BINARY,
+                      {"--headless", "--workdir", work, "--test-listen-address", "127.0.0.1"});
+        QVERIFY(service.waitForStarted(10000));
+
+        // The server is started last but one: once it answers, the serial line is open.
+        QTRY_VERIFY_WITH_TIMEOUT(panelDelivered(ipPort, "IP TEST"), 20000);
+        QVERIFY(pty.write("RING 1234567\rCONNECT 1200\r"));
+        QTest::qWait(600); // the call announcement is framed apart from the message
+        QVERIFY(pty.write("22468181130010035"));
+        QCOMPARE(pty.readAtLeast(2, 20000), QByteArray("\x06\r"));
+        const QByteArray serialLine("5041 182468E13001003\x14");
+        QTRY_COMPARE_WITH_TIMEOUT(receiver.received(), serialLine, 20000);
+        QVERIFY(panelDelivered(ipPort, "17531555555551"));
+        QTRY_COMPARE_WITH_TIMEOUT(receiver.received(), serialLine + "80417531 5555 5555 1\x14",
+                                  20000);
+
+        QCOMPARE(unstamped(work + "/Rx_Log.TXT"),
+                 (QList<QByteArray>{" -- [1234567]22468181130010035\r",
+                                    " -- [127.0.0.1]17531555555551\r"}));
+        QCOMPARE(unstamped(work + "/Tx_Log.TXT"),
+                 (QList<QByteArray>{" -- 5041 182468E13001003\r", " -- 80417531 5555 5555 1\r"}));
+        QVERIFY(QFileInfo(work + "/Accounts.PDB").isFile());
+        QVERIFY(!QFile::exists(directory.filePath("Accounts.PDB")));
+
+        QVERIFY(QFile::remove(settingsFile));
+        ::kill(static_cast<pid_t>(service.processId()), SIGTERM);
+        QVERIFY(service.waitForFinished(20000));
+        QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(service.exitCode(), 0);
+        QSettings written(settingsFile, QSettings::IniFormat);
+        QCOMPARE(written.value("Logic/Port1 Open").toString(), "1");
+        QCOMPARE(written.value("Logic/TCP Open").toString(), "1");
+        QCOMPARE(written.value("Logic/Tx Open").toString(), "1");
+        QCOMPARE(written.value("Strings/PW").toString(), "6158");
+        // Nothing listens any more.
+        QTcpSocket late;
+        late.connectToHost(QHostAddress::LocalHost, ipPort);
+        QVERIFY(!late.waitForConnected(5000));
+
+        const QByteArray err = service.readAllStandardError();
+        static const QRegularExpression stamped(
+            "(^|\n)\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Log: Cannot write IP_ACK_log.TXT: ");
+        QVERIFY2(stamped.match(QString::fromLocal8Bit(err)).hasMatch(), err.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(HeadlessTest)
+#include "test_headless.moc"
