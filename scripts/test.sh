@@ -10,6 +10,7 @@ if [ "${VODURO_SANITIZE:-0}" = 1 ]; then
 else
     scripts/build.sh
 fi
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "${VODURO_BUILD_DIR:-build}" --output-on-failure -j2
 [ "${VODURO_SANITIZE:-0}" = 1 ] || scripts/check-package.sh
+export QT_QPA_PLATFORM=offscreen
+# Last, so that the test runner's summary closes the output.
+ctest --test-dir "${VODURO_BUILD_DIR:-build}" --output-on-failure -j2
