@@ -1,9 +1,13 @@
+#include "durablequeues.h"
 #include "languagestart.h"
 #include "monitor.h"
 #include "signalwatcher.h"
 #include "ui/applicationicon.h"
 
 #include <QApplication>
+#include <QLockFile>
+
+#include <cstdio>
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
@@ -11,6 +15,12 @@ int main(int argc, char *argv[]) {
     QApplication::setWindowIcon(applicationIcon());
     startLanguageLayer();
 
+    QLockFile lock(workingDirectoryLockPath());
+    QString reason;
+    if (!lockWorkingDirectory(lock, reason)) {
+        std::fprintf(stderr, "%s\n", qPrintable(reason));
+        return 1;
+    }
     Monitor monitor;
     SignalWatcher watcher;
     // Ends the event loop directly: quit() would first try to close the main window, and a stop

@@ -1,5 +1,6 @@
 #include "monitor.h"
 
+#include "durablequeues.h"
 #include "receiverdisplay.h"
 
 #include "accounts/pollsupervision.h"
@@ -149,6 +150,7 @@ void Monitor::createComSetupWindow() {
     reportSettingsRead(readSettings(m_settings));
     NamedLocks::createStandardLocks();
     loadAccounts();
+    openQueueJournal();
     m_comSetup->show();
     m_engine->resetState();
     showSystemAddress();
@@ -203,6 +205,18 @@ void Monitor::loadAccounts() {
 
 // A stored file the monitor could not use is said everywhere the operator or a service manager
 // may look: the status bar, "IP_EXPlog.TXT" and standard error.
+// The queues come back before any line or the IP server is started, so a restored "Tx Pending"
+// goes out first and nothing new is acknowledged before the journal takes it.
+void Monitor::openQueueJournal() {
+    connect(&m_journal, &QueueJournal::failed, this,
+            [this](const QString &error) { reportStoreFailure(error, QueueJournal::fileName); });
+    const QString problem = restoreQueues(m_journal, m_engine->pendingMessages(), m_txQueue);
+    m_engine->setJournal(&m_journal);
+    m_ipServer->setJournal(&m_journal);
+    if (!problem.isEmpty())
+        reportStoreFailure(problem, QueueJournal::fileName);
+}
+
 void Monitor::reportStoreFailure(const QString &error, const QString &subject) {
     m_storeFailures.append(QStringLiteral("%1: %2").arg(subject, error));
     m_mainWindow->statusBar()->showMessage(m_storeFailures.join(QStringLiteral(" | ")));

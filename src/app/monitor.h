@@ -5,6 +5,7 @@
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
 #include "settings/settings.h"
+#include "store/queuejournal.h"
 #include "ui/applicationbeeper.h"
 #include "ui/messageboxdialogs.h"
 
@@ -71,6 +72,7 @@ private:
     void saveSettings();
     void reportSettingsRead(const SettingsReadResult &result);
     void loadAccounts();
+    void openQueueJournal();
     void reportStoreFailure(const QString &error, const QString &subject);
     void wireSettingsToLogs();
     void showLogFailures();
@@ -81,6 +83,7 @@ private:
     AccountTable m_accounts;
     EventLists m_lists;
     TxQueue m_txQueue;
+    QueueJournal m_journal; // outlives the engine and the connection threads
     MessageBoxDialogs m_dialogs;
     ApplicationBeeper m_beeper;
     std::unique_ptr<Engine> m_engine;
