@@ -55,6 +55,11 @@ QueueJournal::QueueJournal(QObject *parent)
 
 QueueJournal::~QueueJournal() = default;
 
+quint64 QueueJournal::flushCount() const {
+    QMutexLocker lock(&m_mutex);
+    return m_flushCount;
+}
+
 bool QueueJournal::isOpen() const {
     QMutexLocker lock(&m_mutex);
     return m_file.isOpen();
@@ -73,7 +78,8 @@ QueueJournal::OpenReport QueueJournal::open(const QString &path) {
         report.error = existing.errorString();
         return report;
     }
-    const journalformat::ReadResult read = journalformat::readJournal(existing.readAll());
+    const journalformat::ReadResult read =
+        journalformat::readJournal(existing.isOpen() ? existing.readAll() : QByteArray());
     existing.close();
     report.skippedBytes = read.skippedBytes;
     report.cutBytes = read.tailBytes;
@@ -233,6 +239,7 @@ bool QueueJournal::flushed(quint64 ticket) {
         lock.unlock();
         const bool ok = syncFile(m_file);
         lock.relock();
+        ++m_flushCount;
         m_flushing = false;
         m_flushDone.wakeAll();
         if (!ok) {

@@ -63,6 +63,9 @@ public:
         QueueJournal *m_journal;
     };
 
+    // Disk flushes done so far (several waiting additions share one).
+    quint64 flushCount() const;
+
     // Compacts when the file holds more than this many bytes of history (tests lower it).
     void setCompactionThreshold(qint64 bytes) { m_compactionThreshold = bytes; }
 
@@ -89,6 +92,7 @@ private:
     quint64 m_nextId = 1;
     quint64 m_written = 0; // records written
     quint64 m_flushed = 0; // records known to be on the disk
+    quint64 m_flushCount = 0;
     bool m_flushing = false;
     bool m_failing = false;
     qint64 m_liveBytes = 0;
