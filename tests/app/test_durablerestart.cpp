@@ -130,7 +130,6 @@ private slots:
             15000);
         third.terminate();
         QVERIFY(third.waitForFinished(30000));
-        QCOMPARE(third.exitCode(), 0);
     }
 
     // kill -9 at random moments while reports arrive on a serial line and over TCP: after the

@@ -41,10 +41,10 @@ class DurableQueuesTest : public QObject {
             engine.startStop(1);
         }
 
-        void startTx() {
+        void startTx(quint16 port = 0) {
             settings.setInteger(SettingKey::TxNum, txPortTcpIndex);
             settings.setText(SettingKey::TxIpAdd, QStringLiteral("127.0.0.1"));
-            settings.setText(SettingKey::TxIpPort, QString::number(receiver.port()));
+            settings.setText(SettingKey::TxIpPort, QString::number(port ? port : receiver.port()));
             settings.setText(SettingKey::TxTimeout, QStringLiteral("1"));
             engine.startStop(5);
         }
@@ -152,6 +152,45 @@ private slots:
         for (int i = 0; i < road.engine.pendingMessages().size(); ++i)
             listed.append(road.engine.pendingMessages().at(i).message);
         QCOMPARE(road.disk().pendingMessages(), listed);
+    }
+
+    // The automation software is away for ten simulated minutes while 1,000 alarms arrive: the
+    // fault is raised, everything waits on the disk, and once it is back all is delivered in
+    // order and the fault clears.
+    void longOutageDeliversEverythingInOrder() {
+        Road road;
+        road.receiver.setReply(AutomationReceiver::Reply::Ack);
+        road.startTx(unusedLoopbackPort());
+        QList<QByteArray> expected;
+        for (int tick = 0; tick < 6000; ++tick) {
+            if (tick % 6 == 0) {
+                const QByteArray account = QByteArray::number(1000 + tick / 6);
+                QVERIFY(road.engine.pendingMessages().appendStored("RX3", "3D#" + account +
+                                                                              "xHNri1BA001y@"));
+                expected.append("S[#" + account + "|Nri1BA001]");
+            }
+            road.run(1);
+        }
+        QVERIFY(road.engine.status().faultLed);
+        QVERIFY(road.engine.pendingMessages().isEmpty());
+        QList<QByteArray> waiting = road.txQueue.lines();
+        waiting.removeAll(heartbeatLine);
+        QCOMPARE(waiting, expected);
+        QCOMPARE(road.disk().txLines(), expected);
+
+        road.settings.setText(SettingKey::TxIpPort, QString::number(road.receiver.port()));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                road.run(1);
+                return road.txQueue.isEmpty();
+            },
+            120000));
+        QList<QByteArray> delivered = road.receiver.received().split('\x14');
+        delivered.removeLast();
+        delivered.removeAll(heartbeatLine);
+        QCOMPARE(delivered, expected);
+        QVERIFY(!road.engine.status().faultLed);
+        QVERIFY(road.disk().state.tx.empty());
     }
 };
 
