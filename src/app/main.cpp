@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "durablequeues.h"
 #include "headless.h"
 #include "languagestart.h"
 #include "monitor.h"
@@ -6,6 +7,7 @@
 #include "ui/applicationicon.h"
 
 #include <QApplication>
+#include <QLockFile>
 
 #include <cstdio>
 
@@ -71,6 +73,13 @@ int main(int argc, char *argv[]) {
         commandLine.enterWorkDirectory();
     if (commandLine.action() != CommandLine::Action::Run)
         return answerWithoutRunning(commandLine, argc, argv);
+    // One monitor per working directory: its queues and logs have one writer.
+    QLockFile lock(workingDirectoryLockPath());
+    QString reason;
+    if (!lockWorkingDirectory(lock, reason)) {
+        print(stderr, QStringLiteral("voduro: %1\n").arg(reason));
+        return 1;
+    }
     if (commandLine.headless())
         return runWithoutWindows(argc, argv, commandLine.monitorOptions());
     return runWithWindows(argc, argv, commandLine.monitorOptions());

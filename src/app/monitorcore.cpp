@@ -1,5 +1,7 @@
 #include "monitorcore.h"
 
+#include "durablequeues.h"
+
 #include "accounts/pollsupervision.h"
 #include "common/namedlocks.h"
 #include "decoder/messagedecoder.h"
@@ -77,6 +79,7 @@ void MonitorCore::loadStore() {
     reportSettingsRead(readSettings(m_settings));
     NamedLocks::createStandardLocks();
     loadAccounts();
+    openQueueJournal();
 }
 
 void MonitorCore::startLines() {
@@ -117,6 +120,18 @@ void MonitorCore::loadAccounts() {
                            "kept and not saved over")
                 .arg(loaded.error),
             m_accounts.filePath());
+}
+
+// The queues come back before any line or the IP server is started, so a restored "Tx Pending"
+// goes out first and nothing new is acknowledged before the journal takes it.
+void MonitorCore::openQueueJournal() {
+    connect(&m_journal, &QueueJournal::failed, this,
+            [this](const QString &error) { reportStoreFailure(error, QueueJournal::fileName); });
+    const QString problem = restoreQueues(m_journal, m_engine->pendingMessages(), m_txQueue);
+    m_engine->setJournal(&m_journal);
+    m_ipServer->setJournal(&m_journal);
+    if (!problem.isEmpty())
+        reportStoreFailure(problem, QueueJournal::fileName);
 }
 
 // A stored file the monitor could not use is said everywhere the operator or a service manager

@@ -5,6 +5,7 @@
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
 #include "settings/settings.h"
+#include "store/queuejournal.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -41,7 +42,8 @@ public:
                 QObject *parent = nullptr);
     ~MonitorCore() override;
 
-    // Start-up, first half: settings read, locks created, account file loaded.
+    // Start-up, first half: settings read, locks created, account file loaded, the queues
+    // restored from their journal.
     void loadStore();
     // Start-up, second half: engine state reset, the lines that were running started again.
     void startLines();
@@ -69,6 +71,7 @@ private:
     void wireSettingsToLogs();
     void reportSettingsRead(const SettingsReadResult &result);
     void loadAccounts();
+    void openQueueJournal();
     void reportStoreFailure(const QString &error, const QString &subject);
     void restartLines();
 
@@ -77,6 +80,7 @@ private:
     AccountTable m_accounts;
     EventLists m_lists;
     TxQueue m_txQueue;
+    QueueJournal m_journal; // outlives the engine and the connection threads
     std::unique_ptr<Engine> m_engine;
     std::unique_ptr<EventTexts> m_eventTexts;
     std::unique_ptr<MessageDecoder> m_decoder;

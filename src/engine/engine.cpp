@@ -10,6 +10,7 @@
 #include "protocol/queuedlinetext.h"
 #include "serialconfig.h"
 #include "settings/settings.h"
+#include "store/queuejournal.h"
 
 #include <QSerialPort>
 
@@ -73,6 +74,12 @@ Engine::~Engine() = default;
 void Engine::setIpServer(IpServerControl *server) {
     m_ipServerToggle.setServer(server);
     m_txLink.setIpServer(server);
+}
+
+void Engine::setJournal(QueueJournal *journal) {
+    m_journal = journal;
+    m_pendingMessages.setJournal(journal);
+    m_services.txQueue.setJournal(journal);
 }
 
 QSerialPort &Engine::comPort(int line) {
@@ -163,15 +170,18 @@ AccountVerdict Engine::lookUpAccount(const QByteArray &accountText, const QByteA
     return AccountVerdict::Acknowledge;
 }
 
+// The message is stored before the panel has its acknowledgement: an acknowledged message is
+// never only in memory. One that cannot be stored or acknowledged on a closed port is not taken:
+// the panel sends it again. One stored whose acknowledgement fails stays queued.
 void Engine::acknowledgeAndQueue(int n, const QByteArray &text) {
     QSerialPort &port = comPort(n);
-    // A message that cannot be acknowledged is not taken: the panel sends it again.
-    if (!port.isOpen() || port.write(zorerAck) != zorerAck.size())
+    if (!port.isOpen() || !m_pendingMessages.appendStored(slot(n).call.lineNua, text))
+        return;
+    if (port.write(zorerAck) != zorerAck.size())
         return;
     m_services.logs.Append_Message(LogBook::AckLog,
                                    nowText().toLocal8Bit() + " ComPort -- " + zorerAck);
     emit traffic(n, true);
-    m_pendingMessages.append(slot(n).call.lineNua, text);
 }
 
 void Engine::showReceived(const QByteArray &text) {
@@ -195,6 +205,8 @@ void Engine::feedDecoder(bool &tickIdle) {
     tickIdle = false;
     const PendingMessage item = m_pendingMessages.first();
     m_services.logs.appendStamped(LogBook::RxLog, item.text());
+    // The item leaves "Pending Messages" and its lines enter "Tx Pending" in one record.
+    QueueJournal::Batch batch(m_journal);
     if (m_decoder)
         m_decoder(item.source, item.message.left(100));
     m_pendingMessages.removeFirst();

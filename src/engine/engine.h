@@ -20,6 +20,7 @@ struct EventLists;
 class IpServerControl;
 class LogBook;
 class OperatorDialogs;
+class QueueJournal;
 class Settings;
 class TxQueue;
 
@@ -44,6 +45,8 @@ public:
     ~Engine() override;
 
     void setDecoder(Decoder decoder) { m_decoder = std::move(decoder); }
+    // The durable copy of "Pending Messages" and "Tx Pending"; without one they live in memory.
+    void setJournal(QueueJournal *journal);
     void setIpServer(IpServerControl *server);
     void setOneSecondWait(std::function<void()> wait) {
         m_txLink.setOneSecondWait(std::move(wait));
@@ -117,6 +120,7 @@ private:
     EngineStatus m_publishedStatus;
     TxLink m_txLink;
     Decoder m_decoder;
+    QueueJournal *m_journal = nullptr;
     IpServerToggle m_ipServerToggle;
     QTimer m_timer;
     bool m_setupWindowOpen = false;

@@ -356,7 +356,7 @@ void TxLink::heartbeatCountdown() {
     if (const auto seconds = settingInteger(SettingKey::HeartBeat))
         m_state.HeartbeatTicks = *seconds * ticksPerSecond;
     if (m_state.TxWaitTicks == 0) {
-        m_services.queue.append(heartbeatLine);
+        m_services.queue.appendTransient(heartbeatLine);
         reloadAttempts();
         m_state.TxOnSecondary = false;
     }
@@ -369,7 +369,7 @@ void TxLink::selfTestCountdown() {
     }
     if (--m_state.IpTestTicks == 0 && m_state.TxWaitTicks == 0 && m_ipServer &&
         m_ipServer->isActive()) {
-        m_services.queue.append(ipTestLine);
+        m_services.queue.appendTransient(ipTestLine);
         reloadAttempts();
     }
 }

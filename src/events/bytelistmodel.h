@@ -20,8 +20,8 @@ public:
     QByteArray first() const { return m_items.empty() ? QByteArray() : m_items.front(); }
     QByteArray at(int index) const { return m_items.at(static_cast<std::size_t>(index)); }
     QList<QByteArray> items() const { return QList<QByteArray>(m_items.begin(), m_items.end()); }
-    void removeFirst();
-    void clear();
+    virtual void removeFirst();
+    virtual void clear();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

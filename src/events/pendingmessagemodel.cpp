@@ -1,5 +1,7 @@
 #include "pendingmessagemodel.h"
 
+#include "store/queuejournal.h"
+
 #include <QMetaObject>
 #include <QThread>
 
@@ -8,8 +10,8 @@ PendingMessageModel::PendingMessageModel(QObject *parent)
     setObjectName(QStringLiteral("ListBox2"));
 }
 
-void PendingMessageModel::append(const QByteArray &source, const QByteArray &message) {
-    const PendingMessage item{source, message};
+void PendingMessageModel::append(const QByteArray &source, const QByteArray &message, quint64 id) {
+    const PendingMessage item{source, message, id};
     if (QThread::currentThread() == thread()) {
         appendHere(item);
         return;
@@ -17,6 +19,19 @@ void PendingMessageModel::append(const QByteArray &source, const QByteArray &mes
     // Posted in call order, so a connection thread's messages keep their order.
     QMetaObject::invokeMethod(
         this, [this, item] { appendHere(item); }, Qt::QueuedConnection);
+}
+
+bool PendingMessageModel::appendStored(const QByteArray &source, const QByteArray &message) {
+    if (!m_journal) {
+        append(source, message);
+        return true;
+    }
+    const quint64 ticket = m_journal->addPending(source, message, [&](quint64 id) {
+        appendHere(PendingMessage{source, message, id});
+    });
+    // Stored and listed: a failed flush still leaves it queued (delivered at least once), but
+    // unacknowledged, so the sender keeps it too.
+    return ticket != 0 && m_journal->flushed(ticket);
 }
 
 void PendingMessageModel::appendHere(const PendingMessage &item) {
@@ -29,12 +44,22 @@ void PendingMessageModel::appendHere(const PendingMessage &item) {
 void PendingMessageModel::removeFirst() {
     if (m_items.empty())
         return;
+    const quint64 id = m_items.front().id;
     beginRemoveRows(QModelIndex(), 0, 0);
     m_items.pop_front();
     endRemoveRows();
+    if (m_journal && id != 0)
+        m_journal->removePending({id});
 }
 
 void PendingMessageModel::clear() {
+    std::vector<quint64> stored;
+    for (const PendingMessage &item : m_items) {
+        if (item.id != 0)
+            stored.push_back(item.id);
+    }
+    if (m_journal)
+        m_journal->removePending(stored);
     beginResetModel();
     m_items.clear();
     endResetModel();

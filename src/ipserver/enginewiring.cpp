@@ -6,8 +6,8 @@
 
 void connectReceiverToEngine(ReceiverOutput &output, Engine &engine) {
     QObject::connect(&output, &ReceiverOutput::messageQueued, &engine,
-                     [&engine](const QByteArray &peer, const QByteArray &message) {
-                         engine.pendingMessages().append(peer, message);
+                     [&engine](const QByteArray &peer, const QByteArray &message, quint64 id) {
+                         engine.pendingMessages().append(peer, message, id);
                      });
     QObject::connect(&output, &ReceiverOutput::dataShown, &engine,
                      [&engine](const QByteArray &text) {

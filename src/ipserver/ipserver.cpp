@@ -41,7 +41,7 @@ void IpServer::deactivate() {
 
 void IpServer::startConnection(qintptr descriptor) {
     auto thread = std::make_unique<ConnectionThread>(
-        descriptor, ConnectionThread::Context{{m_accounts, m_polls, m_logs, m_output},
+        descriptor, ConnectionThread::Context{{m_accounts, m_polls, m_logs, m_output, m_journal},
                                               m_registry,
                                               m_count,
                                               m_disconnectLogFailures,

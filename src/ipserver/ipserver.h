@@ -18,6 +18,7 @@ class AccountTable;
 class ConnectionThread;
 class LogBook;
 class PollSupervision;
+class QueueJournal;
 
 // The IP network receiver: a TCP server for the alarm panels, listening on every local IPv4
 // address (tests give 127.0.0.1), with one thread per accepted connection. Lives on the
@@ -33,6 +34,8 @@ public:
     ~IpServer() override;
 
     ReceiverOutput &output() { return m_output; }
+    // Accepted messages are stored here before their reply; set before the server starts.
+    void setJournal(QueueJournal *journal) { m_journal = journal; }
     void setListenAddress(const QHostAddress &address) { m_address = address; }
     // How long a connection may stay silent; the panels' protocol gives 10 s.
     void setIdleTimeout(int milliseconds) { m_idleTimeoutMs = milliseconds; }
@@ -71,6 +74,7 @@ private:
     PollSupervision &m_polls;
     LogBook &m_logs;
     ReceiverOutput m_output;
+    QueueJournal *m_journal = nullptr;
     ConnectionCount m_count{m_output};
     ConnectionRegistry m_registry;
     std::atomic<int> m_disconnectLogFailures{0};

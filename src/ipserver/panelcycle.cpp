@@ -9,6 +9,7 @@
 #include "common/logbook.h"
 #include "protocol/ipinput.h"
 #include "protocol/zorerinput.h"
+#include "store/queuejournal.h"
 
 using namespace ipinput;
 
@@ -63,15 +64,16 @@ void PanelCycle::applyPollRule() {
     std::optional<QByteArray> elements;
     if (lookup.record)
         elements = m_services.polls.PollReceived(lookup.record->accNum, poll.status, m_peer);
+    const bool admitted = elements && admits(lookup.record);
+    if (admitted && !store())
+        return;
     // An account deleted between the look-up and the poll is answered as an unknown one.
     if (!sendReply(elements.value_or(QByteArray()) + acknowledgement))
         return;
-    if (!elements) {
-        m_reply.clear();
+    if (!elements)
         m_data[0] = '\0';
-        return;
-    }
-    decide(lookup.record);
+    if (!admitted)
+        m_reply.clear();
 }
 
 void PanelCycle::applyReportRule() {
@@ -88,12 +90,13 @@ void PanelCycle::applyReportRule() {
         }
         record = lookup.record;
     }
+    const bool admitted = report->format == '9' || admits(record);
+    if (admitted && !store())
+        return;
     if (!sendReply(acknowledgement))
         return;
-    if (report->format == '9')
-        queue();
-    else
-        decide(record);
+    if (!admitted)
+        m_reply.clear();
 }
 
 PanelCycle::Lookup PanelCycle::lookUp(const QByteArray &accountText) {
@@ -103,18 +106,25 @@ PanelCycle::Lookup PanelCycle::lookUp(const QByteArray &accountText) {
     return {true, m_services.accounts.Find_Account(*number)};
 }
 
-// A message whose account is bound to another address has had its acknowledgement, and a poll
-// its reload, but goes no further: it is neither queued nor does it feed the watchdog.
-void PanelCycle::decide(const std::optional<AccountRecord> &record) {
-    if (record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != m_peer) {
-        m_reply.clear();
-        return;
-    }
-    queue();
+// A message whose account is bound to another address has its acknowledgement, and a poll its
+// reload, but goes no further: it is neither queued nor does it feed the watchdog.
+bool PanelCycle::admits(const std::optional<AccountRecord> &record) const {
+    return !(record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != m_peer);
 }
 
-void PanelCycle::queue() {
-    emit m_services.output.messageQueued(m_peer, m_message);
+// Decided before the reply: the panel is acknowledged only for a message that is stored (and
+// listed, in the stored order). One that cannot be stored gets no reply, so the panel sends it
+// again; one stored whose reply then fails stays queued.
+bool PanelCycle::store() {
+    QueueJournal *journal = m_services.journal;
+    if (!journal) {
+        emit m_services.output.messageQueued(m_peer, m_message, 0);
+        return true;
+    }
+    const quint64 ticket = journal->addPending(m_peer, m_message, [this](quint64 id) {
+        emit m_services.output.messageQueued(m_peer, m_message, id);
+    });
+    return ticket != 0 && journal->flushed(ticket);
 }
 
 bool PanelCycle::sendReply(const QByteArray &reply) {

@@ -33,8 +33,8 @@ private:
     void applyPollRule();
     void applyReportRule();
     Lookup lookUp(const QByteArray &accountText);
-    void decide(const std::optional<AccountRecord> &record);
-    void queue();
+    bool admits(const std::optional<AccountRecord> &record) const;
+    bool store();
     bool sendReply(const QByteArray &reply);
 
     ReceiverServices m_services;

@@ -14,7 +14,8 @@ public:
     using QObject::QObject;
 
 signals:
-    void messageQueued(const QByteArray &peer, const QByteArray &message); // "Pending Messages"
+    // "Pending Messages"; `id` is the journal's id of the stored message (0: not stored).
+    void messageQueued(const QByteArray &peer, const QByteArray &message, quint64 id);
     void dataShown(const QByteArray &text);        // "Received Data", while Coms Setup is open
     void watchdogFed();                            // the IP watchdog starts again from 20000 ticks
     void peerShown(const QString &address);        // the "IP Network" line's address

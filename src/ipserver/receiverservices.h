@@ -3,6 +3,7 @@
 class AccountTable;
 class LogBook;
 class PollSupervision;
+class QueueJournal;
 class ReceiverOutput;
 
 // What the connection threads use; every member is safe to call from any thread.
@@ -11,4 +12,5 @@ struct ReceiverServices {
     PollSupervision &polls;
     LogBook &logs;
     ReceiverOutput &output;
+    QueueJournal *journal = nullptr; // where accepted messages are stored before their reply
 };

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "queueops.h"
+
+#include <QFile>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QWaitCondition>
+#include <functional>
+#include <vector>
+
+class QThread;
+
+// The durable copy of "Pending Messages" and "Tx Pending": one journal file that records every
+// change to the two queues, read back at start-up. One writer at a time (a lock); records are
+// written as they come and a flush to the disk is shared by everyone waiting for it (group
+// commit). Safe to call from any thread.
+class QueueJournal : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString fileName = QStringLiteral("Voduro_Queues.jnl");
+
+    struct OpenReport {
+        bool opened = false;
+        QString error;              // why the journal cannot be written (opened is false)
+        qsizetype skippedBytes = 0; // damaged bytes between whole records
+        qsizetype cutBytes = 0;     // a torn tail cut back
+        QString keptAs;             // the copy of a damaged journal
+    };
+
+    explicit QueueJournal(QObject *parent = nullptr);
+    ~QueueJournal() override;
+
+    // Reads the journal at `path` (creating it when missing) and writes it anew, compacted.
+    OpenReport open(const QString &path);
+    // The queues as read by open().
+    const QueueState &restored() const { return m_restored; }
+    bool isOpen() const;
+
+    // Stores an addition and calls `underLock(id)` while still holding the lock, so additions
+    // posted from there keep the stored order. Returns a ticket for flushed(), 0 when the item
+    // could not be stored (then `underLock` is not called).
+    quint64 addPending(const QByteArray &source, const QByteArray &message,
+                       const std::function<void(quint64)> &underLock);
+    quint64 addTx(const QByteArray &line, const std::function<void(quint64)> &underLock);
+    void removePending(const std::vector<quint64> &ids);
+    void removeTx(const std::vector<quint64> &ids);
+
+    // Waits until everything up to the ticket is on the disk; false when the flush failed.
+    bool flushed(quint64 ticket);
+
+    // Changes made on this thread while a batch is open are written as one record when the
+    // outermost batch ends: all of them or none survive a crash.
+    class Batch {
+    public:
+        explicit Batch(QueueJournal *journal);
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        QueueJournal *m_journal;
+    };
+
+    // Disk flushes done so far (several waiting additions share one).
+    quint64 flushCount() const;
+
+    // Compacts when the file holds more than this many bytes of history (tests lower it).
+    void setCompactionThreshold(qint64 bytes) { m_compactionThreshold = bytes; }
+
+signals:
+    // The journal could not be written; reported once until a write succeeds again.
+    void failed(const QString &error);
+
+private:
+    quint64 record(std::vector<QueueOp> ops, const std::function<void(quint64)> &underLock);
+    bool writeLocked(const std::vector<QueueOp> &ops);
+    bool writeBytes(QFileDevice &file, const QByteArray &bytes);
+    bool compactLocked();
+    bool syncFile(QFileDevice &file);
+    void reportLocked(bool ok, const QString &error);
+    bool inBatchHere() const;
+    void endBatch();
+
+    mutable QMutex m_mutex;
+    QWaitCondition m_flushDone;
+    QString m_path;
+    QFile m_file;
+    QueueState m_state;    // what the file holds now
+    QueueState m_restored; // what it held at start-up
+    quint64 m_nextId = 1;
+    quint64 m_written = 0; // records written
+    quint64 m_flushed = 0; // records known to be on the disk
+    quint64 m_flushCount = 0;
+    bool m_flushing = false;
+    bool m_failing = false;
+    qint64 m_liveBytes = 0;
+    qint64 m_compactionThreshold = 4 * 1024 * 1024;
+    QThread *m_batchThread = nullptr;
+    int m_batchDepth = 0;
+    std::vector<QueueOp> m_batch;
+};
