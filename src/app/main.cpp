@@ -3,9 +3,12 @@
 #include "signalwatcher.h"
 #include "ui/applicationicon.h"
 
+#include "common/openfilelimit.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
+    raiseOpenFileLimit(); // one descriptor per panel connection
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName(Monitor::productWord);
     QApplication::setWindowIcon(applicationIcon());
