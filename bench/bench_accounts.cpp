@@ -7,11 +7,14 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
 constexpr int lookups = 100000;
+constexpr int loadRuns = 7;
 
 bool writeAccountFile(const QString &path, int count, QRandomGenerator &random) {
     QByteArray content;
@@ -38,14 +41,18 @@ void measure(const QString &path, int count) {
         std::printf("could not write %s\n", qPrintable(path));
         return;
     }
+    // The best of several loads: the machine may be busy with other work.
     AccountTable table(path);
     QElapsedTimer timer;
-    timer.start();
-    const AccountTable::Result loaded = table.ReadAccRec(5);
-    const qint64 loadNs = timer.nsecsElapsed();
-    if (!loaded.ok) {
-        std::printf("load failed: %s\n", qPrintable(loaded.error));
-        return;
+    qint64 loadNs = std::numeric_limits<qint64>::max();
+    for (int run = 0; run < loadRuns; ++run) {
+        timer.restart();
+        const AccountTable::Result loaded = table.ReadAccRec(5);
+        loadNs = std::min(loadNs, timer.nsecsElapsed());
+        if (!loaded.ok) {
+            std::printf("load failed: %s\n", qPrintable(loaded.error));
+            return;
+        }
     }
 
     int found = 0;
@@ -60,10 +67,11 @@ void measure(const QString &path, int count) {
     const bool saved = table.save(AccountTable::SaveMode::Update, edited).ok;
     const qint64 saveNs = timer.nsecsElapsed();
 
-    std::printf("%7d records: ReadAccRec %8.2f ms | %d Find_Account %8.2f ms (%6.0f ns each, "
-                "%d found) | save (update) %8.2f ms%s\n",
-                count, loadNs / 1e6, lookups, findNs / 1e6, perOperationNs(findNs, lookups), found,
-                saveNs / 1e6, saved ? "" : " FAILED");
+    std::printf(
+        "%7d records: ReadAccRec %8.2f ms (best of %d) | %d Find_Account %8.2f ms (%6.0f ns each, "
+        "%d found) | save (update) %8.2f ms%s\n",
+        count, loadNs / 1e6, loadRuns, lookups, findNs / 1e6, perOperationNs(findNs, lookups),
+        found, saveNs / 1e6, saved ? "" : " FAILED");
 }
 
 } // namespace

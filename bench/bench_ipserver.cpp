@@ -1,10 +1,12 @@
-// IP receiver figures: N simulated panels (100, then 1,000) on persistent loopback connections,
-// each polling every 8 s, against the monitor's receiver (with the engine ticking and the decoder
-// taking one message per tick, log files off) and, at the same time and under the same load,
-// against a minimal thread-per-connection echo server written with plain POSIX sockets. Each
-// server runs in a child process of its own, so its threads, memory and CPU are measured alone.
+// IP receiver figures: N simulated panels (100, 1,000, then 5,000) on persistent loopback
+// connections, each polling every 8 s, against the monitor's receiver (with the engine ticking and
+// the decoder taking one message per tick, log files off) and, at the same time and under the same
+// load, against a minimal thread-per-connection echo server written with plain POSIX sockets. Each
+// server runs in a child process of its own, so its threads, descriptors, memory and CPU are
+// measured alone. Both raise their open-file limit as the program does at start-up.
 //
-//   bench_ipserver                  the whole run (under a minute)
+//   bench_ipserver                  the whole run (under two minutes)
+//   bench_ipserver <N>              one run with N panels
 //   bench_ipserver monitor <N>      child: the monitor's receiver with N polled accounts
 //   bench_ipserver echo             child: the echo server
 //
@@ -14,6 +16,7 @@
 #include "accounts/accounttable.h"
 #include "accounts/pollsupervision.h"
 #include "common/logbook.h"
+#include "common/openfilelimit.h"
 #include "common/operatordialogs.h"
 #include "decoder/messagedecoder.h"
 #include "engine/engine.h"
@@ -196,7 +199,7 @@ int runEcho() {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     if (::bind(listener, reinterpret_cast<sockaddr *>(&address), length) != 0 ||
-        ::listen(listener, 1024) != 0 ||
+        ::listen(listener, 8192) != 0 ||
         ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) != 0)
         return 1;
     std::thread([listener] {
@@ -219,6 +222,7 @@ int runEcho() {
 
 struct ProcessFigures {
     int threads = 0;
+    int descriptors = 0;
     long rssKb = 0;
     double cpuSeconds = 0;
 };
@@ -234,6 +238,8 @@ ProcessFigures figuresOf(qint64 pid) {
                 figures.rssKb = line.mid(6).trimmed().split(' ').first().toLong();
         }
     }
+    figures.descriptors = int(
+        QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::Files | QDir::System).size());
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     if (stat.open(QIODevice::ReadOnly)) {
         const QByteArray text = stat.readAll();
@@ -290,8 +296,10 @@ void sendDuePolls(std::vector<Panel> &panels, Clock::time_point now) {
         panel.waiting = true;
         panel.received = 0;
         ++panel.result->sent;
-        if (::write(panel.fd, panel.request.constData(), size_t(panel.request.size())) < 0)
+        if (::write(panel.fd, panel.request.constData(), size_t(panel.request.size())) < 0) {
             panel.closed = true;
+            ++panel.result->closed;
+        }
     }
 }
 
@@ -300,6 +308,8 @@ void readReplies(Panel &panel) {
     for (;;) {
         const ssize_t got = ::read(panel.fd, buffer, sizeof buffer);
         if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
+            if (panel.closed)
+                return;
             panel.closed = true;
             ++panel.result->closed;
             return;
@@ -329,8 +339,12 @@ void pollFor(std::vector<Panel> &panels, int seconds) {
     std::vector<epoll_event> events(panels.size());
     const auto readReady = [&](int timeoutMs) {
         const int ready = ::epoll_wait(epoll, events.data(), int(events.size()), timeoutMs);
-        for (int i = 0; i < ready; ++i)
-            readReplies(panels[events[std::size_t(i)].data.u64]);
+        for (int i = 0; i < ready; ++i) {
+            Panel &panel = panels[events[std::size_t(i)].data.u64];
+            readReplies(panel);
+            if (panel.closed) // counted once, and no longer reported
+                ::epoll_ctl(epoll, EPOLL_CTL_DEL, panel.fd, nullptr);
+        }
     };
     for (const auto end = start + std::chrono::seconds(seconds); Clock::now() < end;) {
         sendDuePolls(panels, Clock::now());
@@ -412,11 +426,11 @@ struct Server {
 void print(const Server &server, int panels, int seconds) {
     const LoadResult &load = server.load;
     std::printf("%-8s %5d panels: %6.1f polls/s answered (%zu of %d sent, %d closed), "
-                "p50 %.2f ms, p99 %.2f ms, %d threads, RSS %.1f MiB, CPU %.1f %%",
+                "p50 %.2f ms, p99 %.2f ms, %d threads, %d descriptors, RSS %.1f MiB, CPU %.1f %%",
                 server.name, panels, double(load.roundTrips.size()) / seconds,
                 load.roundTrips.size(), load.sent, load.closed, percentile(load.roundTrips, 0.5),
-                server.p99(), server.process.threads, double(server.process.rssKb) / 1024.0,
-                server.cpuPercent);
+                server.p99(), server.process.threads, server.process.descriptors,
+                double(server.process.rssKb) / 1024.0, server.cpuPercent);
     if (std::strcmp(server.name, "monitor") == 0)
         std::printf(", Pending Messages +%.1f/s, stop: %s", server.pendingPerSecond,
                     server.stopped.constData());
@@ -432,6 +446,8 @@ void runBoth(const QString &program, int panelCount, int seconds) {
     if (monitor.port == 0 || echo.port == 0)
         return;
     std::vector<Panel> panels;
+    int refused = 0;
+    const auto connecting = Clock::now();
     for (int i = 0; i < panelCount; ++i) {
         const QByteArray request = "POLL" + QByteArray::number(firstAccount + quint32(i)) + "#A";
         for (Server *server : {&monitor, &echo}) {
@@ -439,9 +455,14 @@ void runBoth(const QString &program, int panelCount, int seconds) {
             panel.fd = connectPanel(server->port);
             panel.request = request;
             panel.result = &server->load;
-            panels.push_back(panel);
+            if (panel.fd < 0)
+                ++refused;
+            else
+                panels.push_back(panel);
         }
     }
+    std::printf("%5d panels: %d connections made in %.0f ms, %d refused\n", panelCount,
+                int(panels.size()), msSince(connecting), refused);
     QThread::msleep(500); // every connection accepted and its thread started
     for (Server *server : {&monitor, &echo})
         server->startMeasuring();
@@ -461,30 +482,35 @@ void runBoth(const QString &program, int panelCount, int seconds) {
                                             : "POLLS LOST OR CONNECTIONS CLOSED");
 }
 
-void raiseOpenFileLimit() {
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= 2500)
-        return;
-    limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 8192);
-    ::setrlimit(RLIMIT_NOFILE, &limit);
-    std::printf("open-file limit raised to %lu\n", static_cast<unsigned long>(limit.rlim_cur));
+void reportOpenFileLimit() {
+    const OpenFileLimit limit = raiseOpenFileLimit();
+    std::printf("open-file limit %lld (was %lld)\n", limit.after, limit.before);
 }
 
-int runAll(const char *self) {
-    raiseOpenFileLimit();
+int runAll(const char *self, int onlyPanels) {
+    reportOpenFileLimit();
     const QString program = QString::fromLocal8Bit(self);
+    if (onlyPanels > 0) {
+        runBoth(program, onlyPanels, 16);
+        return 0;
+    }
     runBoth(program, 100, 24);
     runBoth(program, 1000, 16);
+    runBoth(program, 5000, 16); // two rounds of polls from every panel
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc >= 3 && std::strcmp(argv[1], "monitor") == 0)
+    if (argc >= 3 && std::strcmp(argv[1], "monitor") == 0) {
+        raiseOpenFileLimit(); // as the program does at start-up
         return runMonitor(argc, argv, std::atoi(argv[2]));
-    if (argc >= 2 && std::strcmp(argv[1], "echo") == 0)
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "echo") == 0) {
+        raiseOpenFileLimit();
         return runEcho();
+    }
     QCoreApplication app(argc, argv); // for QProcess
-    return runAll(argv[0]);
+    return runAll(argv[0], argc >= 2 ? std::atoi(argv[1]) : 0);
 }

@@ -59,7 +59,7 @@ QByteArray accountImage(const AccountRecord &record) {
     return image;
 }
 
-AccountRecord accountFromImage(const QByteArray &image, qsizetype offset) {
+AccountRecord accountFromImage(const QByteArray &image, qsizetype offset, ImageTexts texts) {
     // A short piece reads as if the missing bytes were zeros rather than past the end.
     QByteArray padded;
     const char *data = nullptr;
@@ -74,7 +74,8 @@ AccountRecord accountFromImage(const QByteArray &image, qsizetype offset) {
     AccountRecord record;
     record.accName = getString(data, accNameField);
     record.nuaIp = getString(data, nuaIpField);
-    record.lastNuaIp = getString(data, lastNuaIpField);
+    if (texts == ImageTexts::All)
+        record.lastNuaIp = getString(data, lastNuaIpField);
     record.accNum = get<quint32>(data, accNumOffset);
     record.pollDelay = get<quint16>(data, pollDelayOffset);
     record.armPollDelay = get<quint16>(data, armPollDelayOffset);
@@ -83,6 +84,10 @@ AccountRecord accountFromImage(const QByteArray &image, qsizetype offset) {
     record.pollFailed = get<quint16>(data, pollFailedOffset);
     std::copy_n(data + reservedOffset, record.reserved.size(), record.reserved.begin());
     return record;
+}
+
+quint32 accountNumberOfImage(const QByteArray &image, qsizetype offset) {
+    return get<quint32>(image.constData() + offset, accNumOffset);
 }
 
 void fitToImage(AccountRecord &record) {

@@ -43,8 +43,12 @@ QByteArray accountImage(const AccountRecord &record);
 
 // Reads a record from an image of at least 104 bytes. A length byte above its field's maximum
 // (a damaged file) is clamped to the field. Bytes missing at the end of a shorter image read as
-// zeros.
-AccountRecord accountFromImage(const QByteArray &image, qsizetype offset = 0);
+// zeros. WithoutLast leaves the last NUA / IP empty, as a load does.
+enum class ImageTexts { All, WithoutLast };
+AccountRecord accountFromImage(const QByteArray &image, qsizetype offset = 0,
+                               ImageTexts texts = ImageTexts::All);
+// The account number of the image at `offset`, which holds a whole record.
+quint32 accountNumberOfImage(const QByteArray &image, qsizetype offset);
 
 // Cuts the texts to what the image holds, so a record kept in memory equals the one its file
 // image gives back.

@@ -14,22 +14,31 @@ bool numberBelow(const AccountRecord &record, quint32 number) {
     return record.accNum < number;
 }
 
+// Where each record of the file goes: sorted by number, and among equal numbers the later one
+// in the file first, as inserting the records one by one in file order puts them. Only the keys
+// are sorted; each record is then read once, straight into its place.
+std::vector<quint64> loadOrder(const QByteArray &content, qsizetype count) {
+    std::vector<quint64> order(size_t(count), 0);
+    for (qsizetype i = 0; i < count; ++i) {
+        const quint32 number = accountNumberOfImage(content, i * AccountRecord::imageSize);
+        order[size_t(i)] = (quint64(number) << 32) | quint32(~quint32(i));
+    }
+    // A file the program saved is already in order but for its last record.
+    if (!std::is_sorted(order.begin(), order.end()))
+        std::sort(order.begin(), order.end());
+    return order;
+}
+
 std::vector<AccountRecord> recordsFromFile(const QByteArray &content, int pollTimeOut) {
     const qsizetype count = content.size() / AccountRecord::imageSize;
     std::vector<AccountRecord> records;
     records.reserve(size_t(count));
-    for (qsizetype i = 0; i < count; ++i) {
-        AccountRecord record = accountFromImage(content, i * AccountRecord::imageSize);
-        record.lastNuaIp.clear();
+    for (const quint64 key : loadOrder(content, count)) {
+        const qsizetype index = qsizetype(~quint32(key));
+        AccountRecord &record = records.emplace_back(
+            accountFromImage(content, index * AccountRecord::imageSize, ImageTexts::WithoutLast));
         record.pollTimer = loadedPollTimer(record.pollDelay, pollTimeOut);
-        records.push_back(std::move(record));
     }
-    // Inserting one by one puts each record before those with its number, so among equal
-    // numbers the last one in the file ends up in front: reverse, then sort stably.
-    std::reverse(records.begin(), records.end());
-    std::stable_sort(
-        records.begin(), records.end(),
-        [](const AccountRecord &a, const AccountRecord &b) { return a.accNum < b.accNum; });
     return records;
 }
 

@@ -6,6 +6,8 @@
 #include "signalwatcher.h"
 #include "ui/applicationicon.h"
 
+#include "common/openfilelimit.h"
+
 #include <QApplication>
 #include <QLockFile>
 
@@ -80,6 +82,7 @@ int main(int argc, char *argv[]) {
         print(stderr, QStringLiteral("voduro: %1\n").arg(reason));
         return 1;
     }
+    raiseOpenFileLimit(); // one descriptor per panel connection
     if (commandLine.headless())
         return runWithoutWindows(argc, argv, commandLine.monitorOptions());
     return runWithWindows(argc, argv, commandLine.monitorOptions());

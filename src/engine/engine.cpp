@@ -21,19 +21,6 @@ constexpr int txLine = 5;
 constexpr int reopenIntervalTicks = 30;
 const QByteArray zorerAck("\x06\r", 2);
 
-// Export files and their column counts, in the order the export examines the lists.
-struct ExportTarget {
-    EventListModel EventLists::*list;
-    const char *fileName;
-    int columns;
-};
-constexpr ExportTarget exportTargets[] = {
-    {&EventLists::poll, "Poll_List.Txt", 6},
-    {&EventLists::contactId, "ID_List.Txt", 6},
-    {&EventLists::fast, "Fast_List.Txt", 11},
-    {&EventLists::sia, "SIA_List.Txt", 3},
-};
-
 std::size_t portIndex(int line) {
     return line == txLine ? 2 : static_cast<std::size_t>(line - 1);
 }
@@ -48,7 +35,8 @@ Engine::Engine(Services services, QObject *parent)
     , m_txLink({services.settings, services.logs, services.txQueue, services.beeper,
                 services.dialogs, m_status, *m_comPorts[2], m_slots[4].rxText},
                this)
-    , m_ipServerToggle(services.settings, services.dialogs, m_status, this) {
+    , m_ipServerToggle(services.settings, services.dialogs, m_status, this)
+    , m_listExport(services.lists, services.logs) {
     for (int line : {1, 2, txLine}) {
         QSerialPort *port = m_comPorts[portIndex(line)].get();
         port->setObjectName(QStringLiteral("ComPort%1").arg(line));
@@ -66,7 +54,7 @@ Engine::Engine(Services services, QObject *parent)
     connect(&m_txLink, &TxLink::sent, this, [this] { emit traffic(txLine, true); });
     m_timer.setInterval(100);
     connect(&m_timer, &QTimer::timeout, this, &Engine::tick);
-    watchListClears();
+    connect(&m_listExport, &ListExport::rowExported, this, &Engine::rowExported);
 }
 
 Engine::~Engine() = default;
@@ -112,8 +100,8 @@ void Engine::tick() {
     m_txLink.selfTestCountdown();
     m_txLink.faultWarningCountdown();
     feedDecoder(tickIdle);
-    if (tickIdle)
-        exportOneRow();
+    // Every tick, busy or not: under steady traffic no tick is idle.
+    m_listExport.exportArrived();
     publishStatus();
 }
 
@@ -210,43 +198,6 @@ void Engine::feedDecoder(bool &tickIdle) {
     if (m_decoder)
         m_decoder(item.source, item.message.left(100));
     m_pendingMessages.removeFirst();
-}
-
-void Engine::exportOneRow() {
-    for (std::size_t i = 0; i < std::size(exportTargets); ++i) {
-        const ExportTarget &target = exportTargets[i];
-        EventListModel &list = m_services.lists.*(target.list);
-        int &position = m_exportPositions[i];
-        if (position >= list.rowCount())
-            continue;
-        emit rowExported(list.exportText(position, target.columns));
-        m_services.logs.Append_Message(QString::fromLatin1(target.fileName),
-                                       list.exportLine(position, target.columns));
-        ++position;
-        return;
-    }
-}
-
-void Engine::watchListClears() {
-    for (std::size_t i = 0; i < std::size(exportTargets); ++i)
-        connect(&(m_services.lists.*(exportTargets[i].list)), &EventListModel::aboutToClear, this,
-                [this, i] { exportBeforeClear(i); });
-}
-
-// Rows still waiting for an idle tick are written before a clear takes them, in one append,
-// and the list starts again at its first row: every row that entered a list is exported once.
-void Engine::exportBeforeClear(std::size_t index) {
-    const ExportTarget &target = exportTargets[index];
-    EventListModel &list = m_services.lists.*(target.list);
-    int &position = m_exportPositions[index];
-    if (position < list.rowCount()) {
-        QByteArrayList lines;
-        for (; position < list.rowCount(); ++position)
-            lines.append(list.exportLine(position, target.columns));
-        emit rowExported(list.exportText(position - 1, target.columns));
-        m_services.logs.Append_Message(QString::fromLatin1(target.fileName), lines.join("\r\n"));
-    }
-    position = 0;
 }
 
 void Engine::connectionLost() {
@@ -396,7 +347,7 @@ void Engine::closePorts() {
 }
 
 void Engine::resetState() {
-    m_exportPositions = {};
+    m_listExport.reset();
     for (LineSlot &each : m_slots)
         each.call.lineConnected = false;
     m_txLink.state().TxViaTcp = false;

@@ -2,6 +2,7 @@
 
 #include "enginestatus.h"
 #include "events/bytelistmodel.h"
+#include "events/listexport.h"
 #include "events/pendingmessagemodel.h"
 #include "ipservertoggle.h"
 #include "lineslot.h"
@@ -78,9 +79,11 @@ public:
     QSerialPort &comPort(int line);
     void clearTxQueue() { m_txLink.clearQueue(); }
 
-    // Export positions of the four lists: Poll_List, ContactIDList, FastList, SIAList. A clear
-    // of a list first exports its rows not yet exported and then puts its position back to 0.
-    std::array<int, 4> exportPositions() const { return m_exportPositions; }
+    // The list export that every tick runs. Its positions (rows exported) of the four lists:
+    // Poll_List, ContactIDList, FastList, SIAList. A clear of a list first exports its rows not
+    // yet exported and then puts its position back to 0.
+    ListExport &listExport() { return m_listExport; }
+    std::array<int, 4> exportPositions() const { return m_listExport.positions(); }
 
 signals:
     void statusChanged();                          // the status display changed
@@ -97,9 +100,6 @@ private:
     void showReceived(const QByteArray &text);
     void updateStatusDisplay(int n);
     void feedDecoder(bool &tickIdle);
-    void exportOneRow();
-    void watchListClears();
-    void exportBeforeClear(std::size_t index);
     void connectionLost();
     void stopLine(int line);
     void clearLine(int line);
@@ -124,5 +124,5 @@ private:
     IpServerToggle m_ipServerToggle;
     QTimer m_timer;
     bool m_setupWindowOpen = false;
-    std::array<int, 4> m_exportPositions{};
+    ListExport m_listExport;
 };

@@ -2,6 +2,7 @@
 
 #include "connectioncount.h"
 #include "connectionregistry.h"
+#include "noeventloopdispatcher.h"
 #include "panelcycle.h"
 #include "receiveroutput.h"
 
@@ -26,7 +27,11 @@ QByteArray peerText(const QTcpSocket &socket) {
 ConnectionThread::ConnectionThread(qintptr descriptor, Context context, QObject *parent)
     : QThread(parent)
     , m_descriptor(descriptor)
-    , m_context(context) {}
+    , m_context(context) {
+    // Thousands of these run at once: each keeps no event loop and a small stack.
+    setEventDispatcher(new NoEventLoopDispatcher);
+    setStackSize(stackSize);
+}
 
 void ConnectionThread::run() {
     QTcpSocket socket;

@@ -24,6 +24,10 @@ public:
         int idleTimeoutMs;
     };
 
+    // Ample for the protocol, the logs and the look-ups; the system's default (often 8 MiB)
+    // would reserve tens of gigabytes of address space for thousands of panels.
+    static constexpr uint stackSize = 256 * 1024;
+
     ConnectionThread(qintptr descriptor, Context context, QObject *parent = nullptr);
 
 protected:

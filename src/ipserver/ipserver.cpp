@@ -2,10 +2,17 @@
 
 #include "connectionthread.h"
 
+#include <QTimer>
+
 namespace {
 
-// Panels reconnect in bursts after a network outage; a short backlog would drop their attempts.
-constexpr int listenBacklog = 256;
+// Panels reconnect in bursts after a network outage or a restart of the server, thousands at
+// once; a short queue would drop their attempts, and they would come back only seconds later.
+// The system caps it at its own maximum (on Linux net.core.somaxconn, 4096 by default).
+constexpr int listenBacklog = 8192;
+// Out of descriptors, the listener pauses; it tries again this often, while the system keeps
+// the waiting connections queued.
+constexpr int acceptRetryMs = 100;
 
 } // namespace
 
@@ -16,6 +23,9 @@ IpServer::IpServer(AccountTable &accounts, PollSupervision &polls, LogBook &logs
     , m_logs(logs) {
     m_listener.accepted = [this](qintptr descriptor) { startConnection(descriptor); };
     m_listener.setListenBacklogSize(listenBacklog);
+    connect(&m_listener, &QTcpServer::acceptError, this, [this] {
+        QTimer::singleShot(acceptRetryMs, this, [this] { m_listener.resumeAccepting(); });
+    });
 }
 
 IpServer::~IpServer() {

@@ -73,6 +73,18 @@ private slots:
         QCOMPARE(f.text("ViewPollTimer"), u"13"_s);
     }
 
+    // Beyond the 16-bit range of a count: the caption shows every account of the file.
+    void aHundredThousandAccountsAllCounted() {
+        QByteArray file;
+        for (quint32 number = 100000; number > 0; --number)
+            file += Image{number, "Panel", 0, 0}.bytes();
+        AccountPageFixture f(file);
+        QVERIFY(f.ready());
+        QCOMPARE(caption(f), u"Account:100000"_s);
+        f.button("LastBtn")->click();
+        QCOMPARE(f.text("ViewNumber"), u"1000"_s); // 100000 in its four-character form
+    }
+
     void viewShowsTheCurrentAccount() {
         AccountPageFixture f(threeAccounts());
         QVERIFY(f.ready());

@@ -1,0 +1,58 @@
+#include "support/tempenvironment.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <sys/resource.h>
+
+// The program itself, started with a desktop session's low open-file limit: it raises the limit
+// to what the system allows, so the IP receiver can hold thousands of panels.
+class OpenFileLimitTest : public QObject {
+    Q_OBJECT
+
+    // "Max open files" of a running process: soft and hard limit as the system reports them.
+    static QByteArrayList openFileLimits(qint64 pid) {
+        QFile limits(QStringLiteral("/proc/%1/limits").arg(pid));
+        if (!limits.open(QIODevice::ReadOnly))
+            return {};
+        for (const QByteArray &line : limits.readAll().split('\n')) {
+            if (line.startsWith("Max open files"))
+                return line.mid(14).simplified().split(' ').mid(0, 2);
+        }
+        return {};
+    }
+
+private slots:
+    void programRaisesItsSoftLimitToTheHardLimit() {
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+        if (saved.rlim_max <= 256)
+            QSKIP("the hard open-file limit is already low");
+        rlimit low = saved;
+        low.rlim_cur = 256; // the program inherits it
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &low), 0);
+
+        TempEnvironment env;
+        QDir().mkpath(env.filePath("config"));
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", env.filePath("config"));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(env.path());
+        program.start(VODURO_BINARY, QStringList());
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+        QVERIFY(program.waitForStarted(15000));
+
+        const QByteArray hard = saved.rlim_max == RLIM_INFINITY
+                                    ? QByteArray("unlimited")
+                                    : QByteArray::number(qulonglong(saved.rlim_max));
+        QTRY_COMPARE_WITH_TIMEOUT(openFileLimits(program.processId()), (QByteArrayList{hard, hard}),
+                                  15000);
+        program.terminate();
+        QVERIFY(program.waitForFinished(15000));
+    }
+};
+
+QTEST_GUILESS_MAIN(OpenFileLimitTest)
+#include "test_openfilelimit.moc"
