@@ -2,6 +2,198 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>AccountEditorGroup</name>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="40"/>
+        <source>Edit / New Account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="61"/>
+        <source>Synchronise  Clock</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="61"/>
+        <source>Match NUA / IP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="62"/>
+        <source>Report fault as SIA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="65"/>
+        <source>&amp;Add / Update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="73"/>
+        <source>Account Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="74"/>
+        <source>Account Number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="75"/>
+        <source>Polling Delay</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="76"/>
+        <source>Polling Delay (Armed)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="77"/>
+        <source>NUA / IP Address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="83"/>
+        <source>Minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="90"/>
+        <source>Number of polls that can be missed before an alarm is raised.....</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>AccountPage</name>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="92"/>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="92"/>
+        <source>Account Not Found</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>AccountView</name>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="60"/>
+        <source>Synchronise  Clock</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="60"/>
+        <source>Match NUA / IP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="61"/>
+        <source>Report fault as SIA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="71"/>
+        <source>&amp;First</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="72"/>
+        <source>&amp;Previous</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="73"/>
+        <source>&amp;Next</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="74"/>
+        <source>&amp;Last</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="77"/>
+        <source>&amp;Edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="78"/>
+        <source>&amp;Delete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="84"/>
+        <source>Find Account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="85"/>
+        <source>Enter Account Details Here - Then Click Find Account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="93"/>
+        <source>Account Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="93"/>
+        <source>Account Number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="94"/>
+        <source>Polling Delay</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="94"/>
+        <source>Polling Delay (Armed)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="95"/>
+        <source>Poll Timeout......</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="95"/>
+        <source>NUA / IP Address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="101"/>
+        <source>Minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="104"/>
+        <source>IP / NUA Number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="118"/>
+        <source>Account:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>AllowanceConfirmation</name>
+    <message>
+        <location filename="../src/ui/allowanceconfirmation.cpp" line="29"/>
+        <source>Confirm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/allowanceconfirmation.cpp" line="30"/>
+        <source>Are you sure you want to alter the Poll timeout value?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ByteListGroup</name>
     <message>
         <location filename="../src/ui/bytelistgroup.cpp" line="32"/>
@@ -17,18 +209,52 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/comsetupwindow.cpp" line="27"/>
+        <location filename="../src/ui/comsetupwindow.cpp" line="28"/>
         <source>Received Data</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/comsetupwindow.cpp" line="31"/>
+        <location filename="../src/ui/comsetupwindow.cpp" line="32"/>
         <source>Pending Messages</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/comsetupwindow.cpp" line="38"/>
+        <location filename="../src/ui/comsetupwindow.cpp" line="39"/>
         <source>Tx Setup</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>EventPages</name>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="37"/>
+        <source>Contact ID</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="38"/>
+        <source>Fast Format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="40"/>
+        <source>SIA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="41"/>
+        <source>Polling</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="42"/>
+        <source>Tx Pending</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="45"/>
+        <location filename="../src/ui/eventpages.cpp" line="54"/>
+        <source>Polling Accounts</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1291,62 +1517,62 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="24"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="25"/>
         <source>Process Data</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="25"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="27"/>
         <source>Run in Tray</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="26"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="28"/>
         <source>Forward to Voduro</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="41"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="44"/>
         <source>Format &amp;&amp; Options</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="47"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="50"/>
         <source>High Speed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="47"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="50"/>
         <source>Basic</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="49"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="52"/>
         <source>Format</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="60"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="63"/>
         <source>Poll Fail Code</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="64"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="67"/>
         <source>SIA</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="68"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="71"/>
         <source>Poll Restore</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="74"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="77"/>
         <source>TX</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="76"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="79"/>
         <source>RX</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1364,40 +1590,79 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="35"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
         <source>Rx Line:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="37"/>
         <source>Tx Attempts:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="37"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="38"/>
         <source>Tx Timeout:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="37"/>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="38"/>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="62"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="39"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="41"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="64"/>
         <source>Sec</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="38"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="40"/>
         <source>Heartbeat:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="51"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="53"/>
         <source>Add -----&gt;</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="62"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="64"/>
         <source>Fault Warning:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>IpConnectionGroup</name>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="33"/>
+        <source>IP Conection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="38"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="45"/>
+        <source>START IP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="45"/>
+        <source>STOP IP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="53"/>
+        <source>Log Connections</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="64"/>
+        <source>Listen on Port:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="68"/>
+        <source>Connections</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="70"/>
+        <source>Account</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1425,59 +1690,59 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="75"/>
+        <location filename="../src/ui/mainwindow.cpp" line="81"/>
         <source>Language</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="80"/>
+        <location filename="../src/ui/mainwindow.cpp" line="86"/>
         <source>Setup</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="82"/>
+        <location filename="../src/ui/mainwindow.cpp" line="88"/>
         <source>Coms</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="85"/>
+        <location filename="../src/ui/mainwindow.cpp" line="91"/>
         <source>Exit Password</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="92"/>
-        <location filename="../src/ui/mainwindow.cpp" line="111"/>
+        <location filename="../src/ui/mainwindow.cpp" line="98"/>
+        <location filename="../src/ui/mainwindow.cpp" line="117"/>
         <source>Log on</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="111"/>
+        <location filename="../src/ui/mainwindow.cpp" line="117"/>
         <source>Log off</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="126"/>
+        <location filename="../src/ui/mainwindow.cpp" line="131"/>
         <source>Clear Events</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="128"/>
+        <location filename="../src/ui/mainwindow.cpp" line="132"/>
         <source>Clear Page</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="167"/>
+        <location filename="../src/ui/mainwindow.cpp" line="171"/>
         <source>Clear Messages</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="168"/>
+        <location filename="../src/ui/mainwindow.cpp" line="172"/>
         <source>Are You Sure You Want to Clear Pending Messages?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="195"/>
-        <location filename="../src/ui/mainwindow.cpp" line="211"/>
+        <location filename="../src/ui/mainwindow.cpp" line="200"/>
+        <location filename="../src/ui/mainwindow.cpp" line="216"/>
         <source>Close Application</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1521,39 +1786,39 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/pathgroup.cpp" line="35"/>
+        <location filename="../src/ui/pathgroup.cpp" line="34"/>
         <source>Force Backup</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/pathgroup.cpp" line="41"/>
-        <location filename="../src/ui/pathgroup.cpp" line="99"/>
+        <location filename="../src/ui/pathgroup.cpp" line="40"/>
+        <location filename="../src/ui/pathgroup.cpp" line="97"/>
         <source>Setup IP Secondary Address</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/pathgroup.cpp" line="44"/>
-        <location filename="../src/ui/pathgroup.cpp" line="103"/>
+        <location filename="../src/ui/pathgroup.cpp" line="43"/>
+        <location filename="../src/ui/pathgroup.cpp" line="101"/>
         <source>Setup IP Secondary Port</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/pathgroup.cpp" line="74"/>
+        <location filename="../src/ui/pathgroup.cpp" line="72"/>
         <source>IP Primary Address &amp; Port</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/pathgroup.cpp" line="77"/>
+        <location filename="../src/ui/pathgroup.cpp" line="75"/>
         <source>IP Secondary Address &amp; Port</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/pathgroup.cpp" line="97"/>
+        <location filename="../src/ui/pathgroup.cpp" line="95"/>
         <source>Setup IP Primary Address</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/pathgroup.cpp" line="101"/>
+        <location filename="../src/ui/pathgroup.cpp" line="99"/>
         <source>Setup IP Primary Port</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1577,10 +1842,72 @@
     </message>
 </context>
 <context>
+    <name>StatusPanel</name>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="44"/>
+        <source>Zorer-Uda 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="45"/>
+        <source>Zorer-Uda 2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="46"/>
+        <source>IP Network</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="70"/>
+        <location filename="../src/ui/statuspanel.cpp" line="92"/>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="76"/>
+        <source>Computer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="92"/>
+        <source>FAULT</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TrayControl</name>
     <message>
         <location filename="../src/ui/traycontrol.cpp" line="19"/>
         <source>Restore</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Voduro</name>
+    <message>
+        <location filename="../src/app/durablequeues.cpp" line="25"/>
+        <source>Another Voduro monitor (process %1) is running in %2; only one may use a working directory.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/durablequeues.cpp" line="30"/>
+        <source>Cannot create the lock file %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/durablequeues.cpp" line="40"/>
+        <source>Queue journal cannot be written (%1); messages are not acknowledged until it can</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/durablequeues.cpp" line="45"/>
+        <source>Queue journal damaged: %1 bytes skipped, the records after them kept; damaged file kept as %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/durablequeues.cpp" line="51"/>
+        <source>Queue journal ended in an unfinished record: %1 bytes cut</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

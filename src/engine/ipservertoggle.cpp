@@ -9,12 +9,9 @@
 #include <QMetaObject>
 #include <QThread>
 
-namespace {
-
-const QString refusalText =
-    QStringLiteral("Close all the connections already connected to Voduro.");
-
-} // namespace
+QString IpServerToggle::refusalText() {
+    return tr("Close all the connections already connected to Voduro.");
+}
 
 IpServerToggle::IpServerToggle(Settings &settings, OperatorDialogs &dialogs, EngineStatus &status,
                                QObject *parent)
@@ -28,9 +25,9 @@ bool IpServerToggle::toggle(Caller caller) {
         return false;
     if (m_server->threadCount() != QLatin1String("0")) {
         if (caller == Caller::Operator)
-            m_dialogs.notice(QStringLiteral("Voduro"), refusalText);
+            m_dialogs.notice(QStringLiteral("Voduro"), refusalText());
         else
-            m_dialogs.backgroundNotice(QStringLiteral("Voduro"), refusalText);
+            m_dialogs.backgroundNotice(QStringLiteral("Voduro"), refusalText());
         return false;
     }
     if (m_server->isActive()) {

@@ -16,6 +16,8 @@ public:
     // one that does not block it.
     enum class Caller { Operator, Watchdog };
     static constexpr int watchdogStartTicks = 20000;
+    // What the operator is told while connections are open and the server cannot be restarted.
+    static QString refusalText();
 
     IpServerToggle(Settings &settings, OperatorDialogs &dialogs, EngineStatus &status,
                    QObject *parent = nullptr);

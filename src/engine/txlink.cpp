@@ -5,6 +5,7 @@
 #include "common/operatordialogs.h"
 #include "events/txqueue.h"
 #include "ipservercontrol.h"
+#include "ipservertoggle.h"
 #include "protocol/automationlines.h"
 #include "protocol/framing.h"
 #include "settings/settings.h"
@@ -269,9 +270,8 @@ void TxLink::openConnection(const QString &address, SettingKey portKey, TxTarget
 
 void TxLink::selfTestUnanswered() {
     if (m_ipServer && m_ipServer->threadCount() != QLatin1String("0")) {
-        m_services.dialogs.backgroundNotice(
-            QStringLiteral("Voduro"),
-            QStringLiteral("Close all the connections already connected to Voduro."));
+        m_services.dialogs.backgroundNotice(QStringLiteral("Voduro"),
+                                            IpServerToggle::refusalText());
     } else if (m_ipServer) {
         m_ipServer->deactivate();
         m_oneSecondWait();

@@ -3,10 +3,18 @@
 #include "sortedrowindex.h"
 
 #include <QByteArrayView>
+#include <QCoreApplication>
 #include <cstring>
 #include <vector>
 
 namespace {
+
+// Headings are kept in English and translated when a view asks for them.
+constexpr const char *headingContext = "EventLists";
+
+QString heading(const char *text) {
+    return QString::fromLatin1(text);
+}
 
 // A row is one byte array: the caption (UTF-8) and then each cell, every field preceded by its
 // length in 7-bit groups (low group first, high bit set while more follow). Cells are short, so
@@ -237,7 +245,8 @@ QVariant EventListModel::data(const QModelIndex &index, int role) const {
 QVariant EventListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < m_headings.size())
-        return m_headings.at(section);
+        return QCoreApplication::translate(headingContext,
+                                           m_headings.at(section).toLatin1().constData());
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -283,27 +292,39 @@ bool EventListModel::setData(const QModelIndex &index, const QVariant &value, in
 
 EventLists::EventLists()
     : poll(QStringLiteral("Poll_List"),
-           {QStringLiteral("Date / Time"), QStringLiteral("Zorer-Uda / IP"),
-            QStringLiteral("Account"), QStringLiteral("Line Fault"), QStringLiteral("AC Fail"),
-            QStringLiteral("Battery Fault"), QStringLiteral("Armed"),
-            QStringLiteral("Eng-on-Site")},
+           {heading(QT_TRANSLATE_NOOP("EventLists", "Date / Time")),
+            heading(QT_TRANSLATE_NOOP("EventLists", "Zorer-Uda / IP")),
+            heading(QT_TRANSLATE_NOOP("EventLists", "Account")),
+            heading(QT_TRANSLATE_NOOP("EventLists", "Line Fault")),
+            heading(QT_TRANSLATE_NOOP("EventLists", "AC Fail")),
+            heading(QT_TRANSLATE_NOOP("EventLists", "Battery Fault")),
+            heading(QT_TRANSLATE_NOOP("EventLists", "Armed")),
+            heading(QT_TRANSLATE_NOOP("EventLists", "Eng-on-Site"))},
            EventListModel::Order::Arrival)
     , contactId(QStringLiteral("ContactIDList"),
-                {QStringLiteral("Date / Time"), QStringLiteral("Zorer-Uda / IP"),
-                 QStringLiteral("Account"), QStringLiteral("Type"), QStringLiteral("Event Code"),
-                 QStringLiteral("Area"), QStringLiteral("User / Zone")},
+                {heading(QT_TRANSLATE_NOOP("EventLists", "Date / Time")),
+                 heading(QT_TRANSLATE_NOOP("EventLists", "Zorer-Uda / IP")),
+                 heading(QT_TRANSLATE_NOOP("EventLists", "Account")),
+                 heading(QT_TRANSLATE_NOOP("EventLists", "Type")),
+                 heading(QT_TRANSLATE_NOOP("EventLists", "Event Code")),
+                 heading(QT_TRANSLATE_NOOP("EventLists", "Area")),
+                 heading(QT_TRANSLATE_NOOP("EventLists", "User / Zone"))},
                 EventListModel::Order::Arrival)
     , fast(QStringLiteral("FastList"), fastHeadings(), EventListModel::Order::Arrival, true)
     , sia(QStringLiteral("SIAList"),
-          {QStringLiteral("Date / Time"), QStringLiteral("Zorer-Uda / IP"),
-           QStringLiteral("Account"), QStringLiteral("Event"), QStringLiteral("ASCII Data")},
+          {heading(QT_TRANSLATE_NOOP("EventLists", "Date / Time")),
+           heading(QT_TRANSLATE_NOOP("EventLists", "Zorer-Uda / IP")),
+           heading(QT_TRANSLATE_NOOP("EventLists", "Account")),
+           heading(QT_TRANSLATE_NOOP("EventLists", "Event")),
+           heading(QT_TRANSLATE_NOOP("EventLists", "ASCII Data"))},
           EventListModel::Order::ByCaption) {}
 
 QStringList EventLists::fastHeadings() {
-    QStringList headings{QStringLiteral("Date / Time"), QStringLiteral("Zorer-Uda / IP"),
-                         QStringLiteral("Account")};
+    QStringList headings{heading(QT_TRANSLATE_NOOP("EventLists", "Date / Time")),
+                         heading(QT_TRANSLATE_NOOP("EventLists", "Zorer-Uda / IP")),
+                         heading(QT_TRANSLATE_NOOP("EventLists", "Account"))};
     for (int channel = 1; channel <= 16; ++channel)
         headings.append(QString::number(channel));
-    headings.append(QStringLiteral("Test"));
+    headings.append(heading(QT_TRANSLATE_NOOP("EventLists", "Test")));
     return headings;
 }

@@ -34,16 +34,15 @@ EventPages::EventPages(EventLists &lists, TxQueue &txQueue, QWidget *parent)
     // Styled on the bar alone, so the lists keep the native style.
     tabBar()->setStyleSheet(QString::fromLatin1(buttonTabs));
 
-    addTab(createEventListView(contactIdLayout(), lists.contactId, this),
-           QStringLiteral("Contact ID"));
-    addTab(createEventListView(fastLayout(), lists.fast, this), QStringLiteral("Fast Format"));
+    addTab(createEventListView(contactIdLayout(), lists.contactId, this), tr("Contact ID"));
+    addTab(createEventListView(fastLayout(), lists.fast, this), tr("Fast Format"));
     m_siaList = createEventListView(siaLayout(), lists.sia, this);
-    addTab(m_siaList, QStringLiteral("SIA"));
-    addTab(createEventListView(pollLayout(), lists.poll, this), QStringLiteral("Polling"));
-    addTab(createTxMemo(txQueue), QStringLiteral("Tx Pending"));
+    addTab(m_siaList, tr("SIA"));
+    addTab(createEventListView(pollLayout(), lists.poll, this), tr("Polling"));
+    addTab(createTxMemo(txQueue), tr("Tx Pending"));
     auto *accounts = new QWidget(this);
     accounts->setObjectName(QStringLiteral("PollingAccountsPage"));
-    addTab(accounts, QStringLiteral("Polling Accounts"));
+    addTab(accounts, tr("Polling Accounts"));
     setCurrentIndex(Sia);
 }
 
@@ -52,7 +51,7 @@ void EventPages::setAccountPage(QWidget *page) {
     QWidget *placeholder = widget(PollingAccounts);
     removeTab(PollingAccounts);
     delete placeholder;
-    insertTab(PollingAccounts, page, QStringLiteral("Polling Accounts"));
+    insertTab(PollingAccounts, page, tr("Polling Accounts"));
     setCurrentIndex(shown);
 }
 

@@ -30,20 +30,19 @@ QLabel *createLabel(const QString &name, const QString &caption, QWidget *parent
 
 IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, IpServerToggle &toggle,
                                      QWidget *parent)
-    : QGroupBox(QStringLiteral("IP Conection"), parent)
+    : QGroupBox(tr("IP Conection"), parent)
     , m_system(createLabel(QStringLiteral("system"), QString(), this))
     , m_threadCount(createCounter(QStringLiteral("ThreadCount"), this))
     , m_findAcc(createCounter(QStringLiteral("FindAcc"), this))
     , m_errorAcc(createLabel(QStringLiteral("ErrorAcc"), QString(), this))
-    , m_startIp(new QPushButton(QStringLiteral("START IP"), this)) {
+    , m_startIp(new QPushButton(tr("START IP"), this)) {
     setObjectName(QStringLiteral("IpConectionGroup"));
     m_startIp->setObjectName(QStringLiteral("StartIP"));
     connect(m_startIp, &QPushButton::clicked, this,
             [&toggle] { toggle.toggle(IpServerToggle::Caller::Operator); });
     // The caption names what the next click does.
-    connect(&toggle, &IpServerToggle::serverStateChanged, m_startIp, [this](bool active) {
-        m_startIp->setText(active ? QStringLiteral("STOP IP") : QStringLiteral("START IP"));
-    });
+    connect(&toggle, &IpServerToggle::serverStateChanged, m_startIp,
+            [this](bool active) { m_startIp->setText(active ? tr("STOP IP") : tr("START IP")); });
 
     auto *port = new QSpinBox(this);
     port->setObjectName(QStringLiteral("PortEdit"));
@@ -51,7 +50,7 @@ IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, IpServer
     port->setValue(10001);
     SettingBinding::bindSpinBox(port, settings, SettingKey::TcpPort);
 
-    auto *logConnections = new QCheckBox(QStringLiteral("Log Connections"), this);
+    auto *logConnections = new QCheckBox(tr("Log Connections"), this);
     logConnections->setObjectName(QStringLiteral("Log_Con"));
     SettingBinding::bindCheckBox(logConnections, settings, SettingKey::LogConnections);
     connect(logConnections, &QCheckBox::clicked, this, [&logs](bool checked) {
@@ -62,13 +61,13 @@ IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, IpServer
     });
 
     auto *layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Listen on Port:"), this), 0, 0);
+    layout->addWidget(new QLabel(tr("Listen on Port:"), this), 0, 0);
     layout->addWidget(port, 0, 1);
     layout->addWidget(m_system, 1, 0, 1, 2);
     layout->addWidget(logConnections, 2, 0, 1, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Connections"), this), 3, 0);
+    layout->addWidget(new QLabel(tr("Connections"), this), 3, 0);
     layout->addWidget(m_threadCount, 3, 1);
-    layout->addWidget(new QLabel(QStringLiteral("Account"), this), 4, 0);
+    layout->addWidget(new QLabel(tr("Account"), this), 4, 0);
     layout->addWidget(m_findAcc, 4, 1);
     layout->addWidget(m_errorAcc, 5, 0, 1, 2);
     layout->addWidget(m_startIp, 6, 0, 1, 2);

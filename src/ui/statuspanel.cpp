@@ -41,9 +41,9 @@ StatusPanel::StatusPanel(QWidget *parent)
     setObjectName(QStringLiteral("StatusPanel"));
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(createInputLine(1, QStringLiteral("ComLab1"), QStringLiteral("Zorer-Uda 1")));
-    layout->addWidget(createInputLine(2, QStringLiteral("ComLab2"), QStringLiteral("Zorer-Uda 2")));
-    layout->addWidget(createInputLine(3, QStringLiteral("ComLabIP"), QStringLiteral("IP Network")));
+    layout->addWidget(createInputLine(1, QStringLiteral("ComLab1"), tr("Zorer-Uda 1")));
+    layout->addWidget(createInputLine(2, QStringLiteral("ComLab2"), tr("Zorer-Uda 2")));
+    layout->addWidget(createInputLine(3, QStringLiteral("ComLabIP"), tr("IP Network")));
     layout->addWidget(createTxLine());
     showStatus(EngineStatus());
 }
@@ -67,13 +67,13 @@ QWidget *StatusPanel::createTxLine() {
     m_txConnected = new LedIndicator(QStringLiteral("ConnectedLED5"), primaryColor, frame);
     m_labels[5] = createLabel(QStringLiteral("ComLabTx"), txCaption, frame);
     m_txAddress = createLabel(QStringLiteral("Tx_Address"), noTxAddressText, frame);
-    m_comOk = createLabel(QStringLiteral("ComOK"), QStringLiteral("OK"), frame);
+    m_comOk = createLabel(QStringLiteral("ComOK"), tr("OK"), frame);
     m_faultLed = new LedIndicator(QStringLiteral("ComFaultLED"), QColor(0xff, 0x00, 0x00), frame);
     auto *layout = new QGridLayout(frame);
     layout->addWidget(m_txConnected, 0, 0);
     layout->addWidget(m_labels[5], 0, 1);
     layout->addWidget(m_txAddress, 1, 0, 1, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Computer"), frame), 0, 2);
+    layout->addWidget(new QLabel(tr("Computer"), frame), 0, 2);
     layout->addWidget(m_comOk, 0, 3);
     layout->addWidget(m_faultLed, 1, 3);
     return frame;
@@ -89,7 +89,7 @@ void StatusPanel::showStatus(const EngineStatus &status) {
     m_txConnected->setLit(status.txConnected);
     m_txConnected->setColor(targetColor(status.txTarget));
     m_txAddress->setText(status.txAddress);
-    m_comOk->setText(status.comOk ? QStringLiteral("OK") : QStringLiteral("FAULT"));
+    m_comOk->setText(status.comOk ? tr("OK") : tr("FAULT"));
     m_faultLed->setLit(status.faultLed);
 }
 

@@ -1,5 +1,7 @@
 #include "app/languagestart.h"
 #include "app/monitor.h"
+#include "app/monitorcore.h"
+#include "events/eventlistmodel.h"
 #include "strings/languages.h"
 #include "support/tempenvironment.h"
 #include "ui/comsetupwindow.h"
@@ -8,6 +10,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
@@ -80,6 +83,9 @@ private slots:
         Monitor monitor;
         QCOMPARE(monitor.mainWindow().findChild<QAction *>("Logon1")->text(), "Anmelden");
         QCOMPARE(monitor.comSetupWindow().windowTitle(), QStringLiteral("Verbindungen"));
+        // Window captions and the lists' headings alike.
+        QCOMPARE(monitor.mainWindow().findChild<QLabel *>("ComLabIP")->text(), "IP-Netz");
+        QCOMPARE(monitor.core().lists().sia.headerData(2, Qt::Horizontal).toString(), "Konto");
         QCOMPARE(env.stored("Strings/Language"), QStringLiteral("de"));
 
         // Choosing the language in use asks for no restart.

@@ -20,4 +20,18 @@
         <translation>Verbindungen</translation>
     </message>
 </context>
+<context>
+    <name>StatusPanel</name>
+    <message>
+        <source>IP Network</source>
+        <translation>IP-Netz</translation>
+    </message>
+</context>
+<context>
+    <name>EventLists</name>
+    <message>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+</context>
 </TS>
