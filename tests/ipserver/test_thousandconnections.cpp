@@ -12,9 +12,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int clientCount = 1000;
-// Both ends of every connection live in this process, and every connection thread holds a
-// wake-up descriptor of its own: about three per panel, with room for the logs and the journal.
-constexpr rlim_t neededFiles = 3500;
+// Both ends of every connection live in this process: two descriptors per panel, with room for
+// the logs and the journal.
+constexpr rlim_t neededFiles = 2500;
 
 // Raises the open-file limit as far as the system lets this process; the limit reached.
 rlim_t raiseOpenFileLimit() {
