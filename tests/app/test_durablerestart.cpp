@@ -21,13 +21,6 @@
 class DurableRestartTest : public QObject {
     Q_OBJECT
 
-    static void writeSettings(const TempEnvironment &env, const QByteArray &ini) {
-        QDir().mkpath(env.filePath("config"));
-        QFile file(env.settingsFile());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(ini);
-    }
-
     static void startProgram(QProcess &process, const TempEnvironment &env) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", env.filePath("config"));
@@ -83,7 +76,7 @@ private slots:
         QVERIFY(file.open(QIODevice::Append));
         file.write("torn");
         file.close();
-        writeSettings(env, txSettings(receiver.port()) + "Process Data=0\n");
+        QVERIFY(env.writeSettings(txSettings(receiver.port()) + "Process Data=0\n"));
         Monitor monitor;
         QCOMPARE(monitor.engine().pendingMessages().size(), 1);
         QCOMPARE(monitor.engine().pendingMessages().first().text(),
@@ -160,10 +153,10 @@ private slots:
         for (int round = 0; round < killPoints; ++round) {
             // A killed program leaves its terminal in exclusive mode: each start gets a new one.
             PtyPair pty;
-            writeSettings(env, txSettings(receiver.port()) +
-                                   "Port1 Open=1\nTCP Open=1\n[Strings]\nTCP Port=" +
-                                   QByteArray::number(panelPort) +
-                                   "\n[Devices]\nCom1=" + pty.slavePath().toLatin1() + "\n");
+            QVERIFY(env.writeSettings(
+                txSettings(receiver.port()) +
+                "Port1 Open=1\nTCP Open=1\n[Strings]\nTCP Port=" + QByteArray::number(panelPort) +
+                "\n[Devices]\nCom1=" + pty.slavePath().toLatin1() + "\n"));
             QProcess program;
             startProgram(program, env);
             QVERIFY(program.waitForStarted(10000));
@@ -202,7 +195,7 @@ private slots:
             ::kill(pid_t(program.processId()), SIGKILL);
             QVERIFY(program.waitForFinished(10000));
         }
-        writeSettings(env, txSettings(receiver.port()));
+        QVERIFY(env.writeSettings(txSettings(receiver.port())));
         QProcess program;
         startProgram(program, env);
         QVERIFY(QTest::qWaitFor(

@@ -23,18 +23,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void writeSettings(const TempEnvironment &env, const QByteArray &ini) {
-    QDir().mkpath(env.filePath("config"));
-    QFile file(env.settingsFile());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(ini);
-}
-
-QString storedValue(const TempEnvironment &env, const QString &key) {
-    QSettings store(env.settingsFile(), QSettings::IniFormat);
-    return store.value(key).toString();
-}
-
 // Settings of a monitor that ran its IP server on `port` when it last ended.
 QByteArray serverWasRunning(quint16 port) {
     return "[Logic]\nTCP Open=1\n[Strings]\nTCP Port=" + QByteArray::number(port) + "\n";
@@ -74,12 +62,12 @@ private slots:
 void TestIpReceiverProgram::startUpStartsTheStoredServerAndShowsItsConnections() {
     TempEnvironment env;
     const quint16 port = unusedLoopbackPort();
-    writeSettings(env, serverWasRunning(port));
+    QVERIFY(env.writeSettings(serverWasRunning(port)));
     Monitor monitor(onLoopback());
     QVERIFY(monitor.ipServer().isActive());
     QCOMPARE(monitor.ipServer().serverPort(), port);
     QCOMPARE(control<QPushButton>(monitor, u"StartIP"_s)->text(), u"STOP IP"_s);
-    QCOMPARE(storedValue(env, "Logic/TCP Open"), u"1"_s);
+    QCOMPARE(env.storedValue("Logic/TCP Open"), u"1"_s);
     auto *minuteTimer = control<QTimer>(monitor, u"MinTimer1"_s);
     QVERIFY(minuteTimer && minuteTimer->isActive());
     QCOMPARE(minuteTimer->interval(), 60000);
@@ -110,7 +98,7 @@ void TestIpReceiverProgram::startUpStartsTheStoredServerAndShowsItsConnections()
 void TestIpReceiverProgram::terminationWithTwoHundredConnectionsEndsThemAllAndKeepsTheFlag() {
     TempEnvironment env;
     const quint16 port = unusedLoopbackPort();
-    writeSettings(env, serverWasRunning(port));
+    QVERIFY(env.writeSettings(serverWasRunning(port)));
     Monitor monitor(onLoopback());
     SignalWatcher watcher;
     // Wired as the program wires it: the event loop ends without asking for the password.
@@ -135,8 +123,8 @@ void TestIpReceiverProgram::terminationWithTwoHundredConnectionsEndsThemAllAndKe
     QCOMPARE(monitor.ipServer().connectionThreads(), 0);
     QCOMPARE(monitor.ipServer().threadCount(), u"0"_s);
     QVERIFY(!monitor.ipServer().isActive());
-    QCOMPARE(storedValue(env, "Logic/TCP Open"), u"1"_s);
-    QCOMPARE(storedValue(env, "Strings/TCP Port"), QString::number(port));
+    QCOMPARE(env.storedValue("Logic/TCP Open"), u"1"_s);
+    QCOMPARE(env.storedValue("Strings/TCP Port"), QString::number(port));
     QTRY_COMPARE_WITH_TIMEOUT(threadCount->text(), u"0"_s, 15000);
     for (auto &panel : panels)
         QTRY_COMPARE_WITH_TIMEOUT(panel->state(), QAbstractSocket::UnconnectedState, 15000);

@@ -22,18 +22,6 @@
 class StartupTest : public QObject {
     Q_OBJECT
 
-    static void writeSettings(const TempEnvironment &env, const QByteArray &ini) {
-        QDir().mkpath(env.filePath("config"));
-        QFile file(env.settingsFile());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(ini);
-    }
-
-    static QString storedValue(const TempEnvironment &env, const QString &key) {
-        QSettings store(env.settingsFile(), QSettings::IniFormat);
-        return store.value(key).toString();
-    }
-
     // Starts the program in the environment's directory with its settings there.
     static void startProgram(QProcess &process, const TempEnvironment &env) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -55,8 +43,8 @@ private slots:
         QVERIFY(!monitor.engine().setupWindowOpen());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QVERIFY(env.fileExists("Accounts.PDB"));
-        QCOMPARE(storedValue(env, "Strings/RX Num"), QStringLiteral("04"));
-        QCOMPARE(storedValue(env, "Logic/Port1 Open"), QStringLiteral("0"));
+        QCOMPARE(env.storedValue("Strings/RX Num"), QStringLiteral("04"));
+        QCOMPARE(env.storedValue("Logic/Port1 Open"), QStringLiteral("0"));
         QVERIFY(!monitor.engine().isLineStarted(1));
         QVERIFY(!monitor.engine().isLineStarted(5));
     }
@@ -64,18 +52,19 @@ private slots:
     void savedLinesAreStartedAndTheSpareFlagCleared() {
         TempEnvironment env;
         PtyPair pty;
-        writeSettings(env, "[Logic]\nPort1 Open=1\nSpare Open=1\nTx Open=0\n[Devices]\nCom1=" +
-                               pty.slavePath().toLatin1() + "\n");
+        QVERIFY(
+            env.writeSettings("[Logic]\nPort1 Open=1\nSpare Open=1\nTx Open=0\n[Devices]\nCom1=" +
+                              pty.slavePath().toLatin1() + "\n"));
         {
             Monitor monitor;
             QVERIFY(monitor.engine().isLineStarted(1));
             QVERIFY(!monitor.engine().isLineStarted(5));
-            QCOMPARE(storedValue(env, "Logic/Spare Open"), QStringLiteral("0"));
+            QCOMPARE(env.storedValue("Logic/Spare Open"), QStringLiteral("0"));
             monitor.shutDown();
             QVERIFY(!monitor.engine().comPort(1).isOpen());
         }
         // The running flag survives the shutdown, so the line comes back at the next start.
-        QCOMPARE(storedValue(env, "Logic/Port1 Open"), QStringLiteral("1"));
+        QCOMPARE(env.storedValue("Logic/Port1 Open"), QStringLiteral("1"));
     }
 
     // The log-on reaches the account page the program builds: its two editing buttons follow it.
@@ -144,8 +133,8 @@ private slots:
         QCOMPARE(portOpenAfterRefusals, (QList<bool>{true, false}));
         QVERIFY(setupShownAtClose);
         QVERIFY(!monitor.engine().comPort(1).isOpen());
-        QCOMPARE(storedValue(env, "Strings/RX Num"), QStringLiteral("77"));
-        QCOMPARE(storedValue(env, "Logic/Port1 Open"), QStringLiteral("1"));
+        QCOMPARE(env.storedValue("Strings/RX Num"), QStringLiteral("77"));
+        QCOMPARE(env.storedValue("Logic/Port1 Open"), QStringLiteral("1"));
     }
 
     // A settings file the store cannot parse is kept beside, the operator is told, and the
@@ -153,13 +142,13 @@ private slots:
     void damagedSettingsFileIsKeptAndReported() {
         TempEnvironment env;
         const QByteArray damaged("[Strings]\nPW=4321\n[Logic\nPort1 Open=1\n");
-        writeSettings(env, damaged);
+        QVERIFY(env.writeSettings(damaged));
         Monitor monitor;
         const QStringList kept =
             QDir(env.filePath("config")).entryList({QStringLiteral("Voduro.conf.damaged-*")});
         QCOMPARE(kept.size(), 1);
         QCOMPARE(env.readFile("config/" + kept.first()), damaged);
-        QCOMPARE(storedValue(env, "Strings/PW"), QStringLiteral("6158"));
+        QCOMPARE(env.storedValue("Strings/PW"), QStringLiteral("6158"));
         QVERIFY(!monitor.engine().isLineStarted(1));
         const QString status = monitor.mainWindow().statusBar()->currentMessage();
         QVERIFY2(status.contains(env.settingsFile()) && status.contains(kept.first()),
@@ -198,24 +187,24 @@ private slots:
         startProgram(process, env);
         QVERIFY(process.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(env.settingsFile()), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!storedValue(env, "Strings/PW").isEmpty(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!env.storedValue("Strings/PW").isEmpty(), 20000);
         QFile::remove(env.settingsFile());
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
         QVERIFY(process.waitForFinished(20000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
-        QCOMPARE(storedValue(env, "Strings/PW"), QStringLiteral("6158"));
+        QCOMPARE(env.storedValue("Strings/PW"), QStringLiteral("6158"));
     }
 
     void programRestartsZorerUdaOneOnItsSavedDevice() {
         TempEnvironment env;
         PtyPair pty;
-        writeSettings(env, "[Logic]\nPort1 Open=1\n[Devices]\nCom1=" + pty.slavePath().toLatin1() +
-                               "\n");
+        QVERIFY(env.writeSettings(
+            "[Logic]\nPort1 Open=1\n[Devices]\nCom1=" + pty.slavePath().toLatin1() + "\n"));
         QProcess process;
         startProgram(process, env);
         QVERIFY(process.waitForStarted(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(!storedValue(env, "Strings/PW").isEmpty(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!env.storedValue("Strings/PW").isEmpty(), 20000);
         QVERIFY(pty.write("RING 1234567\rCONNECT 1200\r"));
         QTest::qWait(600);
         QVERIFY(pty.write("25801181130010010"));

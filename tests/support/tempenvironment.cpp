@@ -28,3 +28,14 @@ QByteArray TempEnvironment::readFile(const QString &name) const {
 bool TempEnvironment::fileExists(const QString &name) const {
     return QFile::exists(m_dir.filePath(name));
 }
+
+bool TempEnvironment::writeSettings(const QByteArray &ini) const {
+    QDir().mkpath(m_dir.filePath(QStringLiteral("config")));
+    QFile file(settingsFile());
+    return file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size();
+}
+
+QString TempEnvironment::storedValue(const QString &key) const {
+    QSettings store(settingsFile(), QSettings::IniFormat);
+    return store.value(key).toString();
+}

@@ -15,6 +15,10 @@ public:
     QString settingsFile() const;                   // where the settings store lives
     QByteArray readFile(const QString &name) const; // empty when missing
     bool fileExists(const QString &name) const;
+    // Writes the settings store by hand, as an operator's editor would; false when it fails.
+    bool writeSettings(const QByteArray &ini) const;
+    // A value as the settings store holds it now ("Logic/TCP Open"); empty when missing.
+    QString storedValue(const QString &key) const;
 
 private:
     QTemporaryDir m_dir;
