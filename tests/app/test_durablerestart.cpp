@@ -22,11 +22,7 @@ class DurableRestartTest : public QObject {
     Q_OBJECT
 
     static void startProgram(QProcess &process, const TempEnvironment &env) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", env.filePath("config"));
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(env.path());
+        env.prepareProgram(process);
         process.start(VODURO_BINARY, QStringList());
     }
 

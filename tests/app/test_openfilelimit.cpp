@@ -35,11 +35,7 @@ private slots:
         TempEnvironment env;
         QDir().mkpath(env.filePath("config"));
         QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", env.filePath("config"));
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        program.setProcessEnvironment(environment);
-        program.setWorkingDirectory(env.path());
+        env.prepareProgram(program);
         program.start(VODURO_BINARY, QStringList());
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
         QVERIFY(program.waitForStarted(15000));

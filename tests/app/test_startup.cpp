@@ -24,11 +24,7 @@ class StartupTest : public QObject {
 
     // Starts the program in the environment's directory with its settings there.
     static void startProgram(QProcess &process, const TempEnvironment &env) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", env.filePath("config"));
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(env.path());
+        env.prepareProgram(process);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(VODURO_BINARY, QStringList());
     }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 
 TempEnvironment::TempEnvironment()
@@ -33,6 +34,14 @@ bool TempEnvironment::writeSettings(const QByteArray &ini) const {
     QDir().mkpath(m_dir.filePath(QStringLiteral("config")));
     QFile file(settingsFile());
     return file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size();
+}
+
+void TempEnvironment::prepareProgram(QProcess &process) const {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_dir.path());
 }
 
 QString TempEnvironment::storedValue(const QString &key) const {

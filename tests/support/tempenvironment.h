@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+
+class QProcess;
 #include <QTemporaryDir>
 
 // A temporary working directory and settings location for one test: the process works in it and
@@ -19,6 +21,8 @@ public:
     bool writeSettings(const QByteArray &ini) const;
     // A value as the settings store holds it now ("Logic/TCP Open"); empty when missing.
     QString storedValue(const QString &key) const;
+    // Makes `process` run the program here, with its settings here and no display needed.
+    void prepareProgram(QProcess &process) const;
 
 private:
     QTemporaryDir m_dir;
