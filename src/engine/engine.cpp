@@ -52,6 +52,8 @@ Engine::Engine(Services services, QObject *parent)
     connect(&m_txLink, &TxLink::connectionLost, this, &Engine::connectionLost);
     connect(&m_txLink, &TxLink::connectionClosed, this, [this] { slot(txLine).call = {}; });
     connect(&m_txLink, &TxLink::sent, this, [this] { emit traffic(txLine, true); });
+    m_elapsed.start();
+    m_clock = [this] { return m_elapsed.nsecsElapsed(); };
     m_timer.setInterval(100);
     connect(&m_timer, &QTimer::timeout, this, &Engine::tick);
     connect(&m_listExport, &ListExport::rowExported, this, &Engine::rowExported);
@@ -187,10 +189,20 @@ void Engine::updateStatusDisplay(int n) {
     }
 }
 
+// Decodes the waiting items in their order until none is left or the tick's budget is spent
+// (the item that reaches it is still decoded), so a burst never queues behind a fixed pace.
 void Engine::feedDecoder(bool &tickIdle) {
     if (!m_services.settings.flag(SettingKey::ProcessData) || m_pendingMessages.isEmpty())
         return;
     tickIdle = false;
+    const qint64 deadline = m_clock() + decodeBudgetNs;
+    do {
+        decodeFirst();
+    } while (!m_pendingMessages.isEmpty() && m_clock() < deadline &&
+             m_services.settings.flag(SettingKey::ProcessData));
+}
+
+void Engine::decodeFirst() {
     const PendingMessage item = m_pendingMessages.first();
     m_services.logs.appendStamped(LogBook::RxLog, item.text());
     // The item leaves "Pending Messages" and its lines enter "Tx Pending" in one record.

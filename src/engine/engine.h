@@ -8,6 +8,7 @@
 #include "lineslot.h"
 #include "txlink.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QTimer>
@@ -41,11 +42,16 @@ public:
         Beeper &beeper;
     };
     using Decoder = std::function<void(const QByteArray &source, const QByteArray &message)>;
+    // Monotonic time in nanoseconds; tests give their own.
+    using Clock = std::function<qint64()>;
+    // What one tick may spend decoding, so the windows stay responsive under a burst.
+    static constexpr qint64 decodeBudgetNs = 20'000'000;
 
     explicit Engine(Services services, QObject *parent = nullptr);
     ~Engine() override;
 
     void setDecoder(Decoder decoder) { m_decoder = std::move(decoder); }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
     // The durable copy of "Pending Messages" and "Tx Pending"; without one they live in memory.
     void setJournal(QueueJournal *journal);
     void setIpServer(IpServerControl *server);
@@ -100,6 +106,7 @@ private:
     void showReceived(const QByteArray &text);
     void updateStatusDisplay(int n);
     void feedDecoder(bool &tickIdle);
+    void decodeFirst();
     void connectionLost();
     void stopLine(int line);
     void clearLine(int line);
@@ -120,6 +127,8 @@ private:
     EngineStatus m_publishedStatus;
     TxLink m_txLink;
     Decoder m_decoder;
+    QElapsedTimer m_elapsed;
+    Clock m_clock;
     QueueJournal *m_journal = nullptr;
     IpServerToggle m_ipServerToggle;
     QTimer m_timer;

@@ -188,29 +188,54 @@ private slots:
         QVERIFY(f.engine.status().labelEnabled[1]);
     }
 
-    void decoderTakesOneItemPerTickOldestFirst() {
+    // A tick decodes the waiting items oldest first until its budget is spent; the item that
+    // reaches the budget is the last one of that tick.
+    void decoderTakesItemsWithinTheTickBudgetOldestFirst() {
         EngineFixture f;
+        qint64 now = 0;
+        f.engine.setClock([&now] { return now; });
         QList<QPair<QByteArray, QByteArray>> decoded;
         f.engine.setDecoder([&](const QByteArray &source, const QByteArray &message) {
             decoded.append({source, message});
+            now += 7'000'000; // each item takes 7 ms
         });
         f.settings.setFlag(SettingKey::ProcessData, false);
-        f.engine.pendingMessages().append("111", "2one");
-        f.engine.pendingMessages().append("22", "3two");
+        for (int i = 0; i < 7; ++i)
+            f.engine.pendingMessages().append(QByteArray::number(i),
+                                              "2item" + QByteArray::number(i));
         f.engine.pendingMessages().append("3", "1three" + QByteArray(100, '0'));
         f.ticks(4);
         QVERIFY(decoded.isEmpty());
-        QCOMPARE(f.engine.pendingMessages().size(), 3);
+        QCOMPARE(f.engine.pendingMessages().size(), 8);
 
         f.settings.setFlag(SettingKey::ProcessData, true);
         f.ticks(1);
-        QCOMPARE(decoded.size(), 1);
-        QCOMPARE(decoded[0].first, QByteArray("111"));
-        QCOMPARE(decoded[0].second, QByteArray("2one"));
-        f.ticks(2);
-        QCOMPARE(decoded.size(), 3);
-        QCOMPARE(decoded[2].second, "1three" + QByteArray(94, '0')); // at most 100 bytes
+        QCOMPARE(decoded.size(), 3); // 7 + 7 ms within 20 ms; the third reaches it
+        f.ticks(1);
+        QCOMPARE(decoded.size(), 6);
+        f.ticks(1);
+        QCOMPARE(decoded.size(), 8);
+        for (int i = 0; i < 7; ++i) {
+            QCOMPARE(decoded[i].first, QByteArray::number(i));
+            QCOMPARE(decoded[i].second, "2item" + QByteArray::number(i));
+        }
+        QCOMPARE(decoded[7].second, "1three" + QByteArray(94, '0')); // at most 100 bytes
         QVERIFY(f.engine.pendingMessages().isEmpty());
+    }
+
+    // Switching the processing off stops the decoding at once, even within a tick's budget.
+    void processingSwitchedOffByTheDecoderStopsTheTick() {
+        EngineFixture f;
+        int decoded = 0;
+        f.engine.setDecoder([&](const QByteArray &, const QByteArray &) {
+            if (++decoded == 2)
+                f.settings.setFlag(SettingKey::ProcessData, false);
+        });
+        for (int i = 0; i < 5; ++i)
+            f.engine.pendingMessages().append("1", "2x");
+        f.ticks(1);
+        QCOMPARE(decoded, 2);
+        QCOMPARE(f.engine.pendingMessages().size(), 3);
     }
 
     void decoderFeedLogsEachItem() {
