@@ -66,6 +66,16 @@ private slots:
         QTest::newRow("Contact ID")
             << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|1130 01 003")
             << QByteArray("21234181130010037") << QByteArray("5041 181234E13001003");
+        // Check digits of worth 10 ("0"), 11 ("B") and 15 ("F").
+        QTest::newRow("Contact ID, check digit 0")
+            << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|1130 01 019")
+            << QByteArray("21234181130010190") << QByteArray("5041 181234E13001019");
+        QTest::newRow("Contact ID, check digit B")
+            << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|1130 01 018")
+            << QByteArray("2123418113001018B") << QByteArray("5041 181234E13001018");
+        QTest::newRow("Contact ID, check digit F")
+            << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|1130 01 000")
+            << QByteArray("2123418113001000F") << QByteArray("5041 181234E13001000");
         QTest::newRow("Contact ID restore, 6-digit account")
             << QByteArray("ADM-CID") << QByteArray("123456") << QByteArray("#123456|3401 02 017")
             << QByteArray("212345618340102017C") << QByteArray("5041 18123456R40102017");
@@ -88,6 +98,9 @@ private slots:
         QFETCH(QByteArray, radio);
         QFETCH(QByteArray, line);
         const QByteArray message = queued(data, id, account);
+        // A Contact ID report is queued exactly as a panel with a right check digit sends it.
+        if (id == "ADM-CID")
+            QCOMPARE(message, radio);
         QCOMPARE(decoded(message), decoded(radio));
         QVERIFY2(decoded(message).contains(line), decoded(message).join('\n').constData());
         // The IP rules take it as a report and look up the same account text.
