@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <functional>
+#include <optional>
+
+// What the receiver makes of one DC-09 frame from a panel: the reply, the text to queue, and why a
+// frame was refused. Pure: the transport (TCP stream or UDP datagram), the key file, the account
+// decision, the store and the logs are the caller's.
+namespace dc09 {
+
+struct ReceiveOptions {
+    bool acceptClear = true;     // false: a clear (unencrypted) message is answered "DUH"
+    bool checkClearTime = false; // true: a clear message's timestamp (if any) is checked too
+};
+
+// The key for an account, as the panel sends it after "#": 16, 24 or 32 raw bytes, or none.
+using KeyLookup = std::function<std::optional<QByteArray>(const QByteArray &account)>;
+
+struct Receipt {
+    enum class Kind {
+        Incomplete, // no CR yet: wait for more bytes (TCP); a datagram in this state is refused
+        Silent,     // refused without an answer (CRC, length, framing): the panel sends it again
+        Ack,        // accepted: "ACK" or "*ACK"
+        Nak,        // encrypted (or checked clear) message outside the time window
+        Duh,        // well-formed but cannot be handled (unknown ID, no key, clear refused, ...)
+    };
+    Kind kind = Kind::Incomplete;
+    qsizetype consumed = 0; // bytes of the input this receipt used up (from its start)
+    QByteArray frame;       // the consumed frame bytes as received, for "IP_logFile.TXT"
+    QByteArray reply;       // the bytes to send back (LF ... CR); empty when silent/incomplete
+    QByteArray rejection;   // the reason for "IP_EXPlog.TXT"; empty when accepted. Never a key.
+    QByteArray id;          // "SIA-DCS", "ADM-CID", "NULL", ... without the "*"
+    bool encrypted = false;
+    QByteArray sequence; // the 4 digits
+    QByteArray account;  // as sent after "#"
+    // Ack only: the text to queue, as a radio or bare-IP report of the same event is queued
+    // ("2..." Contact ID, "3..." SIA). None for a NULL (link test).
+    std::optional<QByteArray> message;
+};
+
+// Reads one frame from the start of `bytes` (leading bytes before the LF are skipped and counted
+// in `consumed`). `nowUtc` is the receiver's clock, for the time window and the replies' stamps.
+// Bytes without any LF are used up as one Silent receipt; a frame whose CR is missing ends at the
+// next LF (Silent). "DUH" echoes the sequence, receiver, line and account with "[]", as "ACK"
+// does; an encrypted message that does not decrypt with its account's key gets it too.
+Receipt receive(const QByteArray &bytes, const KeyLookup &keys, const ReceiveOptions &options,
+                const QDateTime &nowUtc);
+
+// A key as entered by a person or written in the key file: 32/48/64 hex digits or 16/24/32
+// characters. None when it is neither.
+std::optional<QByteArray> parseKey(const QByteArray &text);
+
+} // namespace dc09
