@@ -4,6 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools libgl-dev
+    # AES for the encrypted panel protocol (OpenSSL's libcrypto).
+    libssl-dev
     clang-format
     # The fuzz programs (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
     clang libclang-rt-14-dev
