@@ -1,13 +1,122 @@
 #include "protocol/dc09receipt.h"
 
+#include "protocol/dc09cipher.h"
+#include "protocol/dc09content.h"
+#include "protocol/dc09convert.h"
+#include "protocol/dc09frame.h"
+#include "protocol/dc09reply.h"
+
 namespace dc09 {
 
-Receipt receive(const QByteArray &, const KeyLookup &, const ReceiveOptions &, const QDateTime &) {
-    return Receipt{};
+namespace {
+
+using Kind = Receipt::Kind;
+
+bool isKnownId(const QByteArray &id) {
+    return id == "SIA-DCS" || id == "ADM-CID" || id == "NULL";
 }
 
-std::optional<QByteArray> parseKey(const QByteArray &) {
+Receipt &refuse(Receipt &receipt, Kind kind, QByteArray reply, const QByteArray &reason) {
+    receipt.kind = kind;
+    receipt.reply = std::move(reply);
+    receipt.rejection = reason;
+    return receipt;
+}
+
+// The content of an encrypted message, decrypted with the account's key; none with the reason.
+std::optional<Content> decryptedContent(const Header &header, const QByteArray &key,
+                                        QByteArray &reason) {
+    const QByteArray hex = header.content;
+    const QByteArray cipherText = QByteArray::fromHex(hex);
+    if (cipherText.toHex() != hex.toLower() || cipherText.isEmpty()) {
+        reason = "encrypted part not whole hex bytes";
+        return std::nullopt;
+    }
+    const std::optional<QByteArray> plain = decrypt(key, cipherText);
+    std::optional<Content> content = plain ? parseDecryptedContent(*plain) : std::nullopt;
+    if (!content)
+        reason = "does not decrypt with the account's key (wrong key or damaged)";
+    return content;
+}
+
+// NAK when the message's time must be checked and is missing, unreadable or outside the window.
+std::optional<QByteArray> timeFault(const Content &content, bool checked, const QDateTime &nowUtc) {
+    if (!checked)
+        return std::nullopt;
+    if (!content.timestamp)
+        return QByteArray("no timestamp");
+    const std::optional<QDateTime> sent = parseTimestamp(*content.timestamp);
+    if (!sent)
+        return "unreadable timestamp " + *content.timestamp;
+    if (!withinWindow(*sent, nowUtc))
+        return "time " + *content.timestamp + " outside the window";
     return std::nullopt;
+}
+
+Conversion converted(const Header &header, const Content &content) {
+    if (header.id == "SIA-DCS")
+        return siaFromSiaDcs(content.data, header.account);
+    if (header.id == "ADM-CID")
+        return contactIdFromAdmCid(content.data, header.account);
+    return Conversion{}; // NULL: a link test, nothing to queue
+}
+
+// The rules for a frame whose CRC and length are right.
+Receipt &handle(Receipt &receipt, const Header &header, const KeyLookup &keys,
+                const ReceiveOptions &options, const QDateTime &nowUtc) {
+    if (!isKnownId(header.id))
+        return refuse(receipt, Kind::Duh, duhReply(header), "unknown ID " + header.id);
+    std::optional<QByteArray> key;
+    std::optional<Content> content;
+    QByteArray reason;
+    if (header.encrypted) {
+        key = keys ? keys(header.account) : std::nullopt;
+        if (!key)
+            return refuse(receipt, Kind::Duh, duhReply(header), "no key for the account");
+        content = decryptedContent(header, *key, reason);
+    } else if (!options.acceptClear) {
+        return refuse(receipt, Kind::Duh, duhReply(header), "clear message refused");
+    } else {
+        content = parseClearContent(header.content);
+        reason = "data not in the DC-09 layout";
+    }
+    if (!content)
+        return refuse(receipt, Kind::Duh, duhReply(header), reason);
+    const bool checkTime = header.encrypted || (options.checkClearTime && content->timestamp);
+    if (const std::optional<QByteArray> fault = timeFault(*content, checkTime, nowUtc))
+        return refuse(receipt, Kind::Nak, nakReply(nowUtc), *fault);
+    const Conversion conversion = converted(header, *content);
+    if (!conversion.rejection.isEmpty())
+        return refuse(receipt, Kind::Duh, duhReply(header), conversion.rejection);
+    if (!conversion.message.isEmpty())
+        receipt.message = conversion.message;
+    receipt.kind = Kind::Ack;
+    receipt.reply = key ? encryptedAckReply(header, *key, nowUtc, randomPad()) : ackReply(header);
+    return receipt;
+}
+
+} // namespace
+
+Receipt receive(const QByteArray &bytes, const KeyLookup &keys, const ReceiveOptions &options,
+                const QDateTime &nowUtc) {
+    Receipt receipt;
+    const FrameScan scan = scanFrame(bytes);
+    receipt.consumed = scan.consumed;
+    receipt.frame = scan.frame;
+    if (scan.status == FrameScan::Status::Incomplete)
+        return receipt;
+    if (scan.status == FrameScan::Status::Fault)
+        return refuse(receipt, Kind::Silent, {}, scan.rejection);
+    QByteArray reason;
+    const std::optional<QByteArray> body = checkedBody(scan.frame, reason);
+    const std::optional<Header> header = body ? parseHeader(*body) : std::nullopt;
+    if (!header)
+        return refuse(receipt, Kind::Silent, {}, body ? "header not in the DC-09 layout" : reason);
+    receipt.id = header->id;
+    receipt.encrypted = header->encrypted;
+    receipt.sequence = header->sequence;
+    receipt.account = header->account;
+    return handle(receipt, *header, keys, options, nowUtc);
 }
 
 } // namespace dc09

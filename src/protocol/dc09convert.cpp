@@ -1,0 +1,117 @@
+#include "protocol/dc09convert.h"
+
+#include <QList>
+
+namespace dc09 {
+
+namespace {
+
+constexpr qsizetype maxBlockData = 0x3F;
+constexpr qsizetype maxQueuedMessage = 100; // what the decoder reads of a message
+// The decoder does not read a block's check character; a printable one keeps the queued text
+// whole in the logs and lists that show it.
+constexpr char blockCheck = ' ';
+
+Conversion refused(const char *reason) {
+    return Conversion{{}, reason};
+}
+
+// The report part of the data and its account: "#acct|rest", or the rest alone with the account
+// of the frame's header. An account inside that differs from the header's is refused, because
+// the header's account chose the key.
+bool splitAccount(const QByteArray &data, const QByteArray &headerAccount, QByteArray &account,
+                  QByteArray &rest) {
+    account = headerAccount;
+    rest = data;
+    if (!data.startsWith('#'))
+        return true;
+    const qsizetype bar = data.indexOf('|');
+    account = data.mid(1, bar < 0 ? -1 : bar - 1);
+    rest = bar < 0 ? QByteArray() : data.mid(bar + 1);
+    return account == headerAccount;
+}
+
+bool isContactIdDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+bool allDigits(const QByteArray &text) {
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+// The account as 4 to 6 Contact ID digits with the same value, or empty when it has none.
+QByteArray contactIdAccount(const QByteArray &account) {
+    QByteArray digits = account.toUpper();
+    while (digits.size() > 6 && digits.startsWith('0'))
+        digits.remove(0, 1);
+    if (digits.size() < 4)
+        digits.prepend(QByteArray(4 - digits.size(), '0'));
+    for (const char c : digits) {
+        if (!isContactIdDigit(c))
+            return {};
+    }
+    return digits.size() <= 6 ? digits : QByteArray();
+}
+
+// The digit that makes the 8-bit sum of the digits' worths (0 counts as 10) a non-zero multiple
+// of 15, as the receivers check it.
+char checkDigit(const QByteArray &digits) {
+    quint8 sum = 0;
+    for (const char c : digits) {
+        const int worth = c <= '9' ? c - '0' : c - 'A' + 10;
+        sum = quint8(sum + (worth == 0 ? 10 : worth));
+    }
+    for (int worth = 1; worth <= 15; ++worth) {
+        const quint8 total = quint8(sum + worth);
+        if (total != 0 && total % 15 == 0)
+            return worth == 10 ? '0' : worth < 10 ? char('0' + worth) : char('A' + worth - 10);
+    }
+    return '0'; // unreachable for the at most 18 digits of a report
+}
+
+QByteArray siaBlock(const QByteArray &functionAndData) {
+    const qsizetype length = functionAndData.size() - 1;
+    return char(0x40 | length) + functionAndData + blockCheck;
+}
+
+} // namespace
+
+Conversion contactIdFromAdmCid(const QByteArray &data, const QByteArray &headerAccount) {
+    QByteArray account;
+    QByteArray report;
+    if (!splitAccount(data, headerAccount, account, report))
+        return refused("account in the data differs from the frame's");
+    const QByteArray event = report.mid(1, 3) + report.mid(5, 2) + report.mid(8, 3);
+    if (report.size() != 11 || report.at(4) != ' ' || report.at(7) != ' ' ||
+        !QByteArray("136").contains(report.at(0)) || event.size() != 8 || !allDigits(event))
+        return refused("ADM-CID report not QEEE GG CCC");
+    const QByteArray digits = contactIdAccount(account);
+    if (digits.isEmpty())
+        return refused("account does not fit the Contact ID form");
+    const QByteArray body = digits + "18" + report.at(0) + event;
+    return Conversion{'2' + body + checkDigit(body), {}};
+}
+
+Conversion siaFromSiaDcs(const QByteArray &data, const QByteArray &headerAccount) {
+    QByteArray account;
+    QByteArray rest;
+    if (!splitAccount(data, headerAccount, account, rest))
+        return refused("account in the data differs from the frame's");
+    QByteArray message = '3' + siaBlock('#' + account);
+    const QList<QByteArray> parts = rest.split('|');
+    for (const QByteArray &part : parts) {
+        if (part.size() < 2 || part.size() > maxBlockData + 1)
+            return refused("SIA block empty or longer than 63 characters");
+        message += siaBlock(part);
+    }
+    message += '@';
+    if (message.size() > maxQueuedMessage)
+        return refused("SIA report longer than the 100 characters the decoder reads");
+    return Conversion{message, {}};
+}
+
+} // namespace dc09

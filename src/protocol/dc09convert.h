@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+
+// DC-09 report data turned into the texts the monitor queues for a radio or bare-IP report of
+// the same event, so the decoder gives the same rows and automation lines.
+namespace dc09 {
+
+struct Conversion {
+    QByteArray message;   // the text to queue; empty when the report cannot be carried
+    QByteArray rejection; // why not
+};
+
+// ADM-CID "#acct|QEEE GG CCC" (the "#acct|" may be left out) into the Contact ID text "2",
+// account, "18", qualifier, event, group, zone and check digit. The account must come to 4-6
+// Contact ID digits: a shorter one is filled with leading "0", a longer one loses leading "0" only;
+// any other account is refused rather than sent under another number.
+Conversion contactIdFromAdmCid(const QByteArray &data, const QByteArray &headerAccount);
+
+// SIA-DCS "#acct|Nri1/BA01|Atext" into the SIA block text "3", the account block, one block per
+// "|"-part (its first character the function code), "@". Refused when a part does not fit a block
+// (1-63 data characters) or the text would pass the 100 characters the decoder reads.
+Conversion siaFromSiaDcs(const QByteArray &data, const QByteArray &headerAccount);
+
+} // namespace dc09

@@ -1,0 +1,126 @@
+#include "protocol/dc09frame.h"
+
+#include "protocol/dc09crc.h"
+
+namespace dc09 {
+
+namespace {
+
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isAlphanumeric(char c) {
+    return isDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+std::optional<int> hexValue(const QByteArray &text) {
+    for (const char c : text) {
+        if (!isHex(c))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const int value = text.toInt(&ok, 16);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+FrameScan fault(qsizetype consumed, QByteArray frame, const char *reason) {
+    return FrameScan{FrameScan::Status::Fault, consumed, std::move(frame), reason};
+}
+
+// Reads a run of characters that satisfy `accepted` from `at`, at most `most` of them.
+QByteArray takeWhile(const QByteArray &body, qsizetype &at, qsizetype most,
+                     bool (*accepted)(char)) {
+    const qsizetype start = at;
+    while (at < body.size() && at - start < most && accepted(body.at(at)))
+        ++at;
+    return body.mid(start, at - start);
+}
+
+// "R" + 1-6 hex (optional), then "L" + 0-6 hex.
+bool takeReceiverAndLine(const QByteArray &body, qsizetype &at, Header &header) {
+    if (at < body.size() && body.at(at) == 'R') {
+        ++at;
+        header.receiver = takeWhile(body, at, 6, isHex);
+        if (header.receiver->isEmpty())
+            return false;
+    }
+    if (at >= body.size() || body.at(at) != 'L')
+        return false;
+    ++at;
+    header.line = takeWhile(body, at, 6, isHex);
+    return true;
+}
+
+} // namespace
+
+FrameScan scanFrame(const QByteArray &bytes) {
+    const qsizetype lf = bytes.indexOf('\n');
+    if (lf < 0)
+        return bytes.isEmpty() ? FrameScan{} : fault(bytes.size(), {}, "no LF before the bytes");
+    const qsizetype cr = bytes.indexOf('\r', lf + 1);
+    const qsizetype nextLf = bytes.indexOf('\n', lf + 1);
+    // A new LF before any CR starts the next frame: this one has lost its end.
+    if (nextLf >= 0 && (cr < 0 || nextLf < cr))
+        return fault(nextLf, bytes.mid(lf, nextLf - lf), "no CR at the end of the frame");
+    if (cr < 0) {
+        if (bytes.size() - lf > maxFrameSize)
+            return fault(bytes.size(), bytes.mid(lf), "no CR within the longest frame");
+        return FrameScan{};
+    }
+    return FrameScan{FrameScan::Status::Whole, cr + 1, bytes.mid(lf, cr - lf + 1), {}};
+}
+
+std::optional<QByteArray> checkedBody(const QByteArray &frame, QByteArray &rejection) {
+    if (frame.size() < 10) {
+        rejection = "frame too short";
+        return std::nullopt;
+    }
+    const std::optional<int> crc = hexValue(frame.mid(1, 4));
+    const std::optional<int> length = frame.at(5) == '0' ? hexValue(frame.mid(6, 3)) : std::nullopt;
+    if (!crc || !length) {
+        rejection = crc ? "length field not 0 and 3 hex digits" : "CRC field not 4 hex digits";
+        return std::nullopt;
+    }
+    const QByteArray body = frame.mid(9, frame.size() - 10);
+    // Some panels compute the CRC over the closing CR as well.
+    if (crc16(body) != *crc && crc16(body + '\r') != *crc) {
+        rejection = "CRC";
+        return std::nullopt;
+    }
+    if (body.size() != *length) {
+        rejection = "length";
+        return std::nullopt;
+    }
+    return body;
+}
+
+std::optional<Header> parseHeader(const QByteArray &body) {
+    Header header;
+    const qsizetype close = body.indexOf('"', 1);
+    if (!body.startsWith('"') || close < 0)
+        return std::nullopt;
+    header.id = body.mid(1, close - 1);
+    header.encrypted = header.id.startsWith('*');
+    if (header.encrypted)
+        header.id.remove(0, 1);
+    qsizetype at = close + 1;
+    header.sequence = takeWhile(body, at, 4, isDigit);
+    if (header.id.isEmpty() || header.sequence.size() != 4 ||
+        !takeReceiverAndLine(body, at, header))
+        return std::nullopt;
+    if (at >= body.size() || body.at(at) != '#')
+        return std::nullopt;
+    ++at;
+    header.account = takeWhile(body, at, 16, isAlphanumeric);
+    if (header.account.size() < 3 || at >= body.size() || body.at(at) != '[')
+        return std::nullopt;
+    header.content = body.mid(at + 1);
+    return header;
+}
+
+} // namespace dc09

@@ -1,0 +1,63 @@
+#include "protocol/dc09reply.h"
+
+#include "protocol/dc09cipher.h"
+#include "protocol/dc09content.h"
+#include "protocol/dc09crc.h"
+
+#include <QRandomGenerator>
+
+namespace dc09 {
+
+namespace {
+
+constexpr qsizetype blockSize = 16;
+
+QByteArray hex(quint32 value, int digits) {
+    return QByteArray::number(value, 16).toUpper().rightJustified(digits, '0');
+}
+
+// The sequence, receiver, line and account of the message, as the reply echoes them.
+QByteArray echo(const Header &message) {
+    QByteArray text = message.sequence;
+    if (message.receiver)
+        text += 'R' + *message.receiver;
+    return text + 'L' + message.line + '#' + message.account;
+}
+
+} // namespace
+
+QByteArray framed(const QByteArray &body) {
+    return '\n' + hex(crc16(body), 4) + '0' + hex(quint32(body.size()), 3) + body + '\r';
+}
+
+QByteArray ackReply(const Header &message) {
+    return framed("\"ACK\"" + echo(message) + "[]");
+}
+
+QByteArray encryptedAckReply(const Header &message, const QByteArray &key, const QDateTime &nowUtc,
+                             const QByteArray &pad) {
+    const QByteArray tail = "]_" + timestampText(nowUtc);
+    const qsizetype padSize = blockSize - tail.size() % blockSize;
+    QByteArray padding = pad.left(padSize);
+    padding += QByteArray(padSize - padding.size(), '0');
+    const QByteArray cipherText = encrypt(key, padding + tail).value_or(QByteArray());
+    return framed("\"*ACK\"" + echo(message) + '[' + cipherText.toHex().toUpper());
+}
+
+QByteArray nakReply(const QDateTime &nowUtc) {
+    return framed("\"NAK\"0000R0L0A0[]_" + timestampText(nowUtc));
+}
+
+QByteArray duhReply(const Header &message) {
+    return framed("\"DUH\"" + echo(message) + "[]");
+}
+
+QByteArray randomPad() {
+    static const char alphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    QByteArray pad(blockSize, '0');
+    for (char &c : pad)
+        c = alphabet[QRandomGenerator::system()->bounded(int(sizeof alphabet) - 1)];
+    return pad;
+}
+
+} // namespace dc09

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "protocol/dc09frame.h"
+
+#include <QByteArray>
+#include <QDateTime>
+
+// The receiver's answers to a panel, framed as its messages are (LF, CRC, length, body, CR).
+namespace dc09 {
+
+// LF, the CRC and the length of the body, the body, CR.
+QByteArray framed(const QByteArray &body);
+
+// "ACK" echoing the sequence, the receiver (only when the message had one), line and account,
+// with "[]".
+QByteArray ackReply(const Header &message);
+
+// "*ACK" as "ACK", with the content encrypted under the key: a pad, "]" and the receiver's time.
+// `pad` gives the pad's characters (never "|", "[" or "]"); it is cut or filled to whole blocks.
+QByteArray encryptedAckReply(const Header &message, const QByteArray &key, const QDateTime &nowUtc,
+                             const QByteArray &pad);
+
+// "NAK"0000R0L0A0[] and the receiver's time, for a message outside the time window.
+QByteArray nakReply(const QDateTime &nowUtc);
+
+// "DUH" as "ACK": a well-formed message this receiver cannot handle.
+QByteArray duhReply(const Header &message);
+
+// Pad characters for an encrypted reply, from the system's random source.
+QByteArray randomPad();
+
+} // namespace dc09
