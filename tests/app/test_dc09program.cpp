@@ -5,6 +5,7 @@
 #include "ipserver/dc09keys.h"
 #include "ipserver/ipserver.h"
 #include "ipserver/pollreportlines.h"
+#include "protocol/dc09receipt.h"
 #include "support/automationreceiver.h"
 #include "support/dc09panel.h"
 #include "support/ptypair.h"
