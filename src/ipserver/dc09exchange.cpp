@@ -46,22 +46,28 @@ QByteArray Dc09Exchange::logText(const QByteArray &frame) {
     return text;
 }
 
-Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagram) {
+// A datagram holds one frame whole: a piece of one is refused, not kept for more.
+dc09::Receipt Dc09Exchange::receipt(const QByteArray &bytes, bool datagram) const {
     const Dc09Keys *keys = m_services.dc09 ? m_services.dc09->keys : nullptr;
     const dc09::KeyLookup lookup = [keys](const QByteArray &account) {
         return keys ? keys->key(account) : std::nullopt;
     };
-    Outcome outcome{dc09::receive(bytes, lookup, options().receive, Clock::now().toUTC())};
-    dc09::Receipt &receipt = outcome.receipt;
-    if (receipt.kind == dc09::Receipt::Kind::Incomplete) {
-        if (!datagram)
-            return outcome;
-        receipt = dc09::Receipt{};
-        receipt.kind = dc09::Receipt::Kind::Silent;
-        receipt.consumed = bytes.size();
-        receipt.frame = bytes;
-        receipt.rejection = "incomplete frame";
-    }
+    dc09::Receipt receipt = dc09::receive(bytes, lookup, options().receive, Clock::now().toUTC());
+    if (receipt.kind != dc09::Receipt::Kind::Incomplete || !datagram)
+        return receipt;
+    dc09::Receipt refused;
+    refused.kind = dc09::Receipt::Kind::Silent;
+    refused.consumed = bytes.size();
+    refused.frame = bytes;
+    refused.rejection = "incomplete frame";
+    return refused;
+}
+
+Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagram) {
+    Outcome outcome{receipt(bytes, datagram)};
+    const dc09::Receipt &receipt = outcome.receipt;
+    if (receipt.kind == dc09::Receipt::Kind::Incomplete)
+        return outcome;
     const QByteArray text = logText(receipt.frame);
     m_services.logs.appendStamped(LogBook::IpLog, text);
     Decision decision = Decision::Withdrawn;

@@ -37,6 +37,7 @@ private:
     enum class Decision { Kept, Withdrawn, NotStored };
 
     Dc09Options options() const;
+    dc09::Receipt receipt(const QByteArray &bytes, bool datagram) const;
     Decision accept(const dc09::Receipt &receipt);
     bool queueOnce(const dc09::Receipt &receipt);
     bool sendReply(const QByteArray &reply);

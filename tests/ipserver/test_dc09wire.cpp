@@ -99,15 +99,6 @@ class Dc09WireTest : public QObject {
     };
 
 private slots:
-    void panelBuilderMakesThePublicVectors() {
-        QCOMPARE(frame(clear("SIA-DCS", "0001", "RF3L77#1234", "#1234|NRR|Atest")),
-                 "\nF4D20029\"SIA-DCS\"0001RF3L77#1234[#1234|NRR|Atest]\r");
-        QCOMPARE(
-            frame(encrypted("NULL", "0000", "R0L0", "AAAB", {}, aesKey128, "_18:24:52,07-05-2020")),
-            "\n76D80055\"*NULL\"0000R0L0#AAAB[B4BC8B40D0E6D959D6BEA78E88CC0B2155741A3C44FBB96D"
-            "476A3E557CAD64D9\r");
-    }
-
     // Two frames in one write, one frame over two writes, then a bare-IP text: every frame is
     // answered and queued in order, and the connection stays open for the rest.
     void tcpFramesFollowEachOtherOnOneConnection() {
