@@ -298,8 +298,11 @@ private slots:
         QCOMPARE(f.account(5801).pollTimer, pollTimerReload(10, 1));
         QCOMPARE(f.account(5801).pollFailed, 0);
         QCOMPARE(f.account(5801).lastNuaIp, "127.0.0.1");
-        QCOMPARE(f.txQueue.lines(),
-                 QList<QByteArray>({f.reportLines.line({PollReport::Kind::Restore, 5801, false})}));
+        // The queue takes additions from other threads on its own thread.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            f.txQueue.lines(),
+            QList<QByteArray>({f.reportLines.line({PollReport::Kind::Restore, 5801, false})}),
+            15000);
 
         const QByteArray bound = frame(clear("ADM-CID", "0003", "R0L0#5802", "#5802|1130 01 001"));
         QCOMPARE(panel.exchange(bound), reply("ACK", "0003R0L0#5802[]"));
@@ -309,7 +312,8 @@ private slots:
         QVERIFY(f.queueMarker(marker));
         QVERIFY(f.pendingBeforeMarker().isEmpty());
         // Shown like a withdrawn bare-IP text.
-        QCOMPARE(f.engine.receivedData().items(), QByteArrayList({bound.mid(1).chopped(1)}));
+        QTRY_COMPARE_WITH_TIMEOUT(f.engine.receivedData().items(),
+                                  QByteArrayList({bound.mid(1).chopped(1)}), 15000);
     }
 
     // A report that cannot be stored is not acknowledged: the panel keeps it and sends it again.
