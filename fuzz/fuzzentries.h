@@ -18,6 +18,8 @@ void accountFile(const QByteArray &input);
 void journal(const QByteArray &input);
 // The automation line builders and the line framing, every field arbitrary.
 void automationLines(const QByteArray &input);
+// DC-09 frames from a panel as a stream, and encrypted frames built around any plain text.
+void dc09(const QByteArray &input);
 
 // Each entry by the name of its fuzz program and of its corpus directory.
 struct Target {
@@ -25,8 +27,13 @@ struct Target {
     void (*run)(const QByteArray &input);
 };
 inline constexpr Target targets[] = {
-    {"zorerinput", zorerInput},   {"ipinput", ipInput}, {"decoder", decoder},
-    {"accountfile", accountFile}, {"journal", journal}, {"automationlines", automationLines},
+    {"zorerinput", zorerInput},
+    {"ipinput", ipInput},
+    {"decoder", decoder},
+    {"accountfile", accountFile},
+    {"journal", journal},
+    {"automationlines", automationLines},
+    {"dc09", dc09},
 };
 
 } // namespace fuzzentries

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
-all=(zorerinput ipinput decoder accountfile journal automationlines)
+all=(zorerinput ipinput decoder accountfile journal automationlines dc09)
 names=("${@:-${all[@]}}")
 build_dir=build-fuzz
 

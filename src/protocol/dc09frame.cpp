@@ -18,6 +18,15 @@ bool isAlphanumeric(char c) {
     return isDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+// The ID goes into the refusal log as it is: visible characters only.
+bool isPrintable(const QByteArray &text) {
+    for (const char c : text) {
+        if (c <= 0x20 || c > 0x7E)
+            return false;
+    }
+    return true;
+}
+
 std::optional<int> hexValue(const QByteArray &text) {
     for (const char c : text) {
         if (!isHex(c))
@@ -110,7 +119,7 @@ std::optional<Header> parseHeader(const QByteArray &body) {
         header.id.remove(0, 1);
     qsizetype at = close + 1;
     header.sequence = takeWhile(body, at, 4, isDigit);
-    if (header.id.isEmpty() || header.sequence.size() != 4 ||
+    if (header.id.isEmpty() || !isPrintable(header.id) || header.sequence.size() != 4 ||
         !takeReceiverAndLine(body, at, header))
         return std::nullopt;
     if (at >= body.size() || body.at(at) != '#')

@@ -28,8 +28,9 @@ std::optional<Content> decryptedContent(const Header &header, const QByteArray &
                                         QByteArray &reason) {
     const QByteArray hex = header.content;
     const QByteArray cipherText = QByteArray::fromHex(hex);
-    if (cipherText.toHex() != hex.toLower() || cipherText.isEmpty()) {
-        reason = "encrypted part not whole hex bytes";
+    if (cipherText.toHex() != hex.toLower() || cipherText.isEmpty() ||
+        cipherText.size() % 16 != 0) {
+        reason = "encrypted part not whole AES blocks in hex";
         return std::nullopt;
     }
     const std::optional<QByteArray> plain = decrypt(key, cipherText);

@@ -42,6 +42,9 @@ struct Receipt {
 
 // Reads one frame from the start of `bytes` (leading bytes before the LF are skipped and counted
 // in `consumed`). `nowUtc` is the receiver's clock, for the time window and the replies' stamps.
+// Bytes without any LF are used up as one Silent receipt; a frame whose CR is missing ends at the
+// next LF (Silent). "DUH" echoes the sequence, receiver, line and account with "[]", as "ACK"
+// does; an encrypted message that does not decrypt with its account's key gets it too.
 Receipt receive(const QByteArray &bytes, const KeyLookup &keys, const ReceiveOptions &options,
                 const QDateTime &nowUtc);
 

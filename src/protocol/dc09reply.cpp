@@ -54,9 +54,13 @@ QByteArray duhReply(const Header &message) {
 
 QByteArray randomPad() {
     static const char alphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    // One draw from the system's source for the whole pad: a draw per character costs more than
+    // the encryption.
+    quint32 random[blockSize / 4];
+    QRandomGenerator::system()->fillRange(random);
     QByteArray pad(blockSize, '0');
-    for (char &c : pad)
-        c = alphabet[QRandomGenerator::system()->bounded(int(sizeof alphabet) - 1)];
+    for (qsizetype i = 0; i < blockSize; ++i)
+        pad[i] = alphabet[quint8(random[i / 4] >> (8 * (i % 4))) % (sizeof alphabet - 1)];
     return pad;
 }
 

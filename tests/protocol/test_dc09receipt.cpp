@@ -77,49 +77,62 @@ private slots:
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QByteArray>("rejection");
         const QByteArray nak = dc09::framed("\"NAK\"0000R0L0A0[]_20:38:10,08-27-2026");
         QTest::newRow("SIA-DCS with R, L and text")
             << siaDcs << Kind::Ack << dc09::framed("\"ACK\"0001RF3L77#1234[]")
-            << QByteArray("3D#1234 BNRR DAtest @");
+            << QByteArray("3D#1234 BNRR DAtest @") << QByteArray("");
         QTest::newRow("SIA-DCS with a timestamp, 3-character account")
             << siaDcsStamped << Kind::Ack << dc09::framed("\"ACK\"0013L0#AAA[]")
-            << QByteArray("3C#AAA JNri0/RP0000 @");
+            << QByteArray("3C#AAA JNri0/RP0000 @") << QByteArray("");
         QTest::newRow("ADM-CID with an account Contact ID cannot carry")
-            << admCid << Kind::Duh << dc09::framed("\"DUH\"6616R0L0#foc7688[]") << QByteArray();
+            << admCid << Kind::Duh << dc09::framed("\"DUH\"6616R0L0#foc7688[]") << QByteArray()
+            << QByteArray("account does not fit the Contact ID form");
         QTest::newRow("NULL") << nullClear << Kind::Ack << wrapped("59890012\"ACK\"0000L0#1409[]")
-                              << QByteArray();
+                              << QByteArray() << QByteArray("");
         QTest::newRow("encrypted NULL from 2020")
-            << nullEncrypted << Kind::Nak << nak << QByteArray();
+            << nullEncrypted << Kind::Nak << nak << QByteArray()
+            << QByteArray("time 18:24:52,07-05-2020 outside the window");
         QTest::newRow("CRC over the CR as well")
             << wrapped("E22B0027\"NULL\"0000L0#1409[]_20:38:07,08-27-2026") << Kind::Ack
-            << wrapped("59890012\"ACK\"0000L0#1409[]") << QByteArray();
+            << wrapped("59890012\"ACK\"0000L0#1409[]") << QByteArray() << QByteArray("");
         QTest::newRow("ADM-CID") << dc09::framed("\"ADM-CID\"0042L0#1234[#1234|1130 01 003]")
                                  << Kind::Ack << dc09::framed("\"ACK\"0042L0#1234[]")
-                                 << QByteArray("21234181130010037");
-        QTest::newRow("unknown ID")
-            << dc09::framed("\"SIA-DCX\"0002L0#1234[#1234|NBA01]") << Kind::Duh
-            << dc09::framed("\"DUH\"0002L0#1234[]") << QByteArray();
+                                 << QByteArray("21234181130010037") << QByteArray("");
+        QTest::newRow("unknown ID") << dc09::framed("\"SIA-DCX\"0002L0#1234[#1234|NBA01]")
+                                    << Kind::Duh << dc09::framed("\"DUH\"0002L0#1234[]")
+                                    << QByteArray() << QByteArray("unknown ID SIA-DCX");
         QTest::newRow("encrypted, no key for the account")
             << dc09::framed("\"*SIA-DCS\"0003R1L0#9999[00112233445566778899AABBCCDDEEFF")
-            << Kind::Duh << dc09::framed("\"DUH\"0003R1L0#9999[]") << QByteArray();
+            << Kind::Duh << dc09::framed("\"DUH\"0003R1L0#9999[]") << QByteArray()
+            << QByteArray("no key for the account");
         QTest::newRow("encrypted with another key")
             << encryptedFrame("\"*SIA-DCS\"0004L0#AAAB", key256, "#AAAB|NBA01]" + stamp(now))
-            << Kind::Duh << dc09::framed("\"DUH\"0004L0#AAAB[]") << QByteArray();
+            << Kind::Duh << dc09::framed("\"DUH\"0004L0#AAAB[]") << QByteArray()
+            << QByteArray("does not decrypt with the account's key (wrong key or damaged)");
         QTest::newRow("encrypted, 41 s old")
             << encryptedFrame("\"*NULL\"0005L0#AAAB", keyA, "]" + stamp(now.addSecs(-41)))
-            << Kind::Nak << nak << QByteArray();
+            << Kind::Nak << nak << QByteArray()
+            << QByteArray("time 20:37:29,08-27-2026 outside the window");
         QTest::newRow("encrypted, 21 s ahead")
             << encryptedFrame("\"*NULL\"0006L0#AAAB", keyA, "]" + stamp(now.addSecs(21)))
-            << Kind::Nak << nak << QByteArray();
+            << Kind::Nak << nak << QByteArray()
+            << QByteArray("time 20:38:31,08-27-2026 outside the window");
         QTest::newRow("encrypted, no timestamp")
-            << encryptedFrame("\"*NULL\"0007L0#AAAB", keyA, "]") << Kind::Nak << nak
-            << QByteArray();
+            << encryptedFrame("\"*NULL\"0007L0#AAAB", keyA, "]") << Kind::Nak << nak << QByteArray()
+            << QByteArray("no timestamp");
         QTest::newRow("data account differs from the frame's")
             << dc09::framed("\"SIA-DCS\"0008L0#1234[#4321|NBA01]") << Kind::Duh
-            << dc09::framed("\"DUH\"0008L0#1234[]") << QByteArray();
+            << dc09::framed("\"DUH\"0008L0#1234[]") << QByteArray()
+            << QByteArray("account in the data differs from the frame's");
+        QTest::newRow("encrypted, not whole blocks")
+            << dc09::framed("\"*NULL\"0010L0#AAAB[00112233") << Kind::Duh
+            << dc09::framed("\"DUH\"0010L0#AAAB[]") << QByteArray()
+            << QByteArray("encrypted part not whole AES blocks in hex");
         QTest::newRow("SIA-DCS without an event")
             << dc09::framed("\"SIA-DCS\"0009L0#1234[#1234]") << Kind::Duh
-            << dc09::framed("\"DUH\"0009L0#1234[]") << QByteArray();
+            << dc09::framed("\"DUH\"0009L0#1234[]") << QByteArray()
+            << QByteArray("SIA block empty or longer than 63 characters");
     }
 
     void answers() {
@@ -127,13 +140,14 @@ private slots:
         QFETCH(Kind, kind);
         QFETCH(QByteArray, reply);
         QFETCH(QByteArray, message);
+        QFETCH(QByteArray, rejection);
         const Receipt receipt = receive(frame);
         QCOMPARE(receipt.kind, kind);
         QCOMPARE(receipt.reply, reply);
         QCOMPARE(receipt.message.value_or(QByteArray()), message);
         QCOMPARE(receipt.consumed, frame.size());
         QCOMPARE(receipt.frame, frame);
-        QCOMPARE(receipt.rejection.isEmpty(), kind == Kind::Ack);
+        QCOMPARE(receipt.rejection, rejection);
     }
 
     // Frames that are not whole or not right get no answer; the panel sends them again.
@@ -167,6 +181,9 @@ private slots:
             << dc09::framed("\"SIA-DCS\"01L0#1234[#1234|NBA01]") << Kind::Silent
             << qsizetype(dc09::framed("\"SIA-DCS\"01L0#1234[#1234|NBA01]").size())
             << QByteArray("header not in the DC-09 layout");
+        const QByteArray controlInId = dc09::framed("\"SIA\tDCS\"0001L0#1234[#1234|NBA01]");
+        QTest::newRow("control byte in the ID") << controlInId << Kind::Silent << controlInId.size()
+                                                << QByteArray("header not in the DC-09 layout");
         QTest::newRow("no LF") << QByteArray("garbage") << Kind::Silent << qsizetype(7)
                                << QByteArray("no LF before the bytes");
         QTest::newRow("no CR in the longest frame")

@@ -1,0 +1,86 @@
+#include "fuzzentries.h"
+#include "fuzzinput.h"
+
+#include "protocol/dc09cipher.h"
+#include "protocol/dc09frame.h"
+#include "protocol/dc09receipt.h"
+#include "protocol/dc09reply.h"
+#include "protocol/ipinput.h"
+
+#include <QTimeZone>
+
+using dc09::Receipt;
+
+namespace {
+
+const QDateTime now(QDate(2026, 8, 27), QTime(20, 38, 10), QTimeZone::utc());
+
+void checkQueued(const QByteArray &message) {
+    FUZZ_CHECK(!message.isEmpty() && message.size() <= 100);
+    if (message.startsWith('2'))
+        FUZZ_CHECK(ipinput::contactIdLength(message) == message.size());
+    else
+        FUZZ_CHECK(message.startsWith('3') && message.endsWith('@'));
+}
+
+// The rules every receipt keeps, whatever the bytes.
+void checkReceipt(const Receipt &receipt, const QByteArray &bytes) {
+    FUZZ_CHECK(receipt.consumed >= 0 && receipt.consumed <= bytes.size());
+    const bool answered =
+        receipt.kind != Receipt::Kind::Incomplete && receipt.kind != Receipt::Kind::Silent;
+    FUZZ_CHECK(answered == !receipt.reply.isEmpty());
+    const bool refused =
+        receipt.kind != Receipt::Kind::Incomplete && receipt.kind != Receipt::Kind::Ack;
+    FUZZ_CHECK(refused == !receipt.rejection.isEmpty());
+    // Every answer and every refusal uses bytes up, so a stream always moves on.
+    FUZZ_CHECK((receipt.kind == Receipt::Kind::Incomplete) == (receipt.consumed == 0));
+    FUZZ_CHECK(!receipt.message || receipt.kind == Receipt::Kind::Ack);
+    if (receipt.message)
+        checkQueued(*receipt.message);
+    if (answered) {
+        // A reply is one whole frame with a right CRC and length.
+        const dc09::FrameScan scan = dc09::scanFrame(receipt.reply);
+        QByteArray rejection;
+        FUZZ_CHECK(scan.status == dc09::FrameScan::Status::Whole);
+        FUZZ_CHECK(scan.consumed == receipt.reply.size());
+        FUZZ_CHECK(dc09::checkedBody(scan.frame, rejection).has_value());
+    }
+}
+
+// The input as a TCP stream: frames one after the other until the rest is incomplete.
+void readStream(QByteArray stream, const dc09::KeyLookup &keys,
+                const dc09::ReceiveOptions &options) {
+    while (true) {
+        const Receipt receipt = dc09::receive(stream, keys, options, now);
+        checkReceipt(receipt, stream);
+        if (receipt.kind == Receipt::Kind::Incomplete)
+            return;
+        stream.remove(0, receipt.consumed);
+    }
+}
+
+} // namespace
+
+namespace fuzzentries {
+
+// A key size and options byte, a key, then either a stream of frames or (odd first byte) the
+// plain text of an encrypted frame, encrypted here so the fuzzer reaches the decrypted rules.
+void dc09(const QByteArray &input) {
+    FuzzInput in(input);
+    const quint8 mode = in.byte();
+    const QByteArray key = in.field().leftJustified(16 + 8 * (mode % 3), '\0', true);
+    const dc09::KeyLookup keys = [&key](const QByteArray &account) -> std::optional<QByteArray> {
+        return account.startsWith('9') ? std::nullopt : std::optional<QByteArray>(key);
+    };
+    const dc09::ReceiveOptions options{(mode & 0x08) == 0, (mode & 0x10) != 0};
+    FUZZ_CHECK(dc09::parseKey(key.toHex()) == key);
+    QByteArray rest = in.rest();
+    if ((mode & 0x80) == 0)
+        return readStream(rest, keys, options);
+    rest = rest.leftJustified((rest.size() + 15) / 16 * 16, 'p');
+    const QByteArray cipherText = dc09::encrypt(key, rest).value_or(QByteArray());
+    FUZZ_CHECK(dc09::decrypt(key, cipherText) == rest);
+    readStream(dc09::framed("\"*SIA-DCS\"0001L0#1234[" + cipherText.toHex()), keys, options);
+}
+
+} // namespace fuzzentries

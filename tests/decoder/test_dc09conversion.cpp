@@ -1,0 +1,155 @@
+#include "decoder/messagedecoder.h"
+#include "protocol/dc09receipt.h"
+#include "protocol/dc09reply.h"
+#include "protocol/ipinput.h"
+#include "strings/eventtexts.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+namespace {
+
+const QByteArray source = QByteArrayLiteral("127.0.0.1");
+const QDateTime now(QDate(2026, 8, 27), QTime(20, 38, 10), QTimeZone::utc());
+
+DecoderSettings settings() {
+    return {{QByteArrayLiteral("04"), QByteArrayLiteral("1")}, OutputFormat::HighSpeed};
+}
+
+// Rows as "cell|cell|...", one per row, then the automation lines.
+QByteArrayList decoded(const QByteArray &message) {
+    const EventTexts texts;
+    const DecodeResult result = decodeMessage(source, message, settings(), texts);
+    QByteArrayList out;
+    for (const DecodedRow &row : result.rows)
+        out.append(row.cells.join('|'));
+    return out + result.lines + QByteArrayList{"account " + result.decodedAccount};
+}
+
+QByteArray queued(const QByteArray &data, const QByteArray &id, const QByteArray &account) {
+    const QByteArray frame = dc09::framed('"' + id + "\"0001L0#" + account + '[' + data + ']');
+    const dc09::Receipt receipt = dc09::receive(frame, {}, {}, now);
+    return receipt.kind == dc09::Receipt::Kind::Ack ? receipt.message.value_or("no message")
+                                                    : "refused: " + receipt.rejection;
+}
+
+} // namespace
+
+// A DC-09 report is queued as the text a radio panel sends for the same event, so the decoder
+// gives the same rows, automation lines and account, and the IP rules find the same account.
+class TestDc09Conversion : public QObject {
+    Q_OBJECT
+private slots:
+    void sameAsRadio_data() {
+        QTest::addColumn<QByteArray>("id");
+        QTest::addColumn<QByteArray>("account");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("radio");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("SIA event with area")
+            << QByteArray("SIA-DCS") << QByteArray("1234") << QByteArray("#1234|Nri1/BA01")
+            << QByteArray("3D#1234xHNri1/BA01y@") << QByteArray("S041[#1234|Nri1/BA01]");
+        QTest::newRow("SIA event and text")
+            << QByteArray("SIA-DCS") << QByteArray("1234") << QByteArray("#1234|NRR|Atest")
+            << QByteArray("3D#1234xBNRRyDAtestz@") << QByteArray("S041[#1234|NRR|Atest]");
+        QTest::newRow("SIA several events, time modifier")
+            << QByteArray("SIA-DCS") << QByteArray("1234")
+            << QByteArray("#1234|Nti10:15/ri1/BA01/BA02")
+            << QByteArray("3D#1234xUNti10:15/ri1/BA01/BA02y@")
+            << QByteArray("S041[#1234|Nti10:15/ri1/BA01/BA02]");
+        QTest::newRow("SIA account of 7 characters")
+            << QByteArray("SIA-DCS") << QByteArray("foc7688") << QByteArray("#foc7688|NBA01")
+            << QByteArray("3G#foc7688xDNBA01y@") << QByteArray("S041[#foc7688|NBA01]");
+        QTest::newRow("SIA without the account in the data")
+            << QByteArray("SIA-DCS") << QByteArray("1234") << QByteArray("NBA01")
+            << QByteArray("3D#1234xDNBA01y@") << QByteArray("S041[#1234|NBA01]");
+        QTest::newRow("Contact ID")
+            << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|1130 01 003")
+            << QByteArray("21234181130010037") << QByteArray("5041 181234E13001003");
+        // Check digits of worth 10 ("0"), 11 ("B") and 15 ("F").
+        QTest::newRow("Contact ID, check digit 0")
+            << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|1130 01 019")
+            << QByteArray("21234181130010190") << QByteArray("5041 181234E13001019");
+        QTest::newRow("Contact ID, check digit B")
+            << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|1130 01 018")
+            << QByteArray("2123418113001018B") << QByteArray("5041 181234E13001018");
+        QTest::newRow("Contact ID, check digit F")
+            << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|1130 01 000")
+            << QByteArray("2123418113001000F") << QByteArray("5041 181234E13001000");
+        QTest::newRow("Contact ID restore, 6-digit account")
+            << QByteArray("ADM-CID") << QByteArray("123456") << QByteArray("#123456|3401 02 017")
+            << QByteArray("212345618340102017C") << QByteArray("5041 18123456R40102017");
+        QTest::newRow("Contact ID, 3-digit account filled")
+            << QByteArray("ADM-CID") << QByteArray("123") << QByteArray("#123|1130 01 003")
+            << QByteArray("20123181130010031") << QByteArray("5041 180123E13001003");
+        QTest::newRow("Contact ID, leading zeros dropped")
+            << QByteArray("ADM-CID") << QByteArray("0000123456")
+            << QByteArray("#0000123456|6602 00 000") << QByteArray("2123456186602000001")
+            << QByteArray("5041 18123456R60200000");
+        QTest::newRow("Contact ID, hex account in small letters")
+            << QByteArray("ADM-CID") << QByteArray("12bc") << QByteArray("#12bc|1130 01 003")
+            << QByteArray("212BC181130010036") << QByteArray("5041 1812BCE13001003");
+    }
+
+    void sameAsRadio() {
+        QFETCH(QByteArray, id);
+        QFETCH(QByteArray, account);
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, radio);
+        QFETCH(QByteArray, line);
+        const QByteArray message = queued(data, id, account);
+        // A Contact ID report is queued exactly as a panel with a right check digit sends it.
+        if (id == "ADM-CID")
+            QCOMPARE(message, radio);
+        QCOMPARE(decoded(message), decoded(radio));
+        QVERIFY2(decoded(message).contains(line), decoded(message).join('\n').constData());
+        // The IP rules take it as a report and look up the same account text.
+        const std::optional<ipinput::ReportText> ours = ipinput::recogniseReport(message, message);
+        const std::optional<ipinput::ReportText> theirs = ipinput::recogniseReport(radio, radio);
+        QVERIFY(ours);
+        QCOMPARE(ours->message, message);
+        QCOMPARE(ours->accountText, theirs ? theirs->accountText : std::nullopt);
+    }
+
+    // What the radio form cannot carry is refused (DUH) rather than queued under another
+    // account or cut.
+    void refused_data() {
+        QTest::addColumn<QByteArray>("id");
+        QTest::addColumn<QByteArray>("account");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("rejection");
+        const QByteArray noFit = "account does not fit the Contact ID form";
+        QTest::newRow("CID account of 7 digits") << QByteArray("ADM-CID") << QByteArray("1234567")
+                                                 << QByteArray("#1234567|1130 01 003") << noFit;
+        QTest::newRow("CID account not hex") << QByteArray("ADM-CID") << QByteArray("foc768")
+                                             << QByteArray("#foc768|1130 01 003") << noFit;
+        QTest::newRow("CID qualifier 2")
+            << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|2130 01 003")
+            << QByteArray("ADM-CID report not QEEE GG CCC");
+        QTest::newRow("CID text after the zone")
+            << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|1130 01 003|Ax")
+            << QByteArray("ADM-CID report not QEEE GG CCC");
+        QTest::newRow("SIA block over 63 characters")
+            << QByteArray("SIA-DCS") << QByteArray("1234")
+            << QByteArray("#1234|NBA01|A" + QByteArray(64, 't'))
+            << QByteArray("SIA block empty or longer than 63 characters");
+        QTest::newRow("SIA empty block")
+            << QByteArray("SIA-DCS") << QByteArray("1234") << QByteArray("#1234|NBA01||Ax")
+            << QByteArray("SIA block empty or longer than 63 characters");
+        QTest::newRow("SIA past 100 characters")
+            << QByteArray("SIA-DCS") << QByteArray("1234")
+            << QByteArray("#1234|NBA01|A" + QByteArray(50, 't') + "|A" + QByteArray(30, 'u'))
+            << QByteArray("SIA report longer than the 100 characters the decoder reads");
+    }
+
+    void refused() {
+        QFETCH(QByteArray, id);
+        QFETCH(QByteArray, account);
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, rejection);
+        QCOMPARE(queued(data, id, account), "refused: " + rejection);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDc09Conversion)
+#include "test_dc09conversion.moc"
