@@ -59,7 +59,8 @@ void Monitor::createMainWindow() {
     MonitorCore &core = *m_core;
     m_mainWindow = std::make_unique<MainWindow>(MainWindow::Services{
         core.engine(), core.lists(), core.txQueue(), m_dialogs, core.settings()});
-    auto *accountPage = new AccountPage({core.accounts(), core.settings(), m_dialogs});
+    auto *accountPage =
+        new AccountPage({core.accounts(), core.settings(), m_dialogs, &core.dc09Keys()});
     m_mainWindow->setAccountPage(accountPage);
     connect(m_mainWindow.get(), &MainWindow::loggedOnChanged, accountPage,
             &AccountPage::setLoggedOn);

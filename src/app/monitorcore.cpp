@@ -13,17 +13,32 @@
 #include "strings/eventtexts.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace {
 
 constexpr int minuteMs = 60000;
 
+QString besideAccounts(const AccountTable &accounts, const QString &fileName) {
+    return QFileInfo(accounts.filePath()).dir().filePath(fileName);
+}
+
+Dc09Options dc09Options(const Settings &settings) {
+    Dc09Options options;
+    options.enabled = settings.flag(SettingKey::Dc09On);
+    options.receive.acceptClear = settings.flag(SettingKey::Dc09AcceptClear);
+    options.receive.checkClearTime = settings.flag(SettingKey::Dc09CheckClearTime);
+    return options;
+}
+
 } // namespace
 
 MonitorCore::MonitorCore(OperatorDialogs &dialogs, Beeper &beeper, const MonitorOptions &options,
                          QObject *parent)
-    : QObject(parent) {
+    : QObject(parent)
+    , m_dc09Keys(besideAccounts(m_accounts, Dc09Keys::fileName)) {
     m_engine = std::make_unique<Engine>(
         Engine::Services{m_settings, m_logs, m_accounts, m_lists, m_txQueue, dialogs, beeper});
     createDecoder();
@@ -64,6 +79,8 @@ void MonitorCore::createIpReceiver(const QHostAddress &listenAddress) {
     });
     m_ipServer = std::make_unique<IpServer>(m_accounts, *m_polls, m_logs);
     m_ipServer->setListenAddress(listenAddress);
+    m_ipServer->setDc09Keys(&m_dc09Keys);
+    m_ipServer->setDc09Options([this] { return dc09Options(m_settings); });
     connectReceiverToEngine(m_ipServer->output(), *m_engine);
     m_engine->setIpServer(m_ipServer.get());
 
@@ -79,6 +96,7 @@ void MonitorCore::loadStore() {
     reportSettingsRead(readSettings(m_settings));
     NamedLocks::createStandardLocks();
     loadAccounts();
+    loadDc09Keys();
     openQueueJournal();
 }
 
@@ -124,6 +142,24 @@ void MonitorCore::loadAccounts() {
 
 // The queues come back before any line or the IP server is started, so a restored "Tx Pending"
 // goes out first and nothing new is acknowledged before the journal takes it.
+// The lines are named by number only: a bad line may hold a key.
+void MonitorCore::loadDc09Keys() {
+    const Dc09Keys::LoadResult loaded = m_dc09Keys.load();
+    if (!loaded.error.isEmpty())
+        reportStoreFailure(
+            QStringLiteral("DC-09 key file cannot be read (%1); no keys loaded").arg(loaded.error),
+            m_dc09Keys.filePath());
+    if (loaded.badLines.isEmpty())
+        return;
+    QStringList numbers;
+    for (int line : loaded.badLines)
+        numbers.append(QString::number(line));
+    const QString problem = numbers.size() == 1
+                                ? QStringLiteral("line %1 holds no account and DC-09 key; skipped")
+                                : QStringLiteral("lines %1 hold no account and DC-09 key; skipped");
+    reportStoreFailure(problem.arg(numbers.join(QStringLiteral(", "))), m_dc09Keys.filePath());
+}
+
 void MonitorCore::openQueueJournal() {
     connect(&m_journal, &QueueJournal::failed, this,
             [this](const QString &error) { reportStoreFailure(error, QueueJournal::fileName); });

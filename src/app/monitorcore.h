@@ -4,6 +4,7 @@
 #include "common/logbook.h"
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
+#include "ipserver/dc09keys.h"
 #include "settings/settings.h"
 #include "store/queuejournal.h"
 
@@ -60,6 +61,7 @@ public:
     TxQueue &txQueue() { return m_txQueue; }
     IpServer &ipServer() { return *m_ipServer; }
     PollSupervision &polls() { return *m_polls; }
+    Dc09Keys &dc09Keys() { return m_dc09Keys; }
 
 signals:
     // A stored file could not be used; `allFailures` lists every such failure of this run.
@@ -71,6 +73,7 @@ private:
     void wireSettingsToLogs();
     void reportSettingsRead(const SettingsReadResult &result);
     void loadAccounts();
+    void loadDc09Keys();
     void openQueueJournal();
     void reportStoreFailure(const QString &error, const QString &subject);
     void restartLines();
@@ -78,6 +81,7 @@ private:
     Settings m_settings;
     LogBook m_logs;
     AccountTable m_accounts;
+    Dc09Keys m_dc09Keys; // beside the account file
     EventLists m_lists;
     TxQueue m_txQueue;
     QueueJournal m_journal; // outlives the engine and the connection threads

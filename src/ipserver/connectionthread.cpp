@@ -2,27 +2,18 @@
 
 #include "connectioncount.h"
 #include "connectionregistry.h"
+#include "dc09exchange.h"
 #include "noeventloopdispatcher.h"
 #include "panelcycle.h"
+#include "peeraddress.h"
 #include "receiveroutput.h"
 
 #include "common/logbook.h"
 #include "protocol/ipinput.h"
 
-#include <QHostAddress>
 #include <QTcpSocket>
-
-namespace {
-
-// The dotted IPv4 form, also for a peer reached through an IPv6 socket.
-QByteArray peerText(const QTcpSocket &socket) {
-    const QHostAddress address = socket.peerAddress();
-    bool isIpv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
-    return (isIpv4 ? QHostAddress(ipv4) : address).toString().toLatin1();
-}
-
-} // namespace
+#include <algorithm>
+#include <utility>
 
 ConnectionThread::ConnectionThread(qintptr descriptor, Context context, QObject *parent)
     : QThread(parent)
@@ -39,7 +30,7 @@ void ConnectionThread::run() {
         ConnectionRegistry::closeUnused(m_descriptor);
         return;
     }
-    const QByteArray peer = peerText(socket);
+    const QByteArray peer = dottedAddress(socket.peerAddress());
     m_context.services.logs.log_connection(QString::fromLatin1(peer + " Connected"));
     m_context.count.add(1);
     emit m_context.services.output.watchdogFed();
@@ -53,10 +44,12 @@ void ConnectionThread::run() {
 }
 
 void ConnectionThread::serve(QTcpSocket &socket, const QByteArray &peer) {
-    PanelCycle cycle(
-        m_context.services, peer,
-        PanelCycle::Link{[this, &socket](const QByteArray &bytes) { return send(socket, bytes); },
-                         [&socket] { return socket.state() == QAbstractSocket::ConnectedState; }});
+    const auto sender = [this, &socket](const QByteArray &bytes) { return send(socket, bytes); };
+    PanelCycle cycle(m_context.services, peer,
+                     PanelCycle::Link{sender, [&socket] {
+                                          return socket.state() == QAbstractSocket::ConnectedState;
+                                      }});
+    Dc09Exchange exchange(m_context.services, peer, sender);
     for (;;) {
         emit m_context.services.output.peerShown(QString::fromLatin1(peer));
         switch (waitForData(socket)) {
@@ -70,9 +63,40 @@ void ConnectionThread::serve(QTcpSocket &socket, const QByteArray &peer) {
         case Wait::Data:
             break;
         }
-        if (!cycle.handle(socket.read(ipinput::readSize)))
+        if (!take(cycle, exchange, socket.read(ipinput::readSize)))
             return;
     }
+}
+
+// False when a reply could not be sent: the connection is then over.
+bool ConnectionThread::take(PanelCycle &cycle, Dc09Exchange &exchange, const QByteArray &bytes) {
+    if (m_dc09Tail.isEmpty() &&
+        !(bytes.startsWith('\n') && Dc09Exchange::enabled(m_context.services)))
+        return cycle.handle(bytes);
+    m_dc09Tail += bytes;
+    return takeFrames(cycle, exchange);
+}
+
+// What follows a frame without a new LF is a bare-IP text again.
+bool ConnectionThread::takeFrames(PanelCycle &cycle, Dc09Exchange &exchange) {
+    while (!m_dc09Tail.isEmpty()) {
+        if (!m_dc09Tail.startsWith('\n'))
+            return cycle.handle(std::exchange(m_dc09Tail, QByteArray()));
+        const Dc09Exchange::Outcome outcome = exchange.handle(m_dc09Tail, false);
+        if (outcome.sendFailed)
+            return false;
+        if (outcome.receipt.kind == dc09::Receipt::Kind::Incomplete) {
+            if (m_dc09Tail.size() > dc09TailLimit) {
+                m_context.services.logs.appendStamped(
+                    LogBook::ConversionLog,
+                    "[frame too long] " + Dc09Exchange::logText(m_dc09Tail.left(64)));
+                m_dc09Tail.clear();
+            }
+            return true;
+        }
+        m_dc09Tail.remove(0, std::max<qsizetype>(outcome.receipt.consumed, 1));
+    }
+    return true;
 }
 
 ConnectionThread::Wait ConnectionThread::waitForData(QTcpSocket &socket) {

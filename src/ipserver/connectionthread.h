@@ -7,12 +7,15 @@
 
 class ConnectionCount;
 class ConnectionRegistry;
+class Dc09Exchange;
 class PanelCycle;
 class QTcpSocket;
 
 // One panel's connection, served on a thread of its own with a blocking socket created inside
-// the thread. The connection lasts while data keeps coming: it ends when the panel is silent for
-// the idle time-out (10 s), when the panel closes it, on a socket error, or when the server stops.
+// the thread. A read that starts with LF starts DC-09 frames, which may span reads and follow
+// each other on the connection; every other read is one bare-IP text. The connection lasts while
+// data keeps coming: it ends when the panel is silent for the idle time-out (10 s), when the panel
+// closes it, on a socket error, or when the server stops.
 class ConnectionThread : public QThread {
     Q_OBJECT
 public:
@@ -23,6 +26,9 @@ public:
         std::atomic<int> &disconnectLogFailures;
         int idleTimeoutMs;
     };
+
+    // A DC-09 frame is at most 4106 bytes; a tail that grows past this without one is dropped.
+    static constexpr qsizetype dc09TailLimit = 8192;
 
     // Ample for the protocol, the logs and the look-ups; the system's default (often 8 MiB)
     // would reserve tens of gigabytes of address space for thousands of panels.
@@ -37,10 +43,13 @@ private:
     enum class Wait { Data, Silent, Closed, Ended };
 
     void serve(QTcpSocket &socket, const QByteArray &peer);
+    bool take(PanelCycle &cycle, Dc09Exchange &exchange, const QByteArray &bytes);
+    bool takeFrames(PanelCycle &cycle, Dc09Exchange &exchange);
     Wait waitForData(QTcpSocket &socket);
     void logDisconnection(const QByteArray &peer);
     bool send(QTcpSocket &socket, const QByteArray &bytes);
 
     qintptr m_descriptor;
     Context m_context;
+    QByteArray m_dc09Tail; // the start of a DC-09 frame whose end has not come yet
 };

@@ -1,6 +1,9 @@
 #include "ipserver.h"
 
 #include "connectionthread.h"
+#include "datagramthread.h"
+
+#include "common/logbook.h"
 
 #include <QTimer>
 
@@ -38,11 +41,27 @@ void IpServer::activate() {
     m_registry.reopen();
     if (m_port < 1 || m_port > 65535)
         return;
-    m_listener.listen(m_address, quint16(m_port));
+    if (m_listener.listen(m_address, quint16(m_port)))
+        startDatagrams();
+}
+
+// A port whose UDP side is taken still serves TCP; the reason goes to the exception log.
+void IpServer::startDatagrams() {
+    m_datagrams = std::make_unique<DatagramThread>(services(), m_address, serverPort());
+    if (m_datagrams->begin())
+        return;
+    m_logs.appendStamped(LogBook::ConversionLog, "[" + m_datagrams->errorString().toLatin1() +
+                                                     "] UDP " + QByteArray::number(serverPort()));
+    m_datagrams.reset();
+}
+
+ReceiverServices IpServer::services() {
+    return {m_accounts, m_polls, m_logs, m_output, m_journal, &m_dc09};
 }
 
 void IpServer::deactivate() {
     m_listener.close();
+    m_datagrams.reset();
     m_registry.stopAll();
     for (const Connection &connection : m_threads)
         connection.thread->wait();
@@ -51,11 +70,8 @@ void IpServer::deactivate() {
 
 void IpServer::startConnection(qintptr descriptor) {
     auto thread = std::make_unique<ConnectionThread>(
-        descriptor, ConnectionThread::Context{{m_accounts, m_polls, m_logs, m_output, m_journal},
-                                              m_registry,
-                                              m_count,
-                                              m_disconnectLogFailures,
-                                              m_idleTimeoutMs});
+        descriptor, ConnectionThread::Context{services(), m_registry, m_count,
+                                              m_disconnectLogFailures, m_idleTimeoutMs});
     ConnectionThread *started = thread.get();
     const quint64 id = ++m_nextId;
     connect(started, &QThread::finished, this, [this, id] { join(id); });

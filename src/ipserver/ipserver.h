@@ -2,7 +2,10 @@
 
 #include "connectioncount.h"
 #include "connectionregistry.h"
+#include "dc09services.h"
 #include "receiveroutput.h"
+#include "receiverservices.h"
+#include "repeatedmessages.h"
 
 #include "engine/ipservercontrol.h"
 
@@ -16,12 +19,14 @@
 
 class AccountTable;
 class ConnectionThread;
+class DatagramThread;
 class LogBook;
 class PollSupervision;
 class QueueJournal;
 
 // The IP network receiver: a TCP server for the alarm panels, listening on every local IPv4
-// address (tests give 127.0.0.1), with one thread per accepted connection. Lives on the
+// address (tests give 127.0.0.1), with one thread per accepted connection, and DC-09 over UDP on
+// the same port number, started and stopped with it. Lives on the
 // user-interface thread; what the connections produce leaves through output().
 class IpServer : public QObject, public IpServerControl {
     Q_OBJECT
@@ -37,6 +42,12 @@ public:
     // Accepted messages are stored here before their reply; set before the server starts.
     void setJournal(QueueJournal *journal) { m_journal = journal; }
     void setListenAddress(const QHostAddress &address) { m_address = address; }
+    // The panels' DC-09 keys (none: encrypted frames are refused) and the options as they are
+    // now, asked for every frame from any thread; set before the server starts.
+    void setDc09Keys(const Dc09Keys *keys) { m_dc09.keys = keys; }
+    void setDc09Options(std::function<Dc09Options()> options) {
+        m_dc09.options = std::move(options);
+    }
     // How long a connection may stay silent; the panels' protocol gives 10 s.
     void setIdleTimeout(int milliseconds) { m_idleTimeoutMs = milliseconds; }
 
@@ -63,6 +74,8 @@ private:
     };
 
     void startConnection(qintptr descriptor);
+    ReceiverServices services();
+    void startDatagrams();
     void join(quint64 id);
 
     struct Connection {
@@ -75,6 +88,9 @@ private:
     LogBook &m_logs;
     ReceiverOutput m_output;
     QueueJournal *m_journal = nullptr;
+    RepeatedMessages m_repeated;
+    Dc09Services m_dc09{nullptr, &m_repeated, {}};
+    std::unique_ptr<DatagramThread> m_datagrams;
     ConnectionCount m_count{m_output};
     ConnectionRegistry m_registry;
     std::atomic<int> m_disconnectLogFailures{0};

@@ -2,20 +2,19 @@
 
 #include "receiveroutput.h"
 
-#include "accounts/accountnumbers.h"
 #include "accounts/accounttable.h"
 #include "accounts/pollsupervision.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
 #include "protocol/ipinput.h"
 #include "protocol/zorerinput.h"
-#include "store/queuejournal.h"
 
 using namespace ipinput;
 
 PanelCycle::PanelCycle(ReceiverServices services, QByteArray peer, Link link)
     : m_services(services)
     , m_peer(std::move(peer))
+    , m_admission(services, m_peer)
     , m_link(std::move(link)) {}
 
 bool PanelCycle::handle(const QByteArray &received) {
@@ -56,7 +55,7 @@ void PanelCycle::applyPollRule() {
         return;
     }
     m_message = poll.message;
-    const Lookup lookup = lookUp(poll.accountText);
+    const Admission::Lookup lookup = m_admission.lookUp(poll.accountText);
     if (!lookup.converted) {
         emit m_services.output.errorAccountShown(QString::fromLatin1(poll.accountText));
         return;
@@ -64,8 +63,8 @@ void PanelCycle::applyPollRule() {
     std::optional<QByteArray> elements;
     if (lookup.record)
         elements = m_services.polls.PollReceived(lookup.record->accNum, poll.status, m_peer);
-    const bool admitted = elements && admits(lookup.record);
-    if (admitted && !store())
+    const bool admitted = elements && m_admission.admits(lookup.record);
+    if (admitted && !m_admission.store(m_message))
         return;
     // An account deleted between the look-up and the poll is answered as an unknown one.
     if (!sendReply(elements.value_or(QByteArray()) + acknowledgement))
@@ -83,48 +82,20 @@ void PanelCycle::applyReportRule() {
     m_message = report->message;
     std::optional<AccountRecord> record;
     if (report->accountText) {
-        const Lookup lookup = lookUp(*report->accountText);
+        const Admission::Lookup lookup = m_admission.lookUp(*report->accountText);
         if (!lookup.converted) {
             emit m_services.output.errorAccountShown(QString::fromLatin1(report->shownText));
             return;
         }
         record = lookup.record;
     }
-    const bool admitted = report->format == '9' || admits(record);
-    if (admitted && !store())
+    const bool admitted = report->format == '9' || m_admission.admits(record);
+    if (admitted && !m_admission.store(m_message))
         return;
     if (!sendReply(acknowledgement))
         return;
     if (!admitted)
         m_reply.clear();
-}
-
-PanelCycle::Lookup PanelCycle::lookUp(const QByteArray &accountText) {
-    const std::optional<quint32> number = NumericalAccNum(accountText);
-    if (!number)
-        return {};
-    return {true, m_services.accounts.Find_Account(*number)};
-}
-
-// A message whose account is bound to another address has its acknowledgement, and a poll its
-// reload, but goes no further: it is neither queued nor does it feed the watchdog.
-bool PanelCycle::admits(const std::optional<AccountRecord> &record) const {
-    return !(record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != m_peer);
-}
-
-// Decided before the reply: the panel is acknowledged only for a message that is stored (and
-// listed, in the stored order). One that cannot be stored gets no reply, so the panel sends it
-// again; one stored whose reply then fails stays queued.
-bool PanelCycle::store() {
-    QueueJournal *journal = m_services.journal;
-    if (!journal) {
-        emit m_services.output.messageQueued(m_peer, m_message, 0);
-        return true;
-    }
-    const quint64 ticket = journal->addPending(m_peer, m_message, [this](quint64 id) {
-        emit m_services.output.messageQueued(m_peer, m_message, id);
-    });
-    return ticket != 0 && journal->flushed(ticket);
 }
 
 bool PanelCycle::sendReply(const QByteArray &reply) {

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "admission.h"
 #include "receiverservices.h"
-
-#include "accounts/accountrecord.h"
 
 #include <QByteArray>
 #include <functional>
@@ -25,20 +24,13 @@ public:
     bool handle(const QByteArray &received);
 
 private:
-    struct Lookup {
-        bool converted = false;
-        std::optional<AccountRecord> record;
-    };
-
     void applyPollRule();
     void applyReportRule();
-    Lookup lookUp(const QByteArray &accountText);
-    bool admits(const std::optional<AccountRecord> &record) const;
-    bool store();
     bool sendReply(const QByteArray &reply);
 
     ReceiverServices m_services;
     QByteArray m_peer;
+    Admission m_admission;
     Link m_link;
     // State of the current read.
     QByteArray m_data;         // received bytes after the "+++" removal

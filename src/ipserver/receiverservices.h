@@ -1,6 +1,7 @@
 #pragma once
 
 class AccountTable;
+struct Dc09Services;
 class LogBook;
 class PollSupervision;
 class QueueJournal;
@@ -12,5 +13,6 @@ struct ReceiverServices {
     PollSupervision &polls;
     LogBook &logs;
     ReceiverOutput &output;
-    QueueJournal *journal = nullptr; // where accepted messages are stored before their reply
+    QueueJournal *journal = nullptr;    // where accepted messages are stored before their reply
+    const Dc09Services *dc09 = nullptr; // none: the receiver speaks no DC-09
 };

@@ -55,6 +55,9 @@ constexpr std::array<SettingRow, settingCount> rows{{
     {K::TxVoduro, S::Logic, "Tx Voduro", "0", 0},
     {K::ForceBackup, S::Logic, "Force Backup", "0", 0},
     {K::Language, S::Strings, "Language", "", 0},
+    {K::Dc09On, S::Logic, "DC09 On", "1", 0},
+    {K::Dc09AcceptClear, S::Logic, "DC09 Accept Clear", "1", 0},
+    {K::Dc09CheckClearTime, S::Logic, "DC09 Check Clear Time", "0", 0},
     {K::PollFailCodeSia, S::NotStored, "PollFailCodeSIA", "YC", 0},
     {K::PollRestCodeSia, S::NotStored, "PollRestCodeSIA", "YK", 0},
     {K::LogConnections, S::NotStored, "Log_Con", "0", 0},
@@ -68,17 +71,17 @@ constexpr bool rowsInKeyOrder() {
 }
 static_assert(rowsInKeyOrder(), "the setting table must follow the key order");
 
-constexpr std::array<SettingKey, 47> writeOrder{{
-    K::Port1Num,      K::Port1Speed,   K::Port1Parity,  K::Port1DataBits, K::Port1StopBits,
-    K::Port1Ack,      K::Port2Num,     K::Port2Speed,   K::Port2Parity,   K::Port2DataBits,
-    K::Port2StopBits, K::Port2Ack,     K::TcpPort,      K::RxNum,         K::RxLine,
-    K::TxAtt,         K::TxTimeout,    K::HeartBeat,    K::TermChar,      K::FltTimer,
-    K::TxAck,         K::TxNum,        K::TxSpeed,      K::TxParity,      K::TxDataBits,
-    K::TxStopBits,    K::DisableTxAck, K::TxIpAdd,      K::TxIpPort,      K::TxIpAdd2,
-    K::TxIpPort2,     K::PollingCode,  K::Port1Open,    K::Port2Open,     K::TcpOpen,
-    K::SpareOpen,     K::TxOpen,       K::OutputFormat, K::SaveRx,        K::ProcessData,
-    K::InTray,        K::TxVoduro,     K::Password,     K::PollTimeOut,   K::FromReceiver,
-    K::ForceBackup,   K::Language,
+constexpr std::array<SettingKey, 50> writeOrder{{
+    K::Port1Num,      K::Port1Speed,   K::Port1Parity,  K::Port1DataBits,   K::Port1StopBits,
+    K::Port1Ack,      K::Port2Num,     K::Port2Speed,   K::Port2Parity,     K::Port2DataBits,
+    K::Port2StopBits, K::Port2Ack,     K::TcpPort,      K::RxNum,           K::RxLine,
+    K::TxAtt,         K::TxTimeout,    K::HeartBeat,    K::TermChar,        K::FltTimer,
+    K::TxAck,         K::TxNum,        K::TxSpeed,      K::TxParity,        K::TxDataBits,
+    K::TxStopBits,    K::DisableTxAck, K::TxIpAdd,      K::TxIpPort,        K::TxIpAdd2,
+    K::TxIpPort2,     K::PollingCode,  K::Port1Open,    K::Port2Open,       K::TcpOpen,
+    K::SpareOpen,     K::TxOpen,       K::OutputFormat, K::SaveRx,          K::ProcessData,
+    K::InTray,        K::TxVoduro,     K::Password,     K::PollTimeOut,     K::FromReceiver,
+    K::ForceBackup,   K::Language,     K::Dc09On,       K::Dc09AcceptClear, K::Dc09CheckClearTime,
 }};
 
 } // namespace
@@ -91,7 +94,7 @@ const SettingRow &settingRow(SettingKey key) {
     return rows[static_cast<std::size_t>(key)];
 }
 
-const std::array<SettingKey, 47> &settingWriteOrder() {
+const std::array<SettingKey, 50> &settingWriteOrder() {
     return writeOrder;
 }
 

@@ -53,6 +53,11 @@ enum class SettingKey {
     ForceBackup,
     // The operator's choice of language for the next start; empty: the system's, else English.
     Language,
+    // DC-09 on the IP receiver's port: on at all, clear (unencrypted) messages accepted, and the
+    // time of clear messages checked like that of encrypted ones.
+    Dc09On,
+    Dc09AcceptClear,
+    Dc09CheckClearTime,
     // Not stored: they start with these values at every start.
     PollFailCodeSia,
     PollRestCodeSia,
@@ -77,7 +82,7 @@ const std::array<SettingRow, settingCount> &settingRows();
 const SettingRow &settingRow(SettingKey key);
 
 // The order in which the values are written back.
-const std::array<SettingKey, 47> &settingWriteOrder();
+const std::array<SettingKey, 50> &settingWriteOrder();
 
 // Drop-down item lists shared by the windows and the engine.
 constexpr int comPortChoices = 9; // "Com1" ... "Com9"

@@ -57,6 +57,9 @@ void AccountEditorGroup::createFields(Settings &settings) {
     connect(m_poll, &QSpinBox::valueChanged, this, &AccountEditorGroup::followPollDelay);
     m_armPoll = createSpin("NewAccArmPoll", 0, this);
     m_nuaIp = named(new QLineEdit(this), "NewNuaIp");
+    m_dc09Key = named(new QLineEdit(this), "Dc09Key");
+    m_dc09Key->setEchoMode(QLineEdit::Password);
+    m_dc09Key->setMaxLength(64);
     const std::array<const char *, 3> names{"NewSyncClock", "NewMatchNua", "NewRepSIA"};
     const QStringList captions{tr("Synchronise  Clock"), tr("Match NUA / IP"),
                                tr("Report fault as SIA")};
@@ -70,11 +73,10 @@ void AccountEditorGroup::createFields(Settings &settings) {
 
 void AccountEditorGroup::createLayout() {
     auto *layout = new QGridLayout(this);
-    const QList<QPair<QString, QWidget *>> rows{{tr("Account Name"), m_name},
-                                                {tr("Account Number"), m_code},
-                                                {tr("Polling Delay"), m_poll},
-                                                {tr("Polling Delay (Armed)"), m_armPoll},
-                                                {tr("NUA / IP Address"), m_nuaIp}};
+    const QList<QPair<QString, QWidget *>> rows{
+        {tr("Account Name"), m_name},      {tr("Account Number"), m_code},
+        {tr("Polling Delay"), m_poll},     {tr("Polling Delay (Armed)"), m_armPoll},
+        {tr("NUA / IP Address"), m_nuaIp}, {tr("DC-09 Key"), m_dc09Key}};
     int row = 0;
     for (const auto &[label, field] : rows) {
         layout->addWidget(new QLabel(label, this), row, 0);
@@ -119,8 +121,19 @@ AccountEntry AccountEditorGroup::entry() const {
     return entry;
 }
 
+std::optional<QByteArray> AccountEditorGroup::editedDc09Key() const {
+    if (!m_dc09Key->isModified())
+        return std::nullopt;
+    return m_dc09Key->text().toLatin1();
+}
+
+void AccountEditorGroup::setDc09Key(const QByteArray &key) {
+    m_dc09Key->setText(QString::fromLatin1(key));
+}
+
 void AccountEditorGroup::clear() {
     m_name->clear();
+    m_dc09Key->clear();
     m_code->clear();
     m_nuaIp->clear();
     m_poll->setValue(0);

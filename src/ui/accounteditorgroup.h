@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <array>
+#include <optional>
 
 struct AccountEntry;
 struct AccountRecord;
@@ -29,6 +30,11 @@ public:
     // The field that matches a control of the account view; null for those without one.
     QWidget *fieldFor(const QString &viewControl) const;
     QSpinBox *pollTimeOut() const { return m_pollTimeOut; }
+    // The account's DC-09 key as written, shown masked; kept apart from the account record.
+    // None unless the operator has changed it since it was filled: an untouched (empty) field
+    // leaves the key in the key file as it is.
+    std::optional<QByteArray> editedDc09Key() const;
+    void setDc09Key(const QByteArray &key);
 
 signals:
     void addUpdateClicked();
@@ -44,6 +50,7 @@ private:
     QSpinBox *m_poll = nullptr;
     QSpinBox *m_armPoll = nullptr;
     QLineEdit *m_nuaIp = nullptr;
+    QLineEdit *m_dc09Key = nullptr;
     std::array<QCheckBox *, 3> m_options{};
     QPushButton *m_addUpdate = nullptr;
     QSpinBox *m_pollTimeOut = nullptr;

@@ -4,6 +4,8 @@
 #include "accounts/accounttable.h"
 #include "allowanceconfirmation.h"
 #include "common/operatordialogs.h"
+#include "ipserver/dc09keys.h"
+#include "protocol/dc09receipt.h"
 #include "settings/settings.h"
 
 #include <QHBoxLayout>
@@ -79,8 +81,11 @@ void AccountPage::step(AccountView::Step step) {
 }
 
 void AccountPage::copyIntoEditor(const QString &enteredControl) {
-    if (const std::optional<AccountRecord> current = m_services.accounts.CurrentAccount())
+    if (const std::optional<AccountRecord> current = m_services.accounts.CurrentAccount()) {
         m_editorGroup->fill(*current);
+        if (m_services.dc09Keys)
+            m_editorGroup->setDc09Key(m_services.dc09Keys->keyText(current->accNum));
+    }
     if (QWidget *field = m_editorGroup->fieldFor(enteredControl))
         field->setFocus(Qt::OtherFocusReason);
 }
@@ -96,7 +101,32 @@ void AccountPage::find() {
     View_Account();
 }
 
+// The key is checked before the account is saved, and written only when the operator changed
+// it: the key file is often written by hand, and an untouched field must not erase a key.
 void AccountPage::save(AccountEditor::Button button) {
-    m_editor.save(button, m_editorGroup->entry());
+    const AccountEntry entry = m_editorGroup->entry();
+    const std::optional<QByteArray> key = m_editorGroup->editedDc09Key();
+    if (button == AccountEditor::Button::AddUpdate && !dc09KeyAcceptable(key))
+        return;
+    const AccountEditor::Outcome outcome = m_editor.save(button, entry);
+    if (outcome == AccountEditor::Outcome::Added || outcome == AccountEditor::Outcome::Updated)
+        saveDc09Key(entry.number, key);
     View_Account();
+}
+
+bool AccountPage::dc09KeyAcceptable(const std::optional<QByteArray> &key) {
+    if (!m_services.dc09Keys || !key || key->isEmpty() || dc09::parseKey(*key))
+        return true;
+    m_services.dialogs.notice(tr("Error"),
+                              tr("The DC-09 key must be 32, 48 or 64 hex digits, or 16, 24 or 32 "
+                                 "characters"));
+    return false;
+}
+
+void AccountPage::saveDc09Key(quint32 number, const std::optional<QByteArray> &key) {
+    if (!m_services.dc09Keys || !key || m_services.dc09Keys->keyText(number) == *key)
+        return;
+    const Dc09Keys::SaveResult saved = m_services.dc09Keys->setKeyText(number, *key);
+    if (!saved.ok)
+        m_services.dialogs.notice(tr("I/O Error"), saved.error);
 }

@@ -7,6 +7,7 @@
 
 class AccountEditorGroup;
 class AccountTable;
+class Dc09Keys;
 class OperatorDialogs;
 class Settings;
 
@@ -20,6 +21,7 @@ public:
         AccountTable &accounts;
         Settings &settings;
         OperatorDialogs &dialogs;
+        Dc09Keys *dc09Keys = nullptr; // none: no DC-09 key is shown or saved
     };
 
     explicit AccountPage(Services services, QWidget *parent = nullptr);
@@ -34,6 +36,8 @@ private:
     void copyIntoEditor(const QString &enteredControl);
     void find();
     void save(AccountEditor::Button button);
+    bool dc09KeyAcceptable(const std::optional<QByteArray> &key);
+    void saveDc09Key(quint32 number, const std::optional<QByteArray> &key);
 
     Services m_services;
     AccountEditor m_editor;

@@ -20,6 +20,14 @@ QLineEdit *createCounter(const QString &name, QWidget *parent) {
     return field;
 }
 
+QCheckBox *createOption(const QString &name, const QString &caption, Settings &settings,
+                        SettingKey key, QWidget *parent) {
+    auto *box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    SettingBinding::bindCheckBox(box, settings, key);
+    return box;
+}
+
 QLabel *createLabel(const QString &name, const QString &caption, QWidget *parent) {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(name);
@@ -60,6 +68,15 @@ IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, IpServer
                                     : QStringLiteral("Logging Stopped"));
     });
 
+    // Read by the receiver for every frame: a change takes effect at once.
+    auto *dc09On = createOption(QStringLiteral("Dc09On"), tr("Accept DC-09"), settings,
+                                SettingKey::Dc09On, this);
+    auto *acceptClear = createOption(QStringLiteral("Dc09AcceptClear"), tr("DC-09 clear messages"),
+                                     settings, SettingKey::Dc09AcceptClear, this);
+    auto *checkClearTime =
+        createOption(QStringLiteral("Dc09CheckClearTime"), tr("DC-09 clear message time check"),
+                     settings, SettingKey::Dc09CheckClearTime, this);
+
     auto *layout = new QGridLayout(this);
     layout->addWidget(new QLabel(tr("Listen on Port:"), this), 0, 0);
     layout->addWidget(port, 0, 1);
@@ -70,7 +87,10 @@ IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, IpServer
     layout->addWidget(new QLabel(tr("Account"), this), 4, 0);
     layout->addWidget(m_findAcc, 4, 1);
     layout->addWidget(m_errorAcc, 5, 0, 1, 2);
-    layout->addWidget(m_startIp, 6, 0, 1, 2);
+    layout->addWidget(dc09On, 6, 0, 1, 2);
+    layout->addWidget(acceptClear, 7, 0, 1, 2);
+    layout->addWidget(checkClearTime, 8, 0, 1, 2);
+    layout->addWidget(m_startIp, 9, 0, 1, 2);
 }
 
 void IpConnectionGroup::setSystemText(const QString &text) {

@@ -10,7 +10,8 @@ class QPushButton;
 class Settings;
 
 // "IP Conection": the listening port of the IP network input, the connection log switch, the
-// count of open connections, the last account looked up, and the START IP / STOP IP button.
+// count of open connections, the last account looked up, the DC-09 options, and the START IP /
+// STOP IP button.
 class IpConnectionGroup : public QGroupBox {
     Q_OBJECT
 public:

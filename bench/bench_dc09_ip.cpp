@@ -1,0 +1,240 @@
+// DC-09 acknowledgements per second of the IP receiver, with the queues stored on the disk
+// before each reply, on 1 and on 100 loopback connections, clear and AES-256; then the time the
+// frame rules take for one clear and one encrypted frame alone (the cost of the decryption).
+// Every panel sends its next report only when the reply to the last one has come, as panels do.
+//
+//   bench_dc09_ip [messages per connection on 100 connections, default 100]
+
+#include "accounts/accounttable.h"
+#include "accounts/pollsupervision.h"
+#include "common/logbook.h"
+#include "common/operatordialogs.h"
+#include "engine/engine.h"
+#include "events/eventlistmodel.h"
+#include "events/txqueue.h"
+#include "ipserver/dc09keys.h"
+#include "ipserver/enginewiring.h"
+#include "ipserver/ipserver.h"
+#include "ipserver/pollreportlines.h"
+#include "protocol/dc09receipt.h"
+#include "settings/settings.h"
+#include "store/queuejournal.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <cstdio>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <openssl/evp.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const QByteArray key256 =
+    QByteArray::fromHex("000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F");
+
+struct QuietDialogs : OperatorDialogs {
+    bool question(const QString &, const QString &) override { return true; }
+    void notice(const QString &, const QString &) override {}
+    void backgroundNotice(const QString &, const QString &) override {}
+};
+struct QuietBeeper : Beeper {
+    void beep() override {}
+};
+
+quint16 freeLoopbackPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+quint16 crcArc(const QByteArray &bytes) {
+    quint16 crc = 0;
+    for (char c : bytes) {
+        crc ^= quint8(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
+    }
+    return crc;
+}
+
+QByteArray hex(unsigned value, int digits) {
+    return QByteArray::number(value, 16).toUpper().rightJustified(digits, '0');
+}
+
+QByteArray framed(const QByteArray &body) {
+    return "\n" + hex(crcArc(body), 4) + "0" + hex(unsigned(body.size()), 3) + body + "\r";
+}
+
+QByteArray aes256(const QByteArray &plain) {
+    EVP_CIPHER_CTX *context = EVP_CIPHER_CTX_new();
+    const unsigned char iv[16] = {};
+    EVP_EncryptInit_ex(context, EVP_aes_256_cbc(), nullptr,
+                       reinterpret_cast<const unsigned char *>(key256.constData()), iv);
+    EVP_CIPHER_CTX_set_padding(context, 0);
+    QByteArray output(plain.size(), '\0');
+    int written = 0;
+    EVP_EncryptUpdate(context, reinterpret_cast<unsigned char *>(output.data()), &written,
+                      reinterpret_cast<const unsigned char *>(plain.constData()),
+                      int(plain.size()));
+    EVP_CIPHER_CTX_free(context);
+    return output;
+}
+
+// An ADM-CID report of the account, clear or encrypted with the current time.
+QByteArray report(const QByteArray &account, int sequence, bool encrypted) {
+    const QByteArray seq = QByteArray::number(sequence % 10000).rightJustified(4, '0');
+    const QByteArray data = "#" + account + "|1130 01 001";
+    if (!encrypted)
+        return framed("\"ADM-CID\"" + seq + "R0L0#" + account + "[" + data + "]");
+    const QByteArray stamp =
+        "_" +
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("HH:mm:ss,MM-dd-yyyy")).toLatin1();
+    const QByteArray content = "|" + data + "]" + stamp;
+    const QByteArray plain = QByteArray(16 - content.size() % 16, 'p') + content;
+    return framed("\"*ADM-CID\"" + seq + "R0L0#" + account + "[" + aes256(plain).toHex().toUpper());
+}
+
+QByteArray accountOf(int index) {
+    return QByteArray::number(100000 + index);
+}
+
+// The receiver as the program wires it, log files off, durable, every panel's key on file.
+struct Receiver {
+    QTemporaryDir dir;
+    Settings settings;
+    LogBook logs{dir.path()};
+    AccountTable accounts{dir.filePath(QStringLiteral("Accounts.PDB"))};
+    Dc09Keys keys{dir.filePath(Dc09Keys::fileName)};
+    EventLists lists;
+    TxQueue txQueue;
+    QuietDialogs dialogs;
+    QuietBeeper beeper;
+    Engine engine{{settings, logs, accounts, lists, txQueue, dialogs, beeper}};
+    PollReportLines reportLines{settings, txQueue, logs};
+    PollSupervision polls{accounts, reportLines, [] { return 1; }};
+    IpServer server{accounts, polls, logs};
+    QueueJournal journal;
+
+    explicit Receiver(int panels) {
+        QFile file(keys.filePath());
+        file.open(QIODevice::WriteOnly);
+        for (int i = 0; i < panels; ++i)
+            file.write(accountOf(i) + " " + key256.toHex() + "\n");
+        file.close();
+        keys.load();
+        journal.open(dir.filePath(QueueJournal::fileName));
+        engine.setJournal(&journal);
+        server.setJournal(&journal);
+        server.setDc09Keys(&keys);
+        server.setDc09Options([] { return Dc09Options{}; });
+        connectReceiverToEngine(server.output(), engine);
+        server.setListenAddress(QHostAddress::LocalHost);
+        server.setPort(freeLoopbackPort());
+        server.activate();
+    }
+};
+
+bool readReply(int fd) {
+    char byte = 0;
+    QByteArray reply;
+    while (!reply.endsWith('\r')) {
+        if (::read(fd, &byte, 1) != 1)
+            return false;
+        reply += byte;
+    }
+    return reply.contains("ACK\"");
+}
+
+// One panel: connects, then sends its reports one at a time, each after the reply to the last.
+void panel(quint16 port, int index, int messages, bool encrypted, std::atomic<int> &answered,
+           std::atomic<int> &failed) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        failed += messages;
+        ::close(fd);
+        return;
+    }
+    for (int n = 0; n < messages; ++n) {
+        const QByteArray frame = report(accountOf(index), n + 1, encrypted);
+        if (::write(fd, frame.constData(), size_t(frame.size())) != frame.size() ||
+            !readReply(fd)) {
+            failed += messages - n;
+            break;
+        }
+        ++answered;
+    }
+    ::close(fd);
+}
+
+void run(bool encrypted, int connections, int messages) {
+    Receiver receiver(connections);
+    const quint16 port = receiver.server.serverPort();
+    std::atomic<int> answered{0};
+    std::atomic<int> failed{0};
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<std::thread> panels;
+    for (int c = 0; c < connections; ++c)
+        panels.emplace_back(panel, port, c, messages, encrypted, std::ref(answered),
+                            std::ref(failed));
+    const int total = connections * messages;
+    while (answered + failed < total)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    for (std::thread &thread : panels)
+        thread.join();
+    while (receiver.engine.pendingMessages().size() < answered)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    std::printf("%-9s %3d connection(s): %7.0f acknowledgements/s (%d answered, %d failed, %llu "
+                "disk flushes)\n",
+                encrypted ? "AES-256" : "clear", connections, answered / seconds, answered.load(),
+                failed.load(), static_cast<unsigned long long>(receiver.journal.flushCount()));
+    receiver.server.deactivate();
+}
+
+// The frame rules alone: parsing, CRC, decryption and the reply.
+void ruleCost(bool encrypted) {
+    const QByteArray frame = report(accountOf(0), 1, encrypted);
+    const dc09::KeyLookup keys = [](const QByteArray &) { return std::optional(key256); };
+    const int rounds = 20000;
+    int accepted = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < rounds; ++i)
+        accepted += dc09::receive(frame, keys, {}, QDateTime::currentDateTimeUtc()).kind ==
+                    dc09::Receipt::Kind::Ack;
+    std::printf("frame rules, %-7s: %.2f us per frame (%d of %d accepted)\n",
+                encrypted ? "AES-256" : "clear", double(timer.nsecsElapsed()) / 1e3 / rounds,
+                accepted, rounds);
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication application(argc, argv);
+    const int perConnection = argc > 1 ? std::max(1, atoi(argv[1])) : 100;
+    for (const bool encrypted : {false, true}) {
+        run(encrypted, 1, 1000);
+        run(encrypted, 100, perConnection);
+    }
+    ruleCost(false);
+    ruleCost(true);
+    return 0;
+}

@@ -1,0 +1,39 @@
+#include "admission.h"
+
+#include "receiveroutput.h"
+
+#include "accounts/accountnumbers.h"
+#include "accounts/accounttable.h"
+#include "store/queuejournal.h"
+
+Admission::Admission(ReceiverServices services, QByteArray peer)
+    : m_services(services)
+    , m_peer(std::move(peer)) {}
+
+Admission::Lookup Admission::lookUp(const QByteArray &accountText) const {
+    const std::optional<quint32> number = NumericalAccNum(accountText);
+    if (!number)
+        return {};
+    return {true, m_services.accounts.Find_Account(*number)};
+}
+
+// A message whose account is bound to another address has its acknowledgement, and a poll its
+// reload, but goes no further: it is neither queued nor does it feed the watchdog.
+bool Admission::admits(const std::optional<AccountRecord> &record) const {
+    return !(record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != m_peer);
+}
+
+// Decided before the reply: the panel is acknowledged only for a message that is stored (and
+// listed, in the stored order). One that cannot be stored gets no reply, so the panel sends it
+// again; one stored whose reply then fails stays queued.
+bool Admission::store(const QByteArray &message) const {
+    QueueJournal *journal = m_services.journal;
+    if (!journal) {
+        emit m_services.output.messageQueued(m_peer, message, 0);
+        return true;
+    }
+    const quint64 ticket = journal->addPending(m_peer, message, [this, &message](quint64 id) {
+        emit m_services.output.messageQueued(m_peer, message, id);
+    });
+    return ticket != 0 && journal->flushed(ticket);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "receiverservices.h"
+
+#include "accounts/accountrecord.h"
+
+#include <QByteArray>
+#include <optional>
+
+// What every accepted text from one panel goes through, whatever carried it: the account
+// look-up, the "Match NUA / IP" decision and the durable store before the reply. Runs on the
+// thread that serves the panel.
+class Admission {
+public:
+    struct Lookup {
+        bool converted = false; // false: the account text is not a number
+        std::optional<AccountRecord> record;
+    };
+
+    Admission(ReceiverServices services, QByteArray peer);
+
+    Lookup lookUp(const QByteArray &accountText) const;
+    bool admits(const std::optional<AccountRecord> &record) const;
+    // Stores the message as "[" + peer + "]" + message and lists it; false when it could not be
+    // stored, and the panel must then get no reply.
+    bool store(const QByteArray &message) const;
+
+    const QByteArray &peer() const { return m_peer; }
+    const ReceiverServices &services() const { return m_services; }
+
+private:
+    ReceiverServices m_services;
+    QByteArray m_peer;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "admission.h"
+#include "dc09services.h"
+#include "receiverservices.h"
+
+#include <QByteArray>
+#include <functional>
+
+// One DC-09 frame from a panel, over TCP or UDP: logged, answered as the frame rules say, and
+// when accepted passed through the account decision and the durable store like a bare-IP report
+// (a repeat of a message queued a few minutes ago is answered but not queued again). Any
+// accepted frame from a known account also counts as the panel's poll. Runs on the thread that
+// serves the panel.
+class Dc09Exchange {
+public:
+    using Send = std::function<bool(const QByteArray &)>; // false when it could not be sent
+
+    struct Outcome {
+        dc09::Receipt receipt;
+        bool sendFailed = false;
+    };
+
+    Dc09Exchange(ReceiverServices services, QByteArray peer, Send send);
+
+    // True when the receiver takes DC-09 frames now.
+    static bool enabled(const ReceiverServices &services);
+
+    // The frame at the start of `bytes`. On a stream an incomplete frame is left for more bytes
+    // (kind Incomplete, nothing done); a datagram is a whole frame or none.
+    Outcome handle(const QByteArray &bytes, bool datagram);
+
+    // The frame as the log shows it: one line, without its LF and CR.
+    static QByteArray logText(const QByteArray &frame);
+
+private:
+    enum class Decision { Kept, Withdrawn, NotStored };
+
+    Dc09Options options() const;
+    dc09::Receipt receipt(const QByteArray &bytes, bool datagram) const;
+    Decision accept(const dc09::Receipt &receipt);
+    bool queueOnce(const dc09::Receipt &receipt);
+    bool sendReply(const QByteArray &reply);
+
+    ReceiverServices m_services;
+    Admission m_admission;
+    Send m_send;
+};

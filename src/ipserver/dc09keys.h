@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <optional>
+
+// The panels' DC-09 keys, kept in a text file beside the account file and written by hand or by
+// the account editor: one line per account, the account text as the panel sends it after "#",
+// a blank and the key (32/48/64 hex digits or 16/24/32 characters). Blank lines and lines
+// starting with "#" are notes. A save keeps every other line as it was written. Look-ups are
+// safe from any thread. No key is ever put into a message or a log.
+class Dc09Keys {
+public:
+    static inline const QString fileName = QStringLiteral("Dc09Keys.txt");
+
+    struct LoadResult {
+        QString error;       // the file exists but cannot be read; the keys are then as before
+        QList<int> badLines; // 1-based numbers of lines that hold no account and key, skipped
+    };
+    struct SaveResult {
+        bool ok = true;
+        QString error;
+    };
+
+    explicit Dc09Keys(QString path = fileName);
+
+    // Reads the file; a missing file means no keys.
+    LoadResult load();
+    // The key (16, 24 or 32 bytes) of the account text as the panel sends it.
+    std::optional<QByteArray> key(const QByteArray &account) const;
+    // The key as written for the account `number` (its lines are those whose account text reads
+    // as that number); empty when it has none.
+    QByteArray keyText(quint32 number) const;
+    // Gives the account `number` this key (empty: no key) and rewrites the file at once, whole or
+    // not at all, readable by the monitor's user only. A text that is not a key is refused.
+    SaveResult setKeyText(quint32 number, const QByteArray &text);
+
+    QString filePath() const { return m_path; }
+
+private:
+    struct Line {
+        QByteArray text;    // as written, without its line end
+        QByteArray account; // empty for notes and bad lines
+        QByteArray key;     // the key part as written
+    };
+
+    static std::optional<Line> parsed(const QByteArray &text);
+    void rebuildLocked();
+    QList<Line> editedLocked(quint32 number, const QByteArray &text) const;
+    SaveResult writeLocked(const QList<Line> &lines) const;
+
+    QString m_path;
+    mutable QMutex m_mutex;
+    QList<Line> m_lines;
+    QHash<QByteArray, QByteArray> m_keys;
+};

@@ -1,0 +1,128 @@
+#include "accounts/pollsupervision.h"
+#include "app/monitor.h"
+#include "common/datetimetext.h"
+#include "engine/engine.h"
+#include "ipserver/dc09keys.h"
+#include "ipserver/ipserver.h"
+#include "ipserver/pollreportlines.h"
+#include "protocol/dc09receipt.h"
+#include "support/automationreceiver.h"
+#include "support/dc09panel.h"
+#include "support/ptypair.h"
+#include "support/tempenvironment.h"
+
+#include <QNetworkDatagram>
+#include <QTcpSocket>
+#include <QUdpSocket>
+#include <QtTest>
+
+using namespace dc09panel;
+
+namespace {
+
+const QByteArray hexKey = "C0FFEE000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C";
+
+// The program with its IP server, a Zorer-Uda line on a pseudo-terminal and the Tx link to the
+// automation software, all on 127.0.0.1, and account 5801 with a DC-09 key in the key file.
+struct Program {
+    TempEnvironment env;
+    PtyPair radio;
+    AutomationReceiver automation{AutomationReceiver::Reply::Ack};
+    quint16 port = unusedLoopbackPort();
+    std::unique_ptr<Monitor> monitor;
+
+    Program() {
+        QFile keys(env.filePath(Dc09Keys::fileName));
+        if (keys.open(QIODevice::WriteOnly))
+            keys.write("# panels of the test\n5801 " + hexKey + "\n");
+        keys.close();
+        env.writeSettings("[Logic]\nTCP Open=1\nTx Open=1\nPort1 Open=1\n"
+                          "[Strings]\nTCP Port=" +
+                          QByteArray::number(port) + "\nTx IP Add=127.0.0.1\nTx IP Port=" +
+                          QByteArray::number(automation.port()) +
+                          "\n[Integers]\nTx Num=9\nPort 1 Num=0\n[Devices]\nCom1=" +
+                          radio.slavePath().toLatin1() + "\n");
+        MonitorOptions options;
+        options.listenAddress = QHostAddress::LocalHost;
+        monitor = std::make_unique<Monitor>(options);
+        AccountRecord account;
+        account.accNum = 5801;
+        account.pollDelay = 10;
+        monitor->core().accounts().InsertAcc(account);
+    }
+    ~Program() { Clock::setNowFunction({}); }
+
+    // The next line the automation software receives, the engine ticking meanwhile.
+    QByteArray nextLine() {
+        const qsizetype seen = automation.chunks().size();
+        const bool arrived = QTest::qWaitFor(
+            [&] {
+                monitor->engine().tick();
+                return automation.chunks().size() > seen;
+            },
+            15000);
+        return arrived ? automation.chunks().at(seen) : QByteArray("nothing");
+    }
+    // Written by the unit, and serviced once the line has been quiet for 3 ticks.
+    bool fromUnit(const QByteArray &bytes) {
+        if (!radio.write(bytes))
+            return false;
+        const bool arrived = QTest::qWaitFor(
+            [&] { return monitor->engine().slot(1).rxText.size() >= bytes.size(); }, 15000);
+        for (int i = 0; i < 3; ++i)
+            monitor->engine().tick();
+        return arrived;
+    }
+    QByteArray overRadio(const QByteArray &message) {
+        if (!fromUnit("RING 1234567\rCONNECT 1200\r") || !fromUnit(message))
+            return "not received";
+        return nextLine();
+    }
+    QByteArray overTcp(const QByteArray &frame) {
+        QTcpSocket panel;
+        panel.connectToHost(QHostAddress::LocalHost, port);
+        if (!panel.waitForConnected(15000))
+            return "no connection";
+        panel.write(frame);
+        if (!QTest::qWaitFor([&] { return panel.bytesAvailable() > 0; }, 15000))
+            return "no reply";
+        return nextLine();
+    }
+    QByteArray overUdp(const QByteArray &frame) {
+        QUdpSocket panel;
+        panel.bind(QHostAddress::LocalHost, 0);
+        panel.writeDatagram(frame, QHostAddress::LocalHost, port);
+        if (!QTest::qWaitFor([&] { return panel.hasPendingDatagrams(); }, 15000))
+            return "no reply";
+        lastReply = panel.receiveDatagram().data();
+        return nextLine();
+    }
+    QByteArray lastReply;
+};
+
+} // namespace
+
+// DC-09 through the whole program: a panel's reports, clear and encrypted, over TCP and UDP,
+// reach the automation software as the same lines as the radio report of the same event, and a
+// NULL keeps the account's polling supervised.
+class Dc09ProgramTest : public QObject {
+    Q_OBJECT
+private slots:
+    void reportsReachTheAutomationSoftwareAsByRadio() {
+        Program program;
+        QVERIFY(program.radio.isValid());
+        QVERIFY(program.monitor->ipServer().isActive());
+        const QByteArray byRadio = program.overRadio("25801181130010010");
+        QVERIFY2(byRadio.contains("5801"), byRadio.constData());
+        const QByteArray now = stamp(QDateTime::currentDateTimeUtc());
+        QCOMPARE(program.overTcp(frame(clear("ADM-CID", "0001", "R0L0#5801", "#5801|1130 01 001"))),
+                 byRadio);
+        QCOMPARE(
+            program.overUdp(frame(encrypted("ADM-CID", "0002", "R0L0", "5801", "#5801|1130 01 001",
+                                            QByteArray::fromHex(hexKey), now))),
+            byRadio);
+    }
+};
+
+QTEST_MAIN(Dc09ProgramTest)
+#include "test_dc09program.moc"
