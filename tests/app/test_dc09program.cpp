@@ -1,4 +1,6 @@
+#include "accounts/accounttable.h"
 #include "accounts/pollsupervision.h"
+#include "accounts/polltimer.h"
 #include "app/monitor.h"
 #include "common/datetimetext.h"
 #include "engine/engine.h"
@@ -112,15 +114,44 @@ private slots:
         Program program;
         QVERIFY(program.radio.isValid());
         QVERIFY(program.monitor->ipServer().isActive());
-        const QByteArray byRadio = program.overRadio("25801181130010010");
-        QVERIFY2(byRadio.contains("5801"), byRadio.constData());
+        const QByteArray key = QByteArray::fromHex(hexKey);
         const QByteArray now = stamp(QDateTime::currentDateTimeUtc());
+
+        const QByteArray contactId = program.overRadio("25801181130010010");
+        QVERIFY2(contactId.contains("5801"), contactId.constData());
         QCOMPARE(program.overTcp(frame(clear("ADM-CID", "0001", "R0L0#5801", "#5801|1130 01 001"))),
-                 byRadio);
-        QCOMPARE(
-            program.overUdp(frame(encrypted("ADM-CID", "0002", "R0L0", "5801", "#5801|1130 01 001",
-                                            QByteArray::fromHex(hexKey), now))),
-            byRadio);
+                 contactId);
+        QCOMPARE(program.overUdp(frame(
+                     encrypted("ADM-CID", "0002", "R0L0", "5801", "#5801|1130 01 001", key, now))),
+                 contactId);
+
+        const QByteArray sia = program.overRadio("3D#5801xHNri1/BA01y@");
+        QVERIFY2(sia.contains("BA01"), sia.constData());
+        QCOMPARE(program.overUdp(frame(clear("SIA-DCS", "0003", "L0#5801", "#5801|Nri1/BA01"))),
+                 sia);
+        QCOMPARE(program.overTcp(frame(
+                     encrypted("SIA-DCS", "0004", "L0", "5801", "#5801|Nri1/BA01", key, now))),
+                 sia);
+    }
+
+    // An encrypted NULL is the panel's poll: it reloads the account's timer and ends its failure.
+    void aNullKeepsThePollingSupervised() {
+        Program program;
+        AccountTable &accounts = program.monitor->core().accounts();
+        accounts.update(5801, [](AccountRecord &record) {
+            record.pollTimer = 0;
+            record.pollFailed = 1;
+        });
+        const QByteArray now = stamp(QDateTime::currentDateTimeUtc());
+        QTcpSocket panel;
+        panel.connectToHost(QHostAddress::LocalHost, program.port);
+        QVERIFY(panel.waitForConnected(15000));
+        panel.write(
+            frame(encrypted("NULL", "0005", "L0", "5801", {}, QByteArray::fromHex(hexKey), now)));
+        QTRY_VERIFY_WITH_TIMEOUT(panel.bytesAvailable() > 0, 15000);
+        QVERIFY(panel.readAll().contains("\"*ACK\"0005"));
+        QCOMPARE(accounts.Find_Account(5801)->pollFailed, 0);
+        QCOMPARE(accounts.Find_Account(5801)->pollTimer, pollTimerReload(10, 1));
     }
 };
 
