@@ -76,11 +76,20 @@ QSerialPort &Engine::comPort(int line) {
     return *m_comPorts.at(portIndex(line));
 }
 
-void Engine::dataAvailable(int slotNumber, const QByteArray &bytes) {
-    if (bytes.isEmpty())
-        return;
+void Engine::dataAvailable(int slotNumber, const QByteArray &received) {
     LineSlot &target = slot(slotNumber);
     const bool replyStarts = target.rxText.isEmpty();
+    QByteArray bytes = received;
+    // The CR or LF that ends an ACK can come in a read of its own, after that ACK was taken and
+    // the next line sent: it ends the last reply and must not begin this line's.
+    if (slotNumber == txLine && replyStarts && m_txLink.awaitsAcknowledgement()) {
+        qsizetype lineEnds = 0;
+        while (lineEnds < bytes.size() && (bytes[lineEnds] == '\r' || bytes[lineEnds] == '\n'))
+            ++lineEnds;
+        bytes.remove(0, lineEnds);
+    }
+    if (bytes.isEmpty())
+        return;
     target.rxText += bytes;
     target.quietTicks = quietTicksAfterInput;
     emit traffic(slotNumber, false);

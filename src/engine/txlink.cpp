@@ -178,11 +178,14 @@ void TxLink::sendHead(bool &tickIdle) {
     }
     tickIdle = false;
 
+    m_sentOnKeptConnection = false;
     if (m_services.comPort5.isOpen() && framed != ipTestLine) {
         m_services.comPort5.write(framed);
         emit sent();
     } else {
+        const QTcpSocket *before = tcpOpen() ? m_tcp.get() : nullptr;
         sendOverNetwork(framed);
+        m_sentOnKeptConnection = before && before == m_tcp.get();
     }
     m_lineAwaitingAck = true;
 
@@ -269,8 +272,22 @@ void TxLink::openConnection(const QString &address, SettingKey portKey, TxTarget
         if (socket->isOpen() && socket->bytesAvailable() > 0)
             emit received(socket->readAll());
         emit connectionLost();
+        if (m_sentOnKeptConnection && m_lineAwaitingAck && m_state.TxViaTcp)
+            resendOnNewConnection();
     });
     socket->connectToHost(address, static_cast<quint16>(*port));
+}
+
+// Some automation software closes its connection after every ACK. A line written into the kept
+// connection just as it closes never reaches it; rather than wait out its time-out, it goes out
+// again at once on a new connection, as the same attempt.
+void TxLink::resendOnNewConnection() {
+    m_sentOnKeptConnection = false;
+    if (m_services.queue.isEmpty())
+        return;
+    sendOverNetwork(framedHead(m_services.queue.head()));
+    if (const auto seconds = settingInteger(SettingKey::TxTimeout))
+        m_state.TxWaitTicks = *seconds * ticksPerSecond;
 }
 
 void TxLink::selfTestUnanswered() {

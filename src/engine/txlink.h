@@ -97,6 +97,7 @@ private:
     void openConnection(const QString &address, SettingKey portKey, TxTarget target);
     void showNotConnected();
     void selfTestUnanswered();
+    void resendOnNewConnection();
     void deliveryFailed();
     void raiseFault();
     void clearFault();
@@ -116,4 +117,5 @@ private:
     // A line went out and no ACK has been taken for it since: an ACK without a line waiting
     // for it (after a clear, or a second ACK for one send) must not remove an unsent line.
     bool m_lineAwaitingAck = false;
+    bool m_sentOnKeptConnection = false; // the line in flight went into an already open connection
 };

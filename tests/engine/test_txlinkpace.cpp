@@ -199,16 +199,45 @@ private slots:
 
     // The far end closes after every ACK: the line sent into the closing connection is tried
     // again on a new one.
-    void receiverThatClosesAfterEachAckStillGetsEveryLine() {
+    // A receiver that closes after every ACK: the line that went into the closing connection
+    // goes out again at once on a new one, not after its time-out (100 ticks here).
+    void receiverThatClosesAfterEachAckGetsEveryLineWithoutTimeOuts() {
         AutomationReceiver receiver(AutomationReceiver::Reply::AckAndClose);
         TxFixture f;
         f.useTcp(receiver.port());
-        f.queue(line1);
-        f.queue(line2);
-        QVERIFY(f.runUntil([&] { return f.txQueue.isEmpty(); }, 300));
-        QVERIFY(receiver.received().startsWith(line1 + dc4));
-        QVERIFY(receiver.received().endsWith(line2 + dc4));
+        const QList<QByteArray> lines = numberedLines(5);
+        for (const QByteArray &line : lines)
+            f.queue(line);
+        for (int ticks = 0; ticks < 40 && !f.txQueue.isEmpty(); ++ticks) {
+            QTest::qWait(100); // the program's pace
+            f.run(1);
+        }
+        QVERIFY(f.txQueue.isEmpty());
+        QCOMPARE(receiver.received(), framed(lines));
         QVERIFY(f.engine.status().comOk);
+    }
+
+    // An ACK's CR arriving in a read of its own, after the next line went out, ends that ACK's
+    // reply: it does not start the next one, whose ACK is then taken as usual.
+    void ackEndingInALaterReadAcknowledgesEachLineOnce() {
+        PtyPair pty;
+        TxFixture f;
+        f.useSerial(pty.slavePath());
+        const QList<QByteArray> lines = numberedLines(4);
+        for (const QByteArray &line : lines)
+            f.queue(line);
+        f.run(1);
+        QCOMPARE(pty.readAtLeast(lines[0].size() + 1), lines[0] + dc4);
+        QVERIFY(pty.write(ack));
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            // The next line is out before the CR of the last ACK arrives.
+            QCOMPARE(pty.readAtLeast(lines[i].size() + 1), lines[i] + dc4);
+            QVERIFY(pty.write("\r"));
+            QVERIFY(pty.write(ack));
+        }
+        QVERIFY(pty.write("\r"));
+        QTRY_VERIFY_WITH_TIMEOUT(f.txQueue.isEmpty(), 10000);
+        QCOMPARE(f.sends.size(), lines.size());
     }
 };
 
