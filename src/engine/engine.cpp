@@ -76,13 +76,37 @@ QSerialPort &Engine::comPort(int line) {
     return *m_comPorts.at(portIndex(line));
 }
 
-void Engine::dataAvailable(int slotNumber, const QByteArray &bytes) {
+void Engine::dataAvailable(int slotNumber, const QByteArray &received) {
+    LineSlot &target = slot(slotNumber);
+    const bool replyStarts = target.rxText.isEmpty();
+    QByteArray bytes = received;
+    // The CR or LF that ends an ACK can come in a read of its own, after that ACK was taken and
+    // the next line sent: it ends the last reply and must not begin this line's.
+    if (slotNumber == txLine && replyStarts && m_txLink.awaitsAcknowledgement()) {
+        qsizetype lineEnds = 0;
+        while (lineEnds < bytes.size() && (bytes[lineEnds] == '\r' || bytes[lineEnds] == '\n'))
+            ++lineEnds;
+        bytes.remove(0, lineEnds);
+    }
     if (bytes.isEmpty())
         return;
-    LineSlot &target = slot(slotNumber);
     target.rxText += bytes;
     target.quietTicks = quietTicksAfterInput;
     emit traffic(slotNumber, false);
+    if (slotNumber == txLine && replyStarts && bytes.startsWith('\x06') &&
+        m_txLink.awaitsAcknowledgement())
+        takeAcknowledgement();
+}
+
+// The automation software's ACK is taken where its byte arrives, not after the quiet time: a
+// line delivered is off the queue and the next one on its way at once, so a burst of alarms is
+// not paced by the tick. Its reply is serviced as the tick would, from what has arrived so far.
+void Engine::takeAcknowledgement() {
+    bool unused = true;
+    slot(txLine).quietTicks = 0;
+    serviceSlot(txLine, unused);
+    m_txLink.sendNext();
+    publishStatus();
 }
 
 void Engine::tick() {

@@ -178,11 +178,14 @@ void TxLink::sendHead(bool &tickIdle) {
     }
     tickIdle = false;
 
+    m_sentOnKeptConnection = false;
     if (m_services.comPort5.isOpen() && framed != ipTestLine) {
         m_services.comPort5.write(framed);
         emit sent();
     } else {
+        const QTcpSocket *before = tcpOpen() ? m_tcp.get() : nullptr;
         sendOverNetwork(framed);
+        m_sentOnKeptConnection = before && before == m_tcp.get();
     }
     m_lineAwaitingAck = true;
 
@@ -246,6 +249,11 @@ void TxLink::openConnection(const QString &address, SettingKey portKey, TxTarget
     const std::optional<int> port = address.isEmpty() ? std::nullopt : settingInteger(portKey);
     if (!port)
         return; // an unusable address fails like a refused connection
+    if (m_tcp) {
+        // The old socket may be the one whose handler got us here (its ACK, or its loss).
+        m_tcp->disconnect(this);
+        m_tcp.release()->deleteLater();
+    }
     m_tcp = std::make_unique<QTcpSocket>();
     QTcpSocket *socket = m_tcp.get();
     // The indicators show a connection only while one is up, not while attempts are refused.
@@ -264,8 +272,22 @@ void TxLink::openConnection(const QString &address, SettingKey portKey, TxTarget
         if (socket->isOpen() && socket->bytesAvailable() > 0)
             emit received(socket->readAll());
         emit connectionLost();
+        if (m_sentOnKeptConnection && m_lineAwaitingAck && m_state.TxViaTcp)
+            resendOnNewConnection();
     });
     socket->connectToHost(address, static_cast<quint16>(*port));
+}
+
+// Some automation software closes its connection after every ACK. A line written into the kept
+// connection just as it closes never reaches it; rather than wait out its time-out, it goes out
+// again at once on a new connection, as the same attempt.
+void TxLink::resendOnNewConnection() {
+    m_sentOnKeptConnection = false;
+    if (m_services.queue.isEmpty())
+        return;
+    sendOverNetwork(framedHead(m_services.queue.head()));
+    if (const auto seconds = settingInteger(SettingKey::TxTimeout))
+        m_state.TxWaitTicks = *seconds * ticksPerSecond;
 }
 
 void TxLink::selfTestUnanswered() {
@@ -325,11 +347,13 @@ void TxLink::removeHeadAndReload() {
     reloadAttempts();
 }
 
+bool TxLink::awaitsAcknowledgement() const {
+    return m_lineAwaitingAck &&
+           (m_state.IpTestInFlight || !m_services.settings.flag(SettingKey::DisableTxAck));
+}
+
 void TxLink::handleAcknowledgement() {
-    const Settings &settings = m_services.settings;
-    if (!m_lineAwaitingAck)
-        return;
-    if (settings.flag(SettingKey::DisableTxAck) && !m_state.IpTestInFlight)
+    if (!awaitsAcknowledgement())
         return;
     m_lineAwaitingAck = false;
     if (forceBackup() && !m_state.TxOnSecondary && secondaryConfigured()) {
@@ -345,6 +369,13 @@ void TxLink::handleAcknowledgement() {
         clearFault();
     }
     m_state.BackupAfterFailure = false;
+}
+
+void TxLink::sendNext() {
+    if (m_state.TxWaitTicks > 0)
+        return;
+    bool unused = true;
+    sendStep(unused);
 }
 
 void TxLink::heartbeatCountdown() {

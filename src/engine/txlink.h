@@ -73,6 +73,10 @@ public:
 
     // Slot 5 was serviced with a reply starting with ACK.
     void handleAcknowledgement();
+    // A reply starting with ACK would be taken now: a line is out and waits for it.
+    bool awaitsAcknowledgement() const;
+    // The send step of the tick, run where an ACK was taken between ticks.
+    void sendNext();
 
     void reloadAttempts();
     void reloadAttemptsIfIdle(); // for a producer that queued a line: only while no ACK is awaited
@@ -93,6 +97,7 @@ private:
     void openConnection(const QString &address, SettingKey portKey, TxTarget target);
     void showNotConnected();
     void selfTestUnanswered();
+    void resendOnNewConnection();
     void deliveryFailed();
     void raiseFault();
     void clearFault();
@@ -112,4 +117,5 @@ private:
     // A line went out and no ACK has been taken for it since: an ACK without a line waiting
     // for it (after a clear, or a second ACK for one send) must not remove an unsent line.
     bool m_lineAwaitingAck = false;
+    bool m_sentOnKeptConnection = false; // the line in flight went into an already open connection
 };
