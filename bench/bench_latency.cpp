@@ -331,9 +331,11 @@ int main(int argc, char *argv[]) {
 
     Recorder recorder;
     QThread receiverThread;
+    QObject receiverHome; // where the receiver is made and deleted: its thread
+    receiverHome.moveToThread(&receiverThread);
     receiverThread.start();
     Receiver *receiver = nullptr;
-    onThread(&receiverThread, [&] { receiver = new Receiver(recorder); });
+    onThread(&receiverHome, [&] { receiver = new Receiver(recorder); });
 
     QuietDialogs dialogs;
     QuietBeeper beeper;
@@ -393,7 +395,7 @@ int main(int argc, char *argv[]) {
     panelThread.quit();
     panelThread.wait();
     core.shutDown();
-    onThread(receiver, [&] { delete receiver; });
+    onThread(&receiverHome, [&] { delete receiver; });
     receiverThread.quit();
     receiverThread.wait();
     return 0;
