@@ -80,9 +80,24 @@ void Engine::dataAvailable(int slotNumber, const QByteArray &bytes) {
     if (bytes.isEmpty())
         return;
     LineSlot &target = slot(slotNumber);
+    const bool replyStarts = target.rxText.isEmpty();
     target.rxText += bytes;
     target.quietTicks = quietTicksAfterInput;
     emit traffic(slotNumber, false);
+    if (slotNumber == txLine && replyStarts && bytes.startsWith('\x06') &&
+        m_txLink.awaitsAcknowledgement())
+        takeAcknowledgement();
+}
+
+// The automation software's ACK is taken where its byte arrives, not after the quiet time: a
+// line delivered is off the queue and the next one on its way at once, so a burst of alarms is
+// not paced by the tick. Its reply is serviced as the tick would, from what has arrived so far.
+void Engine::takeAcknowledgement() {
+    bool unused = true;
+    slot(txLine).quietTicks = 0;
+    serviceSlot(txLine, unused);
+    m_txLink.sendNext();
+    publishStatus();
 }
 
 void Engine::tick() {

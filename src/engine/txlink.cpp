@@ -246,6 +246,11 @@ void TxLink::openConnection(const QString &address, SettingKey portKey, TxTarget
     const std::optional<int> port = address.isEmpty() ? std::nullopt : settingInteger(portKey);
     if (!port)
         return; // an unusable address fails like a refused connection
+    if (m_tcp) {
+        // The old socket may be the one whose handler got us here (its ACK, or its loss).
+        m_tcp->disconnect(this);
+        m_tcp.release()->deleteLater();
+    }
     m_tcp = std::make_unique<QTcpSocket>();
     QTcpSocket *socket = m_tcp.get();
     // The indicators show a connection only while one is up, not while attempts are refused.
@@ -325,11 +330,13 @@ void TxLink::removeHeadAndReload() {
     reloadAttempts();
 }
 
+bool TxLink::awaitsAcknowledgement() const {
+    return m_lineAwaitingAck &&
+           (m_state.IpTestInFlight || !m_services.settings.flag(SettingKey::DisableTxAck));
+}
+
 void TxLink::handleAcknowledgement() {
-    const Settings &settings = m_services.settings;
-    if (!m_lineAwaitingAck)
-        return;
-    if (settings.flag(SettingKey::DisableTxAck) && !m_state.IpTestInFlight)
+    if (!awaitsAcknowledgement())
         return;
     m_lineAwaitingAck = false;
     if (forceBackup() && !m_state.TxOnSecondary && secondaryConfigured()) {
@@ -345,6 +352,13 @@ void TxLink::handleAcknowledgement() {
         clearFault();
     }
     m_state.BackupAfterFailure = false;
+}
+
+void TxLink::sendNext() {
+    if (m_state.TxWaitTicks > 0)
+        return;
+    bool unused = true;
+    sendStep(unused);
 }
 
 void TxLink::heartbeatCountdown() {

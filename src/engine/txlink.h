@@ -73,6 +73,10 @@ public:
 
     // Slot 5 was serviced with a reply starting with ACK.
     void handleAcknowledgement();
+    // A reply starting with ACK would be taken now: a line is out and waits for it.
+    bool awaitsAcknowledgement() const;
+    // The send step of the tick, run where an ACK was taken between ticks.
+    void sendNext();
 
     void reloadAttempts();
     void reloadAttemptsIfIdle(); // for a producer that queued a line: only while no ACK is awaited

@@ -41,6 +41,13 @@ void AutomationReceiver::closeAll() {
         socket->disconnectFromHost();
 }
 
+void AutomationReceiver::sendToAll(const QByteArray &bytes) {
+    for (QTcpSocket *socket : findChildren<QTcpSocket *>()) {
+        if (socket->state() == QAbstractSocket::ConnectedState)
+            socket->write(bytes);
+    }
+}
+
 quint16 unusedLoopbackPort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
