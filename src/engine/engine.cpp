@@ -121,11 +121,13 @@ void Engine::tick() {
             serviceSlot(n, tickIdle);
         updateStatusDisplay(n);
     }
+    // Decoded before the transmit step, so an alarm's line leaves on the tick that decodes it
+    // instead of waiting a whole tick behind it.
+    feedDecoder(tickIdle);
     m_txLink.transmitStep(tickIdle);
     m_txLink.heartbeatCountdown();
     m_txLink.selfTestCountdown();
     m_txLink.faultWarningCountdown();
-    feedDecoder(tickIdle);
     // Every tick, busy or not: under steady traffic no tick is idle.
     m_listExport.exportArrived();
     publishStatus();

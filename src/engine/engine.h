@@ -89,7 +89,7 @@ public:
     // Poll_List, ContactIDList, FastList, SIAList. A clear of a list first exports its rows not
     // yet exported and then puts its position back to 0.
     ListExport &listExport() { return m_listExport; }
-    std::array<int, 4> exportPositions() const { return m_listExport.positions(); }
+    std::array<qint64, 4> exportPositions() const { return m_listExport.positions(); }
 
 signals:
     void statusChanged();                          // the status display changed

@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QCoreApplication>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 namespace {
@@ -120,16 +121,29 @@ int compareAsUtf16(QByteArrayView left, QByteArrayView right) {
 
 } // namespace
 
+// More runs of dropped rows than this and a sorted list is shown again from scratch: each run
+// would move every row below it in the views.
+constexpr std::size_t maxDroppedRuns = 8;
+
 struct EventListModel::Storage {
-    std::vector<QByteArray> rows; // arrival order
-    SortedRowIndex sorted;        // display order of a list kept by caption
+    std::deque<QByteArray> rows; // arrival order, the oldest still held first
+    qint64 dropped = 0;          // the oldest rows taken away since the last clear
+    // Display order of a list kept by caption, as arrival numbers modulo 2^32: fewer rows than
+    // that are ever held, so the distance to the oldest held row is always right.
+    SortedRowIndex sorted;
+
+    std::size_t indexOf(quint32 arrival) const {
+        return static_cast<quint32>(arrival - static_cast<quint32>(dropped));
+    }
+    const QByteArray &row(quint32 arrival) const { return rows[indexOf(arrival)]; }
+    quint32 nextArrival() const { return static_cast<quint32>(dropped + qint64(rows.size())); }
 
     qsizetype insertPosition(QByteArrayView caption, Order order) const {
         if (order == Order::Arrival)
             return static_cast<qsizetype>(rows.size());
         // After every row with an equal caption, so equal captions keep their arrival order.
         return sorted.upperBound(
-            [&](quint32 row) { return compareAsUtf16(caption, fieldOf(rows[row], 0)) < 0; });
+            [&](quint32 arrival) { return compareAsUtf16(caption, fieldOf(row(arrival), 0)) < 0; });
     }
 };
 
@@ -145,10 +159,16 @@ EventListModel::EventListModel(QString objectName, QStringList headings, Order o
 
 EventListModel::~EventListModel() = default;
 
+void EventListModel::setRowLimit(int limit) {
+    m_rowLimit = std::max(limit, 1);
+}
+
 void EventListModel::addRow(const QString &caption, const QList<QByteArray> &cells) {
+    if (rowCount() >= m_rowLimit)
+        dropOldest();
     const QByteArray captionBytes = caption.toUtf8();
     const auto position = static_cast<int>(m_storage->insertPosition(captionBytes, m_order));
-    const auto arrival = static_cast<quint32>(m_storage->rows.size());
+    const quint32 arrival = m_storage->nextArrival();
     beginInsertRows(QModelIndex(), position, position);
     m_storage->rows.push_back(packRow(captionBytes, cells));
     if (m_order == Order::ByCaption)
@@ -160,8 +180,47 @@ void EventListModel::clear() {
     emit aboutToClear();
     beginResetModel();
     m_storage->rows = {};
+    m_storage->dropped = 0;
     m_storage->sorted.clear();
     endResetModel();
+}
+
+void EventListModel::dropOldest() {
+    const qsizetype count =
+        std::min<qsizetype>(std::max(m_rowLimit / 100, 1), qsizetype(m_storage->rows.size()));
+    emit aboutToDrop(m_storage->dropped + count);
+    if (m_order == Order::ByCaption) {
+        dropFromSorted(count);
+        return;
+    }
+    beginRemoveRows(QModelIndex(), 0, int(count - 1));
+    m_storage->rows.erase(m_storage->rows.begin(), m_storage->rows.begin() + count);
+    m_storage->dropped += count;
+    endRemoveRows();
+}
+
+// The oldest rows of a sorted list lie in a few runs where their captions sort (the date-time
+// texts of one stretch of time); the runs leave the views one by one, from the last.
+void EventListModel::dropFromSorted(qsizetype count) {
+    Storage &storage = *m_storage;
+    const auto taken = [&storage, count](quint32 arrival) {
+        return qsizetype(storage.indexOf(arrival)) < count;
+    };
+    const auto runs = storage.sorted.runs(taken);
+    if (runs.size() <= maxDroppedRuns) {
+        for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+            beginRemoveRows(QModelIndex(), int(run->first), int(run->first + run->second - 1));
+            for (qsizetype i = 0; i < run->second; ++i)
+                storage.sorted.remove(run->first);
+            endRemoveRows();
+        }
+    } else {
+        beginResetModel();
+        storage.sorted.removeIf(taken);
+        endResetModel();
+    }
+    storage.rows.erase(storage.rows.begin(), storage.rows.begin() + count);
+    storage.dropped += count;
 }
 
 const QByteArray *EventListModel::rowAt(int row) const {
@@ -169,13 +228,25 @@ const QByteArray *EventListModel::rowAt(int row) const {
         return nullptr;
     if (m_order == Order::Arrival)
         return &m_storage->rows[static_cast<std::size_t>(row)];
-    return &m_storage->rows[m_storage->sorted.at(row)];
+    return &m_storage->row(m_storage->sorted.at(row));
 }
 
-QByteArray EventListModel::exportLine(int arrivalIndex, int columns) const {
-    if (arrivalIndex < 0 || arrivalIndex >= rowCount())
+qint64 EventListModel::arrived() const {
+    return m_storage->dropped + qint64(m_storage->rows.size());
+}
+
+const QByteArray *EventListModel::arrivedRow(qint64 arrivalIndex) const {
+    const qint64 index = arrivalIndex - m_storage->dropped;
+    if (index < 0 || index >= qint64(m_storage->rows.size()))
+        return nullptr;
+    return &m_storage->rows[static_cast<std::size_t>(index)];
+}
+
+QByteArray EventListModel::exportLine(qint64 arrivalIndex, int columns) const {
+    const QByteArray *packed = arrivedRow(arrivalIndex);
+    if (!packed)
         return QByteArray();
-    FieldReader reader(m_storage->rows[static_cast<std::size_t>(arrivalIndex)]);
+    FieldReader reader(*packed);
     QByteArrayView field;
     reader.next(field);
     QByteArray line = QString::fromUtf8(field).toLocal8Bit();
@@ -186,10 +257,11 @@ QByteArray EventListModel::exportLine(int arrivalIndex, int columns) const {
     return line;
 }
 
-QString EventListModel::exportText(int arrivalIndex, int columns) const {
-    if (arrivalIndex < 0 || arrivalIndex >= rowCount())
+QString EventListModel::exportText(qint64 arrivalIndex, int columns) const {
+    const QByteArray *packed = arrivedRow(arrivalIndex);
+    if (!packed)
         return QString();
-    FieldReader reader(m_storage->rows[static_cast<std::size_t>(arrivalIndex)]);
+    FieldReader reader(*packed);
     QByteArrayView field;
     reader.next(field);
     QString text = QString::fromUtf8(field);
@@ -282,7 +354,7 @@ bool EventListModel::setData(const QModelIndex &index, const QVariant &value, in
     beginRemoveRows(QModelIndex(), index.row(), index.row());
     m_storage->sorted.remove(index.row());
     endRemoveRows();
-    m_storage->rows[arrival] = packRow(captionBytes, cells);
+    m_storage->rows[m_storage->indexOf(arrival)] = packRow(captionBytes, cells);
     const auto position = static_cast<int>(m_storage->insertPosition(captionBytes, m_order));
     beginInsertRows(QModelIndex(), position, position);
     m_storage->sorted.insert(position, arrival);

@@ -12,11 +12,17 @@
 // the column list. Rows are appended in amortised constant time; a list kept in caption order
 // ("SIA") inserts each row at its place by binary search, after rows with an equal caption.
 // Rows are packed into one byte array each, so a list of a million rows stays small.
+// A list holds at most rowLimit() rows: a monitor that runs for months at a hundred messages a
+// second would otherwise fill the memory of any machine. A row added to a full list first takes
+// the oldest hundredth of the rows away (in one step, so the views move their rows once, not on
+// every row); aboutToDrop() comes first, so the list export still writes each of them.
 // `headings` names every column, the caption's ("Date / Time") first.
 class EventListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum class Order { Arrival, ByCaption };
+    // Rows held at most: with the three other lists full as well, about half a gigabyte.
+    static constexpr int defaultRowLimit = 1'000'000;
 
     EventListModel(QString objectName, QStringList headings, Order order,
                    bool captionEditable = false, QObject *parent = nullptr);
@@ -28,12 +34,17 @@ public:
     // Removes every row; aboutToClear() comes first, while the rows are still there.
     void clear();
 
+    void setRowLimit(int limit); // at least 1; applies from the next row added
+    int rowLimit() const { return m_rowLimit; }
+
     // Rows in arrival order since the last clear: row k of arrival is the k-th row added.
+    // arrived() counts them, those taken away as the oldest included.
     // The export line of that row: caption + the first `columns` cells, each after one blank
     // (fewer when the row is shorter). The caption is in the local 8-bit encoding, the cells are
-    // their bytes; exportText() is the same line as text. Out of range: empty.
-    QByteArray exportLine(int arrivalIndex, int columns) const;
-    QString exportText(int arrivalIndex, int columns) const;
+    // their bytes; exportText() is the same line as text. Out of range or taken away: empty.
+    qint64 arrived() const;
+    QByteArray exportLine(qint64 arrivalIndex, int columns) const;
+    QString exportText(qint64 arrivalIndex, int columns) const;
 
     QString caption(int row) const;             // display order
     QByteArray cell(int row, int column) const; // column 1 is the first cell; empty past the row
@@ -52,14 +63,20 @@ public:
 signals:
     // Every row is about to go: the last moment to read them (the list export uses it).
     void aboutToClear();
+    // The list is full: the rows that arrived before `arrivalIndex` are about to go.
+    void aboutToDrop(qint64 arrivalIndex);
 
 private:
     struct Storage;
     const QByteArray *rowAt(int row) const; // display order; null when out of range
+    const QByteArray *arrivedRow(qint64 arrivalIndex) const;
+    void dropOldest();
+    void dropFromSorted(qsizetype count);
 
     QStringList m_headings;
     Order m_order;
     bool m_captionEditable;
+    int m_rowLimit = defaultRowLimit;
     std::unique_ptr<Storage> m_storage;
 };
 

@@ -41,14 +41,16 @@ ListExport::ListExport(EventLists &lists, LogBook &logs, QObject *parent)
 
 void ListExport::watch(std::size_t index) {
     EventListModel &list = m_lists.*(exportTargets[index].list);
-    // Counted by the row count, not by the inserted range: a caption edited in a sorted list
+    // Counted by the rows arrived, not by the inserted range: a caption edited in a sorted list
     // moves its row out and in again without adding one.
     connect(&list, &QAbstractItemModel::rowsInserted, this, [this, index, &list] {
-        for (; m_seen[index] < list.rowCount(); ++m_seen[index])
+        for (; m_seen[index] < list.arrived(); ++m_seen[index])
             m_arrivals.push_back(quint8(index));
     });
     connect(&list, &EventListModel::aboutToClear, this,
             [this, index] { exportBeforeClear(index); });
+    connect(&list, &EventListModel::aboutToDrop, this,
+            [this, index](qint64 arrivalIndex) { exportBeforeDrop(index, arrivalIndex); });
 }
 
 void ListExport::exportArrived() {
@@ -59,14 +61,14 @@ void ListExport::exportArrived() {
     const bool saving = m_logs.saveEnabled();
     std::array<QByteArrayList, std::size(exportTargets)> lines;
     std::size_t lastList = 0;
-    int lastRow = -1;
+    qint64 lastRow = -1;
     do {
         const std::size_t index = m_arrivals.front();
         m_arrivals.pop_front();
         const ExportTarget &target = exportTargets[index];
         const EventListModel &list = m_lists.*(target.list);
-        if (m_positions[index] >= list.rowCount())
-            continue;
+        if (m_positions[index] >= list.arrived())
+            continue; // written already, before a clear or before the oldest rows went
         if (saving)
             lines[index].append(list.exportLine(m_positions[index], target.columns));
         lastList = index;
@@ -83,26 +85,33 @@ void ListExport::exportArrived() {
 // Rows still waiting are written before a clear takes them, in one append, and the list starts
 // again at its first row: every row that entered a list is exported once.
 void ListExport::exportBeforeClear(std::size_t index) {
-    const ExportTarget &target = exportTargets[index];
-    const EventListModel &list = m_lists.*(target.list);
-    int &position = m_positions[index];
-    if (position < list.rowCount()) {
-        QByteArrayList lines;
-        for (; position < list.rowCount(); ++position)
-            lines.append(list.exportLine(position, target.columns));
-        emit rowExported(list.exportText(position - 1, target.columns));
-        appendLines(m_logs, target, lines);
-    }
-    position = 0;
+    exportBeforeDrop(index, (m_lists.*(exportTargets[index].list)).arrived());
+    m_positions[index] = 0;
     m_seen[index] = 0;
     std::erase(m_arrivals, quint8(index));
 }
 
+// The rows about to go are written first if they still wait (an export that fell a whole
+// hundredth of a full list behind); the list's later turns then write its next rows.
+void ListExport::exportBeforeDrop(std::size_t index, qint64 arrivalIndex) {
+    const ExportTarget &target = exportTargets[index];
+    const EventListModel &list = m_lists.*(target.list);
+    qint64 &position = m_positions[index];
+    if (position >= arrivalIndex)
+        return;
+    QByteArrayList lines;
+    for (; position < arrivalIndex; ++position)
+        lines.append(list.exportLine(position, target.columns));
+    emit rowExported(list.exportText(position - 1, target.columns));
+    appendLines(m_logs, target, lines);
+}
+
 void ListExport::reset() {
-    m_positions = {};
     m_arrivals.clear();
     for (std::size_t i = 0; i < std::size(exportTargets); ++i) {
-        m_seen[i] = (m_lists.*(exportTargets[i].list)).rowCount();
-        m_arrivals.insert(m_arrivals.end(), std::size_t(m_seen[i]), quint8(i));
+        const EventListModel &list = m_lists.*(exportTargets[i].list);
+        m_seen[i] = list.arrived();
+        m_positions[i] = m_seen[i] - list.rowCount(); // the oldest row still held
+        m_arrivals.insert(m_arrivals.end(), std::size_t(list.rowCount()), quint8(i));
     }
 }

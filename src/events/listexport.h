@@ -33,7 +33,7 @@ public:
     void reset();
 
     // Rows exported per list: Poll_List, ContactIDList, FastList, SIAList.
-    std::array<int, 4> positions() const { return m_positions; }
+    std::array<qint64, 4> positions() const { return m_positions; }
 
 signals:
     void rowExported(const QString &rowText); // becomes part of the main window's title
@@ -41,6 +41,7 @@ signals:
 private:
     void watch(std::size_t list);
     void exportBeforeClear(std::size_t list);
+    void exportBeforeDrop(std::size_t list, qint64 arrivalIndex);
 
     EventLists &m_lists;
     LogBook &m_logs;
@@ -48,6 +49,6 @@ private:
     Clock m_clock;
     // The list of every row not exported yet, in arrival order across the four lists.
     std::deque<quint8> m_arrivals;
-    std::array<int, 4> m_positions{};
-    std::array<int, 4> m_seen{}; // rows of each list already counted into m_arrivals
+    std::array<qint64, 4> m_positions{};
+    std::array<qint64, 4> m_seen{}; // rows of each list already counted into m_arrivals
 };

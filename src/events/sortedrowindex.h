@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <utility>
 #include <vector>
 
 // The display order of a sorted list as row numbers, kept in chunks of at most maxChunk entries
@@ -21,6 +22,11 @@ public:
     void insert(qsizetype position, quint32 row); // 0 <= position <= size()
     void remove(qsizetype position);
     void clear();
+
+    // The runs of positions whose rows `taken(row)` picks, as (first position, count), in order.
+    template <typename Taken> std::vector<std::pair<qsizetype, qsizetype>> runs(Taken taken) const;
+    // Keeps the rows that `taken(row)` does not pick, in their order: one pass over all.
+    template <typename Taken> void removeIf(Taken taken);
 
 private:
     struct Location {
@@ -62,4 +68,29 @@ template <typename Before> qsizetype SortedRowIndex::upperBound(Before before) c
             first = middle + 1;
     }
     return prefix(low) + static_cast<qsizetype>(first);
+}
+
+template <typename Taken>
+std::vector<std::pair<qsizetype, qsizetype>> SortedRowIndex::runs(Taken taken) const {
+    std::vector<std::pair<qsizetype, qsizetype>> result;
+    qsizetype position = 0;
+    for (const std::vector<quint32> &chunk : m_chunks) {
+        for (quint32 row : chunk) {
+            if (taken(row)) {
+                if (!result.empty() && result.back().first + result.back().second == position)
+                    ++result.back().second;
+                else
+                    result.emplace_back(position, 1);
+            }
+            ++position;
+        }
+    }
+    return result;
+}
+
+template <typename Taken> void SortedRowIndex::removeIf(Taken taken) {
+    for (std::vector<quint32> &chunk : m_chunks)
+        m_size -= static_cast<qsizetype>(std::erase_if(chunk, taken));
+    std::erase_if(m_chunks, [](const std::vector<quint32> &chunk) { return chunk.empty(); });
+    rebuildTree();
 }

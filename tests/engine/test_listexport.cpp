@@ -40,7 +40,7 @@ private slots:
         QCOMPARE(f.env.readFile("Fast_List.Txt"), QByteArray("T3 NUA 7531 5 5 5 5 5 5 5 5  \r\n"));
         QCOMPARE(f.env.readFile("SIA_List.Txt"),
                  QByteArray("T4 NUA 2468 Nri1BA001 : BA Burglary Alarm\r\n"));
-        QCOMPARE(f.engine.exportPositions(), (std::array<int, 4>{1, 1, 1, 1}));
+        QCOMPARE(f.engine.exportPositions(), (std::array<qint64, 4>{1, 1, 1, 1}));
     }
 
     void shortRowsExportTheColumnsTheyHave() {
@@ -107,7 +107,7 @@ private slots:
             expected += QByteArray::number(n) + " NUA 7501\r\n";
         }
         f.ticks(1);
-        const int first = f.engine.exportPositions()[1];
+        const qint64 first = f.engine.exportPositions()[1];
         QVERIFY2(first >= 20 && first <= 21, QByteArray::number(first).constData());
         QCOMPARE(f.env.readFile("ID_List.Txt"),
                  expected.left(expected.indexOf(QByteArray::number(first) + " NUA")));
@@ -154,7 +154,7 @@ private slots:
         f.ticks(3);
         QCOMPARE(f.env.readFile("SIA_List.Txt"),
                  QByteArray("12/8/26 9:59:00 s 1 first\r\n12/8/26 10:00:00 s 2 second\r\n"));
-        QCOMPARE(f.engine.exportPositions(), (std::array<int, 4>{1, 1, 0, 0}));
+        QCOMPARE(f.engine.exportPositions(), (std::array<qint64, 4>{1, 1, 0, 0}));
     }
 
     void siaRowSortedBeforeExportedRowsIsExportedOnce() {
