@@ -9,57 +9,62 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="61"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="64"/>
         <source>Synchronise  Clock</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="61"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="64"/>
         <source>Match NUA / IP</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="62"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="65"/>
         <source>Report fault as SIA</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="65"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="68"/>
         <source>&amp;Add / Update</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="73"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="77"/>
         <source>Account Name</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="74"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="77"/>
         <source>Account Number</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="75"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="78"/>
         <source>Polling Delay</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="76"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="78"/>
         <source>Polling Delay (Armed)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="77"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="79"/>
         <source>NUA / IP Address</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="83"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="79"/>
+        <source>DC-09 Key</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="85"/>
         <source>Minutes</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accounteditorgroup.cpp" line="90"/>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="92"/>
         <source>Number of polls that can be missed before an alarm is raised.....</source>
         <translation type="unfinished"></translation>
     </message>
@@ -67,13 +72,24 @@
 <context>
     <name>AccountPage</name>
     <message>
-        <location filename="../src/ui/accountpage.cpp" line="92"/>
+        <location filename="../src/ui/accountpage.cpp" line="97"/>
+        <location filename="../src/ui/accountpage.cpp" line="120"/>
         <source>Error</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountpage.cpp" line="92"/>
+        <location filename="../src/ui/accountpage.cpp" line="97"/>
         <source>Account Not Found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="121"/>
+        <source>The DC-09 key must be 32, 48 or 64 hex digits, or 16, 24 or 32 characters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="131"/>
+        <source>I/O Error</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1630,38 +1646,53 @@
 <context>
     <name>IpConnectionGroup</name>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="33"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="41"/>
         <source>IP Conection</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="38"/>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="45"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="46"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="53"/>
         <source>START IP</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="45"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="53"/>
         <source>STOP IP</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="53"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="61"/>
         <source>Log Connections</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="64"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="72"/>
+        <source>Accept DC-09</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="74"/>
+        <source>DC-09 clear messages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="77"/>
+        <source>DC-09 clear message time check</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="81"/>
         <source>Listen on Port:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="68"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="85"/>
         <source>Connections</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="70"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="87"/>
         <source>Account</source>
         <translation type="unfinished"></translation>
     </message>
