@@ -25,6 +25,16 @@ QString besideAccounts(const AccountTable &accounts, const QString &fileName) {
     return QFileInfo(accounts.filePath()).dir().filePath(fileName);
 }
 
+// What changes when a file is written or replaced: empty while it does not exist.
+QString fileStamp(const QString &path) {
+    const QFileInfo file(path);
+    if (!file.exists())
+        return {};
+    return QString::number(file.size()) + QLatin1Char(' ') +
+           QString::number(file.lastModified().toMSecsSinceEpoch()) + QLatin1Char(' ') +
+           QString::number(file.metadataChangeTime().toMSecsSinceEpoch());
+}
+
 Dc09Options dc09Options(const Settings &settings) {
     Dc09Options options;
     options.enabled = settings.flag(SettingKey::Dc09On);
@@ -97,6 +107,7 @@ void MonitorCore::loadStore() {
     NamedLocks::createStandardLocks();
     loadAccounts();
     loadDc09Keys();
+    watchDc09Keys();
     openQueueJournal();
 }
 
@@ -140,14 +151,13 @@ void MonitorCore::loadAccounts() {
             m_accounts.filePath());
 }
 
-// The queues come back before any line or the IP server is started, so a restored "Tx Pending"
-// goes out first and nothing new is acknowledged before the journal takes it.
 // The lines are named by number only: a bad line may hold a key.
 void MonitorCore::loadDc09Keys() {
     const Dc09Keys::LoadResult loaded = m_dc09Keys.load();
     if (!loaded.error.isEmpty())
         reportStoreFailure(
-            QStringLiteral("DC-09 key file cannot be read (%1); no keys loaded").arg(loaded.error),
+            QStringLiteral("DC-09 key file cannot be read (%1); its keys stay as they were")
+                .arg(loaded.error),
             m_dc09Keys.filePath());
     if (loaded.badLines.isEmpty())
         return;
@@ -160,6 +170,25 @@ void MonitorCore::loadDc09Keys() {
     reportStoreFailure(problem.arg(numbers.join(QStringLiteral(", "))), m_dc09Keys.filePath());
 }
 
+// A centre adds panels by writing the key file by hand: a change takes effect within seconds,
+// without a restart that would leave the receiver deaf meanwhile. A stat every few seconds is
+// cheaper than watching a directory that every log line touches.
+void MonitorCore::watchDc09Keys() {
+    m_dc09KeysStamp = fileStamp(m_dc09Keys.filePath());
+    auto *timer = new QTimer(this);
+    timer->setInterval(dc09KeysCheckMs);
+    connect(timer, &QTimer::timeout, this, [this] {
+        const QString stamp = fileStamp(m_dc09Keys.filePath());
+        if (stamp == m_dc09KeysStamp)
+            return;
+        m_dc09KeysStamp = stamp;
+        loadDc09Keys();
+    });
+    timer->start();
+}
+
+// The queues come back before any line or the IP server is started, so a restored "Tx Pending"
+// goes out first and nothing new is acknowledged before the journal takes it.
 void MonitorCore::openQueueJournal() {
     connect(&m_journal, &QueueJournal::failed, this,
             [this](const QString &error) { reportStoreFailure(error, QueueJournal::fileName); });

@@ -62,6 +62,8 @@ public:
     IpServer &ipServer() { return *m_ipServer; }
     PollSupervision &polls() { return *m_polls; }
     Dc09Keys &dc09Keys() { return m_dc09Keys; }
+    // How often the key file is checked for a change made by hand.
+    static constexpr int dc09KeysCheckMs = 2000;
 
 signals:
     // A stored file could not be used; `allFailures` lists every such failure of this run.
@@ -74,6 +76,7 @@ private:
     void reportSettingsRead(const SettingsReadResult &result);
     void loadAccounts();
     void loadDc09Keys();
+    void watchDc09Keys();
     void openQueueJournal();
     void reportStoreFailure(const QString &error, const QString &subject);
     void restartLines();
@@ -81,7 +84,8 @@ private:
     Settings m_settings;
     LogBook m_logs;
     AccountTable m_accounts;
-    Dc09Keys m_dc09Keys; // beside the account file
+    Dc09Keys m_dc09Keys;     // beside the account file
+    QString m_dc09KeysStamp; // size and times of the key file when it was last read
     EventLists m_lists;
     TxQueue m_txQueue;
     QueueJournal m_journal; // outlives the engine and the connection threads

@@ -2,6 +2,7 @@
 #include "accounts/pollsupervision.h"
 #include "accounts/polltimer.h"
 #include "app/monitor.h"
+#include "app/monitorcore.h"
 #include "common/datetimetext.h"
 #include "engine/engine.h"
 #include "ipserver/dc09keys.h"
@@ -14,6 +15,8 @@
 #include "support/tempenvironment.h"
 
 #include <QNetworkDatagram>
+#include <QSaveFile>
+#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QUdpSocket>
 #include <QtTest>
@@ -152,6 +155,25 @@ private slots:
         QVERIFY(panel.readAll().contains("\"*ACK\"0005"));
         QCOMPARE(accounts.Find_Account(5801)->pollFailed, 0);
         QCOMPARE(accounts.Find_Account(5801)->pollTimer, pollTimerReload(10, 1));
+    }
+
+    // The key file written by hand while the program runs takes effect without a restart, and a
+    // bad line in it is reported by number.
+    void keysWrittenByHandTakeEffectWhileRunning() {
+        Program program;
+        QSignalSpy reported(&program.monitor->core(), &MonitorCore::storeFailed);
+        const QByteArray newKey = "0123456789abcdef";
+        QSaveFile keys(program.env.filePath(Dc09Keys::fileName));
+        QVERIFY(keys.open(QIODevice::WriteOnly));
+        keys.write("5801 " + newKey + "\nnot a key line\n");
+        QVERIFY(keys.commit());
+        QTRY_COMPARE_WITH_TIMEOUT(program.monitor->core().dc09Keys().key("5801"),
+                                  std::optional<QByteArray>(newKey), 15000);
+        QCOMPARE(reported.size(), 1);
+        QVERIFY(reported.at(0).at(0).toString().contains("line 2 "));
+        const QByteArray now = stamp(QDateTime::currentDateTimeUtc());
+        program.overUdp(frame(encrypted("NULL", "0006", "L0", "5801", {}, newKey, now)));
+        QVERIFY2(program.lastReply.contains("\"*ACK\"0006"), program.lastReply.constData());
     }
 };
 
