@@ -78,15 +78,15 @@ private slots:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<QByteArray>("rejection");
-        const QByteArray nak = dc09::framed("\"NAK\"0000R0L0A0[]_20:38:10,08-27-2026");
+        const QByteArray nak = wrapped("5F9E0025\"NAK\"0000R0L0A0[]_20:38:10,08-27-2026");
         QTest::newRow("SIA-DCS with R, L and text")
-            << siaDcs << Kind::Ack << dc09::framed("\"ACK\"0001RF3L77#1234[]")
+            << siaDcs << Kind::Ack << wrapped("61DB0016\"ACK\"0001RF3L77#1234[]")
             << QByteArray("3D#1234 BNRR DAtest @") << QByteArray("");
         QTest::newRow("SIA-DCS with a timestamp, 3-character account")
-            << siaDcsStamped << Kind::Ack << dc09::framed("\"ACK\"0013L0#AAA[]")
+            << siaDcsStamped << Kind::Ack << wrapped("C2670011\"ACK\"0013L0#AAA[]")
             << QByteArray("3C#AAA JNri0/RP0000 @") << QByteArray("");
         QTest::newRow("ADM-CID with an account Contact ID cannot carry")
-            << admCid << Kind::Duh << dc09::framed("\"DUH\"6616R0L0#foc7688[]") << QByteArray()
+            << admCid << Kind::Duh << wrapped("274C0017\"DUH\"6616R0L0#foc7688[]") << QByteArray()
             << QByteArray("account does not fit the Contact ID form");
         QTest::newRow("NULL") << nullClear << Kind::Ack << wrapped("59890012\"ACK\"0000L0#1409[]")
                               << QByteArray() << QByteArray("");
