@@ -85,15 +85,10 @@ bool ConnectionThread::takeFrames(PanelCycle &cycle, Dc09Exchange &exchange) {
         const Dc09Exchange::Outcome outcome = exchange.handle(m_dc09Tail, false);
         if (outcome.sendFailed)
             return false;
-        if (outcome.receipt.kind == dc09::Receipt::Kind::Incomplete) {
-            if (m_dc09Tail.size() > dc09TailLimit) {
-                m_context.services.logs.appendStamped(
-                    LogBook::ConversionLog,
-                    "[frame too long] " + Dc09Exchange::logText(m_dc09Tail.left(64)));
-                m_dc09Tail.clear();
-            }
+        // The frame rules refuse a frame longer than its length field allows, so the tail
+        // never holds more than one frame's worth while it waits.
+        if (outcome.receipt.kind == dc09::Receipt::Kind::Incomplete)
             return true;
-        }
         m_dc09Tail.remove(0, std::max<qsizetype>(outcome.receipt.consumed, 1));
     }
     return true;

@@ -27,9 +27,6 @@ public:
         int idleTimeoutMs;
     };
 
-    // A DC-09 frame is at most 4106 bytes; a tail that grows past this without one is dropped.
-    static constexpr qsizetype dc09TailLimit = 8192;
-
     // Ample for the protocol, the logs and the look-ups; the system's default (often 8 MiB)
     // would reserve tens of gigabytes of address space for thousands of panels.
     static constexpr uint stackSize = 256 * 1024;
