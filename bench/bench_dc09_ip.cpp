@@ -1,6 +1,6 @@
 // DC-09 acknowledgements per second of the IP receiver, with the queues stored on the disk
-// before each reply, on 1 and on 100 loopback connections, clear and AES-256; then the time the
-// frame rules take for one clear and one encrypted frame alone (the cost of the decryption).
+// before each reply, on 1 and on 100 loopback connections, clear and AES-256 (bench_dc09 gives
+// the frame rules' own cost).
 // Every panel sends its next report only when the reply to the last one has come, as panels do.
 //
 //   bench_dc09_ip [messages per connection on 100 connections, default 100]
@@ -16,7 +16,9 @@
 #include "ipserver/enginewiring.h"
 #include "ipserver/ipserver.h"
 #include "ipserver/pollreportlines.h"
-#include "protocol/dc09receipt.h"
+#include "protocol/dc09cipher.h"
+#include "protocol/dc09content.h"
+#include "protocol/dc09reply.h"
 #include "settings/settings.h"
 #include "store/queuejournal.h"
 
@@ -32,7 +34,6 @@
 #include <cstdio>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <openssl/evp.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -58,51 +59,18 @@ quint16 freeLoopbackPort() {
     return probe.serverPort();
 }
 
-quint16 crcArc(const QByteArray &bytes) {
-    quint16 crc = 0;
-    for (char c : bytes) {
-        crc ^= quint8(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
-    }
-    return crc;
-}
-
-QByteArray hex(unsigned value, int digits) {
-    return QByteArray::number(value, 16).toUpper().rightJustified(digits, '0');
-}
-
-QByteArray framed(const QByteArray &body) {
-    return "\n" + hex(crcArc(body), 4) + "0" + hex(unsigned(body.size()), 3) + body + "\r";
-}
-
-QByteArray aes256(const QByteArray &plain) {
-    EVP_CIPHER_CTX *context = EVP_CIPHER_CTX_new();
-    const unsigned char iv[16] = {};
-    EVP_EncryptInit_ex(context, EVP_aes_256_cbc(), nullptr,
-                       reinterpret_cast<const unsigned char *>(key256.constData()), iv);
-    EVP_CIPHER_CTX_set_padding(context, 0);
-    QByteArray output(plain.size(), '\0');
-    int written = 0;
-    EVP_EncryptUpdate(context, reinterpret_cast<unsigned char *>(output.data()), &written,
-                      reinterpret_cast<const unsigned char *>(plain.constData()),
-                      int(plain.size()));
-    EVP_CIPHER_CTX_free(context);
-    return output;
-}
-
 // An ADM-CID report of the account, clear or encrypted with the current time.
 QByteArray report(const QByteArray &account, int sequence, bool encrypted) {
     const QByteArray seq = QByteArray::number(sequence % 10000).rightJustified(4, '0');
     const QByteArray data = "#" + account + "|1130 01 001";
     if (!encrypted)
-        return framed("\"ADM-CID\"" + seq + "R0L0#" + account + "[" + data + "]");
-    const QByteArray stamp =
-        "_" +
-        QDateTime::currentDateTimeUtc().toString(QStringLiteral("HH:mm:ss,MM-dd-yyyy")).toLatin1();
-    const QByteArray content = "|" + data + "]" + stamp;
+        return dc09::framed("\"ADM-CID\"" + seq + "R0L0#" + account + "[" + data + "]");
+    const QByteArray content =
+        "|" + data + "]_" + dc09::timestampText(QDateTime::currentDateTimeUtc());
     const QByteArray plain = QByteArray(16 - content.size() % 16, 'p') + content;
-    return framed("\"*ADM-CID\"" + seq + "R0L0#" + account + "[" + aes256(plain).toHex().toUpper());
+    const QByteArray cipherText = dc09::encrypt(key256, plain).value_or(QByteArray());
+    return dc09::framed("\"*ADM-CID\"" + seq + "R0L0#" + account + "[" +
+                        cipherText.toHex().toUpper());
 }
 
 QByteArray accountOf(int index) {
@@ -209,22 +177,6 @@ void run(bool encrypted, int connections, int messages) {
     receiver.server.deactivate();
 }
 
-// The frame rules alone: parsing, CRC, decryption and the reply.
-void ruleCost(bool encrypted) {
-    const QByteArray frame = report(accountOf(0), 1, encrypted);
-    const dc09::KeyLookup keys = [](const QByteArray &) { return std::optional(key256); };
-    const int rounds = 20000;
-    int accepted = 0;
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < rounds; ++i)
-        accepted += dc09::receive(frame, keys, {}, QDateTime::currentDateTimeUtc()).kind ==
-                    dc09::Receipt::Kind::Ack;
-    std::printf("frame rules, %-7s: %.2f us per frame (%d of %d accepted)\n",
-                encrypted ? "AES-256" : "clear", double(timer.nsecsElapsed()) / 1e3 / rounds,
-                accepted, rounds);
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -234,7 +186,5 @@ int main(int argc, char *argv[]) {
         run(encrypted, 1, 1000);
         run(encrypted, 100, perConnection);
     }
-    ruleCost(false);
-    ruleCost(true);
     return 0;
 }
