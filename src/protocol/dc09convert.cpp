@@ -87,7 +87,7 @@ Conversion contactIdFromAdmCid(const QByteArray &data, const QByteArray &headerA
         return refused("account in the data differs from the frame's");
     const QByteArray event = report.mid(1, 3) + report.mid(5, 2) + report.mid(8, 3);
     if (report.size() != 11 || report.at(4) != ' ' || report.at(7) != ' ' ||
-        !QByteArray("136").contains(report.at(0)) || event.size() != 8 || !allDigits(event))
+        !QByteArray("136").contains(report.at(0)) || !allDigits(event))
         return refused("ADM-CID report not QEEE GG CCC");
     const QByteArray digits = contactIdAccount(account);
     if (digits.isEmpty())
