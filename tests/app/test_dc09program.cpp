@@ -93,16 +93,18 @@ struct Program {
             return "no reply";
         return nextLine();
     }
-    QByteArray overUdp(const QByteArray &frame) {
+    // The receiver's answer to one datagram.
+    QByteArray exchangeUdp(const QByteArray &frame) {
         QUdpSocket panel;
         panel.bind(QHostAddress::LocalHost, 0);
         panel.writeDatagram(frame, QHostAddress::LocalHost, port);
         if (!QTest::qWaitFor([&] { return panel.hasPendingDatagrams(); }, 15000))
-            return "no reply";
-        lastReply = panel.receiveDatagram().data();
-        return nextLine();
+            return {};
+        return panel.receiveDatagram().data();
     }
-    QByteArray lastReply;
+    QByteArray overUdp(const QByteArray &frame) {
+        return exchangeUdp(frame).isEmpty() ? "no reply" : nextLine();
+    }
 };
 
 } // namespace
@@ -172,8 +174,10 @@ private slots:
         QCOMPARE(reported.size(), 1);
         QVERIFY(reported.at(0).at(0).toString().contains("line 2 "));
         const QByteArray now = stamp(QDateTime::currentDateTimeUtc());
-        program.overUdp(frame(encrypted("NULL", "0006", "L0", "5801", {}, newKey, now)));
-        QVERIFY2(program.lastReply.contains("\"*ACK\"0006"), program.lastReply.constData());
+        // A NULL queues nothing: only its answer is awaited.
+        const QByteArray reply =
+            program.exchangeUdp(frame(encrypted("NULL", "0006", "L0", "5801", {}, newKey, now)));
+        QVERIFY2(reply.contains("\"*ACK\"0006"), reply.constData());
     }
 };
 
