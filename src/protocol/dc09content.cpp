@@ -1,5 +1,7 @@
 #include "protocol/dc09content.h"
 
+#include "protocol/dc09chars.h"
+
 #include <QTimeZone>
 
 namespace dc09 {
@@ -9,14 +11,6 @@ namespace {
 constexpr qsizetype timestampSize = 19; // HH:MM:SS,MM-DD-YYYY
 constexpr qint64 oldestSeconds = 40;
 constexpr qint64 aheadSeconds = 20;
-
-bool allPrintable(const QByteArray &text) {
-    for (const char c : text) {
-        if (c < 0x20 || c > 0x7E)
-            return false;
-    }
-    return true;
-}
 
 // The extra blocks and the timestamp after the data's "]".
 bool parseTail(const QByteArray &tail, Content &content) {

@@ -1,14 +1,11 @@
 #include "protocol/dc09frame.h"
 
+#include "protocol/dc09chars.h"
 #include "protocol/dc09crc.h"
 
 namespace dc09 {
 
 namespace {
-
-bool isHex(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -28,10 +25,8 @@ bool isPrintable(const QByteArray &text) {
 }
 
 std::optional<int> hexValue(const QByteArray &text) {
-    for (const char c : text) {
-        if (!isHex(c))
-            return std::nullopt;
-    }
+    if (!allHexDigits(text))
+        return std::nullopt;
     bool ok = false;
     const int value = text.toInt(&ok, 16);
     return ok ? std::optional<int>(value) : std::nullopt;
@@ -54,14 +49,14 @@ QByteArray takeWhile(const QByteArray &body, qsizetype &at, qsizetype most,
 bool takeReceiverAndLine(const QByteArray &body, qsizetype &at, Header &header) {
     if (at < body.size() && body.at(at) == 'R') {
         ++at;
-        header.receiver = takeWhile(body, at, 6, isHex);
+        header.receiver = takeWhile(body, at, 6, isHexDigit);
         if (header.receiver->isEmpty())
             return false;
     }
     if (at >= body.size() || body.at(at) != 'L')
         return false;
     ++at;
-    header.line = takeWhile(body, at, 6, isHex);
+    header.line = takeWhile(body, at, 6, isHexDigit);
     return true;
 }
 
