@@ -110,6 +110,7 @@ private slots:
         QVERIFY(seen.size() <= 3);
         QVERIFY(seen.repeatOrClaim("d", 1600));
         QVERIFY(seen.repeatOrClaim("c", 1600));
+        QVERIFY(!seen.repeatOrClaim("a", 1600)); // still within its window, but the oldest
     }
 };
 
