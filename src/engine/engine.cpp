@@ -78,11 +78,13 @@ QSerialPort &Engine::comPort(int line) {
 
 void Engine::dataAvailable(int slotNumber, const QByteArray &received) {
     LineSlot &target = slot(slotNumber);
-    const bool replyStarts = target.rxText.isEmpty();
+    // These bytes begin the link's reply to the line that is out.
+    const bool ackAwaited =
+        slotNumber == txLine && target.rxText.isEmpty() && m_txLink.awaitsAcknowledgement();
     QByteArray bytes = received;
     // The CR or LF that ends an ACK can come in a read of its own, after that ACK was taken and
     // the next line sent: it ends the last reply and must not begin this line's.
-    if (slotNumber == txLine && replyStarts && m_txLink.awaitsAcknowledgement()) {
+    if (ackAwaited) {
         qsizetype lineEnds = 0;
         while (lineEnds < bytes.size() && (bytes[lineEnds] == '\r' || bytes[lineEnds] == '\n'))
             ++lineEnds;
@@ -93,8 +95,7 @@ void Engine::dataAvailable(int slotNumber, const QByteArray &received) {
     target.rxText += bytes;
     target.quietTicks = quietTicksAfterInput;
     emit traffic(slotNumber, false);
-    if (slotNumber == txLine && replyStarts && bytes.startsWith('\x06') &&
-        m_txLink.awaitsAcknowledgement())
+    if (ackAwaited && bytes.startsWith('\x06'))
         takeAcknowledgement();
 }
 
