@@ -103,11 +103,16 @@ void Engine::dataAvailable(int slotNumber, const QByteArray &received) {
 // line delivered is off the queue and the next one on its way at once, so a burst of alarms is
 // not paced by the tick. Its reply is serviced as the tick would, from what has arrived so far.
 void Engine::takeAcknowledgement() {
+    serviceTxReplyNow();
+    m_txLink.sendNext();
+    publishStatus();
+}
+
+// The link's reply is serviced now, without waiting for its quiet time.
+void Engine::serviceTxReplyNow() {
     bool unused = true;
     slot(txLine).quietTicks = 0;
     serviceSlot(txLine, unused);
-    m_txLink.sendNext();
-    publishStatus();
 }
 
 void Engine::tick() {
@@ -243,11 +248,8 @@ void Engine::connectionLost() {
     // A reply that arrived just before the far end closed is still serviced: an ACK must not be
     // lost with the connection, or the delivered line would be sent again.
     LineSlot &txSlot = slot(txLine);
-    if (!txSlot.rxText.isEmpty()) {
-        bool unused = true;
-        txSlot.quietTicks = 0;
-        serviceSlot(txLine, unused);
-    }
+    if (!txSlot.rxText.isEmpty())
+        serviceTxReplyNow();
     txSlot.call = {};
     showReceived("Connection Lost");
     txSlot.rxText.clear();
