@@ -2,14 +2,8 @@
 // transmit link delivers lines to a loopback receiver that acknowledges at once, and how many
 // messages a second the ticks decode from "Pending Messages".
 
-#include "accounts/accounttable.h"
-#include "common/logbook.h"
-#include "common/operatordialogs.h"
+#include "benchengine.h"
 #include "decoder/messagedecoder.h"
-#include "engine/engine.h"
-#include "events/eventlistmodel.h"
-#include "events/txqueue.h"
-#include "settings/settings.h"
 #include "strings/eventtexts.h"
 
 #include <QCoreApplication>
@@ -19,31 +13,11 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
 
-struct QuietDialogs : OperatorDialogs {
-    bool question(const QString &, const QString &) override { return true; }
-    void notice(const QString &, const QString &) override {}
-    void backgroundNotice(const QString &, const QString &) override {}
-};
-struct QuietBeeper : Beeper {
-    void beep() override {}
-};
-
-struct Bench {
-    Settings settings;
-    LogBook logs;
-    AccountTable accounts;
-    EventLists lists;
-    TxQueue txQueue;
-    QuietDialogs dialogs;
-    QuietBeeper beeper;
-    Engine engine{{settings, logs, accounts, lists, txQueue, dialogs, beeper}};
-};
+using Bench = EngineBench;
 
 double nanosPerTick(Engine &engine, int ticks) {
     QElapsedTimer timer;
@@ -51,17 +25,6 @@ double nanosPerTick(Engine &engine, int ticks) {
     for (int i = 0; i < ticks; ++i)
         engine.tick();
     return double(timer.nsecsElapsed()) / ticks;
-}
-
-QString openRawPty(int &master) {
-    int slave = -1;
-    char name[256] = {};
-    openpty(&master, &slave, name, nullptr, nullptr);
-    termios raw{};
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
-    return QString::fromLocal8Bit(name);
 }
 
 } // namespace
@@ -80,8 +43,9 @@ int main(int argc, char *argv[]) {
     {
         Bench connected;
         int masters[2] = {-1, -1};
+        int slaves[2] = {-1, -1};
         for (int line = 1; line <= 2; ++line) {
-            connected.settings.setDevice(line - 1, openRawPty(masters[line - 1]));
+            connected.settings.setDevice(line - 1, openRawPty(masters[line - 1], slaves[line - 1]));
             connected.settings.setInteger(line == 1 ? SettingKey::Port1Num : SettingKey::Port2Num,
                                           line - 1);
             connected.engine.startStop(line);

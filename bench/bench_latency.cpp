@@ -8,8 +8,8 @@
 //                 [longest wait for the burst in seconds, default 120]
 
 #include "app/monitorcore.h"
+#include "benchengine.h"
 #include "common/openfilelimit.h"
-#include "common/operatordialogs.h"
 #include "engine/engine.h"
 #include "ipserver/ipserver.h"
 #include "settings/settings.h"
@@ -259,15 +259,6 @@ private:
     std::vector<std::unique_ptr<Panel>> m_panels;
     std::vector<qint64> m_nextPoll;
     QTimer *m_timer = nullptr;
-};
-
-struct QuietDialogs : OperatorDialogs {
-    bool question(const QString &, const QString &) override { return true; }
-    void notice(const QString &, const QString &) override {}
-    void backgroundNotice(const QString &, const QString &) override {}
-};
-struct QuietBeeper : Beeper {
-    void beep() override {}
 };
 
 void runFor(int milliseconds) {

@@ -2,13 +2,7 @@
 // each line at once, over TCP and over a pseudo-terminal, with the real 100 ms tick running.
 // Usage: bench_txlink [lines per run, default 5000]
 
-#include "accounts/accounttable.h"
-#include "common/logbook.h"
-#include "common/operatordialogs.h"
-#include "engine/engine.h"
-#include "events/eventlistmodel.h"
-#include "events/txqueue.h"
-#include "settings/settings.h"
+#include "benchengine.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,8 +12,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -27,25 +19,7 @@ namespace {
 constexpr qint64 wallLimitMs = 600000;
 const QByteArray benchLine = "5041 182468E13001003";
 
-struct QuietDialogs : OperatorDialogs {
-    bool question(const QString &, const QString &) override { return true; }
-    void notice(const QString &, const QString &) override {}
-    void backgroundNotice(const QString &, const QString &) override {}
-};
-struct QuietBeeper : Beeper {
-    void beep() override {}
-};
-
-struct Bench {
-    Settings settings;
-    LogBook logs;
-    AccountTable accounts;
-    EventLists lists;
-    TxQueue txQueue;
-    QuietDialogs dialogs;
-    QuietBeeper beeper;
-    Engine engine{{settings, logs, accounts, lists, txQueue, dialogs, beeper}};
-
+struct Bench : EngineBench {
     Bench() { settings.setText(SettingKey::HeartBeat, QStringLiteral("0")); }
 
     // Queues the lines, lets the real tick deliver them and prints the rate.
@@ -89,12 +63,7 @@ void overTcp(int lines) {
 void overPty(int lines) {
     int master = -1;
     int slave = -1;
-    char name[256] = {};
-    openpty(&master, &slave, name, nullptr, nullptr);
-    termios raw{};
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
+    const QString device = openRawPty(master, slave);
     qint64 acknowledged = 0;
     QSocketNotifier notifier(master, QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
@@ -106,7 +75,7 @@ void overPty(int lines) {
             std::perror("write");
     });
     Bench bench;
-    bench.settings.setDevice(0, QString::fromLocal8Bit(name));
+    bench.settings.setDevice(0, device);
     bench.settings.setInteger(SettingKey::TxNum, 0);
     bench.engine.startStop(5);
     bench.deliver("pty", lines, acknowledged);

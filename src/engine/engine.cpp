@@ -78,11 +78,13 @@ QSerialPort &Engine::comPort(int line) {
 
 void Engine::dataAvailable(int slotNumber, const QByteArray &received) {
     LineSlot &target = slot(slotNumber);
-    const bool replyStarts = target.rxText.isEmpty();
+    // These bytes begin the link's reply to the line that is out.
+    const bool ackAwaited =
+        slotNumber == txLine && target.rxText.isEmpty() && m_txLink.awaitsAcknowledgement();
     QByteArray bytes = received;
     // The CR or LF that ends an ACK can come in a read of its own, after that ACK was taken and
     // the next line sent: it ends the last reply and must not begin this line's.
-    if (slotNumber == txLine && replyStarts && m_txLink.awaitsAcknowledgement()) {
+    if (ackAwaited) {
         qsizetype lineEnds = 0;
         while (lineEnds < bytes.size() && (bytes[lineEnds] == '\r' || bytes[lineEnds] == '\n'))
             ++lineEnds;
@@ -93,8 +95,7 @@ void Engine::dataAvailable(int slotNumber, const QByteArray &received) {
     target.rxText += bytes;
     target.quietTicks = quietTicksAfterInput;
     emit traffic(slotNumber, false);
-    if (slotNumber == txLine && replyStarts && bytes.startsWith('\x06') &&
-        m_txLink.awaitsAcknowledgement())
+    if (ackAwaited && bytes.startsWith('\x06'))
         takeAcknowledgement();
 }
 
@@ -102,11 +103,16 @@ void Engine::dataAvailable(int slotNumber, const QByteArray &received) {
 // line delivered is off the queue and the next one on its way at once, so a burst of alarms is
 // not paced by the tick. Its reply is serviced as the tick would, from what has arrived so far.
 void Engine::takeAcknowledgement() {
+    serviceTxReplyNow();
+    m_txLink.sendNext();
+    publishStatus();
+}
+
+// The link's reply is serviced now, without waiting for its quiet time.
+void Engine::serviceTxReplyNow() {
     bool unused = true;
     slot(txLine).quietTicks = 0;
     serviceSlot(txLine, unused);
-    m_txLink.sendNext();
-    publishStatus();
 }
 
 void Engine::tick() {
@@ -242,11 +248,8 @@ void Engine::connectionLost() {
     // A reply that arrived just before the far end closed is still serviced: an ACK must not be
     // lost with the connection, or the delivered line would be sent again.
     LineSlot &txSlot = slot(txLine);
-    if (!txSlot.rxText.isEmpty()) {
-        bool unused = true;
-        txSlot.quietTicks = 0;
-        serviceSlot(txLine, unused);
-    }
+    if (!txSlot.rxText.isEmpty())
+        serviceTxReplyNow();
     txSlot.call = {};
     showReceived("Connection Lost");
     txSlot.rxText.clear();

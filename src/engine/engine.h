@@ -100,6 +100,7 @@ signals:
 private:
     void dataAvailable(int slotNumber, const QByteArray &bytes);
     void takeAcknowledgement();
+    void serviceTxReplyNow();
     void serviceSlot(int n, bool &tickIdle);
     void forwardFromReceiver();
     void acknowledgeAndQueue(int n, const QByteArray &text);

@@ -198,8 +198,7 @@ void TxLink::sendHead(bool &tickIdle) {
         m_state.TxOnSecondary = true;
         m_state.BackupAfterFailure = backup;
     }
-    if (const auto seconds = settingInteger(SettingKey::TxTimeout))
-        m_state.TxWaitTicks = *seconds * ticksPerSecond;
+    startReplyTimeout();
 
     if (settings.flag(SettingKey::DisableTxAck) && !m_state.IpTestInFlight) {
         if (backup && !m_state.TxOnSecondary && secondaryConfigured()) {
@@ -286,6 +285,10 @@ void TxLink::resendOnNewConnection() {
     if (m_services.queue.isEmpty())
         return;
     sendOverNetwork(framedHead(m_services.queue.head()));
+    startReplyTimeout();
+}
+
+void TxLink::startReplyTimeout() {
     if (const auto seconds = settingInteger(SettingKey::TxTimeout))
         m_state.TxWaitTicks = *seconds * ticksPerSecond;
 }

@@ -98,6 +98,7 @@ private:
     void showNotConnected();
     void selfTestUnanswered();
     void resendOnNewConnection();
+    void startReplyTimeout();
     void deliveryFailed();
     void raiseFault();
     void clearFault();

@@ -197,8 +197,6 @@ private slots:
         QVERIFY(server.calls.isEmpty());
     }
 
-    // The far end closes after every ACK: the line sent into the closing connection is tried
-    // again on a new one.
     // A receiver that closes after every ACK: the line that went into the closing connection
     // goes out again at once on a new one, not after its time-out (100 ticks here).
     void receiverThatClosesAfterEachAckGetsEveryLineWithoutTimeOuts() {
