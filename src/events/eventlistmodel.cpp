@@ -289,8 +289,14 @@ int EventListModel::cellCount(int row) const {
     return packed ? fieldCount(*packed) - 1 : 0;
 }
 
+// A sorted list counts its index: while its oldest rows are dropped, the views are told of each
+// removal before the rows themselves leave the store.
 int EventListModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_storage->rows.size());
+    if (parent.isValid())
+        return 0;
+    if (m_order == Order::ByCaption)
+        return static_cast<int>(m_storage->sorted.size());
+    return static_cast<int>(m_storage->rows.size());
 }
 
 int EventListModel::columnCount(const QModelIndex &parent) const {

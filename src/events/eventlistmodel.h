@@ -34,7 +34,8 @@ public:
     // Removes every row; aboutToClear() comes first, while the rows are still there.
     void clear();
 
-    void setRowLimit(int limit); // at least 1; applies from the next row added
+    // At least 1; set before the list fills (each row added beyond it lets a hundredth go).
+    void setRowLimit(int limit);
     int rowLimit() const { return m_rowLimit; }
 
     // Rows in arrival order since the last clear: row k of arrival is the k-th row added.

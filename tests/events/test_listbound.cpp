@@ -3,6 +3,7 @@
 #include "events/listexport.h"
 #include "support/tempenvironment.h"
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -109,6 +110,9 @@ void TestListBound::sortedListLetsItsOldestRowsGoInRunsOrAtOnce() {
         EventListModel model(QStringLiteral("SIAList"), {QStringLiteral("Date / Time")},
                              EventListModel::Order::ByCaption);
         model.setRowLimit(sortedLimit);
+        // The views' contract: counts and rows agree at every notice, also while rows leave.
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
         QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
         QList<QPair<QString, int>> kept;
