@@ -7,6 +7,7 @@
 
 #include "accounts/accounttable.h"
 #include "accounts/pollsupervision.h"
+#include "benchengine.h"
 #include "common/logbook.h"
 #include "common/operatordialogs.h"
 #include "engine/engine.h"
@@ -43,21 +44,6 @@ namespace {
 
 const QByteArray key256 =
     QByteArray::fromHex("000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F");
-
-struct QuietDialogs : OperatorDialogs {
-    bool question(const QString &, const QString &) override { return true; }
-    void notice(const QString &, const QString &) override {}
-    void backgroundNotice(const QString &, const QString &) override {}
-};
-struct QuietBeeper : Beeper {
-    void beep() override {}
-};
-
-quint16 freeLoopbackPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // An ADM-CID report of the account, clear or encrypted with the current time.
 QByteArray report(const QByteArray &account, int sequence, bool encrypted) {

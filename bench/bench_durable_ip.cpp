@@ -8,6 +8,7 @@
 
 #include "accounts/accounttable.h"
 #include "accounts/pollsupervision.h"
+#include "benchengine.h"
 #include "common/logbook.h"
 #include "common/operatordialogs.h"
 #include "engine/engine.h"
@@ -38,21 +39,6 @@
 namespace {
 
 const QByteArray ack = QByteArrayLiteral("\x06\r\n");
-
-struct QuietDialogs : OperatorDialogs {
-    bool question(const QString &, const QString &) override { return true; }
-    void notice(const QString &, const QString &) override {}
-    void backgroundNotice(const QString &, const QString &) override {}
-};
-struct QuietBeeper : Beeper {
-    void beep() override {}
-};
-
-quint16 freeLoopbackPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // The receiver as the program wires it, log files off, in a working directory of its own.
 struct Receiver {

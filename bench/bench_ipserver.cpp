@@ -15,6 +15,7 @@
 
 #include "accounts/accounttable.h"
 #include "accounts/pollsupervision.h"
+#include "benchengine.h"
 #include "common/logbook.h"
 #include "common/openfilelimit.h"
 #include "common/operatordialogs.h"
@@ -70,21 +71,6 @@ double msSince(Clock::time_point start) {
 }
 
 // ---- the monitor's receiver, as a child process ----
-
-struct QuietDialogs : OperatorDialogs {
-    bool question(const QString &, const QString &) override { return true; }
-    void notice(const QString &, const QString &) override {}
-    void backgroundNotice(const QString &, const QString &) override {}
-};
-struct QuietBeeper : Beeper {
-    void beep() override {}
-};
-
-quint16 freeLoopbackPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 void reply(const QByteArray &line) {
     std::fputs(line.constData(), stdout);

@@ -302,12 +302,6 @@ void configure(MonitorCore &core, quint16 listenPort, quint16 receiverPort) {
     }
 }
 
-quint16 freeLoopbackPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {

@@ -5,6 +5,8 @@
 //
 //   bench_startup [runs of each, default 7]
 
+#include "benchengine.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,12 +22,6 @@
 #include <vector>
 
 namespace {
-
-quint16 freeLoopbackPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // Connects again and again until the program accepts; the time since exec in ms, or -1.
 double untilListening(QProcess &process, quint16 port, const QElapsedTimer &sinceExec) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // The engine with every service it needs and no operator, for the benchmarks that drive it
-// directly, and a raw pseudo-terminal for a serial line.
+// directly, a raw pseudo-terminal for a serial line, and a free port on 127.0.0.1.
 
 #include "accounts/accounttable.h"
 #include "common/logbook.h"
@@ -12,6 +12,7 @@
 #include "settings/settings.h"
 
 #include <QString>
+#include <QTcpServer>
 
 #include <pty.h>
 #include <termios.h>
@@ -46,4 +47,11 @@ inline QString openRawPty(int &master, int &slave) {
     cfmakeraw(&raw);
     tcsetattr(slave, TCSANOW, &raw);
     return QString::fromLocal8Bit(name);
+}
+
+// A port on 127.0.0.1 that nothing listens on at the moment of asking.
+inline quint16 freeLoopbackPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
 }
