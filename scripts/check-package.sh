@@ -8,9 +8,18 @@ build_dir=$(realpath "${VODURO_BUILD_DIR:-build}")
 app_id=$(sed -n 's/^VODURO_APP_ID:STRING=//p' "$build_dir/CMakeCache.txt")
 
 fail() { echo "check-package: $*" >&2; exit 1; }
+# Runs a quiet step with its output in a log of the build directory; on failure the step's last
+# lines are shown, so a failing check always says why.
+logged() {
+    local name=$1 log=$build_dir/$1.log
+    shift
+    "$@" >"$log" 2>&1 && return 0
+    tail -n 25 "$log" >&2
+    fail "$name failed (whole output: $log)"
+}
 
 rm -rf "$build_dir/package"
-(cd "$build_dir" && cpack -G DEB >/dev/null 2>&1) || fail "cpack failed"
+(cd "$build_dir" && logged cpack cpack -G DEB)
 deb=$(ls "$build_dir"/package/voduro_*.deb)
 
 contents=$(dpkg-deb -c "$deb")
@@ -33,7 +42,7 @@ tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 dpkg-deb -x "$deb" "$tree"
 desktop-file-validate "$tree/usr/share/applications/$app_id.desktop"
-appstreamcli validate --no-net "$tree/usr/share/metainfo/$app_id.metainfo.xml" >/dev/null
+logged appstreamcli appstreamcli validate --no-net "$tree/usr/share/metainfo/$app_id.metainfo.xml"
 # The unit is checked as shipped; only its program is looked for where the package was unpacked.
 mkdir -p "$tree/units"
 sed "s#/usr/bin/voduro#$tree/usr/bin/voduro#" "$tree/usr/lib/systemd/system/voduro.service" \

@@ -12,11 +12,14 @@ shift || true
 all=(zorerinput ipinput decoder accountfile journal automationlines dc09)
 names=("${@:-${all[@]}}")
 build_dir=build-fuzz
+configure_log=$build_dir/configure.log
+mkdir -p "$build_dir"
 
 # Debug keeps Qt's container asserts (an index past the end aborts); -O1 keeps the runs quick.
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DVODURO_FUZZ=ON -DVODURO_SANITIZE=ON \
-    -DVODURO_BUILD_TESTS=OFF -DVODURO_BUILD_BENCH=OFF ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} >/dev/null
+    -DVODURO_BUILD_TESTS=OFF -DVODURO_BUILD_BENCH=OFF ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} \
+    >"$configure_log" 2>&1 || { tail -n 25 "$configure_log"; echo "fuzz: configure failed (whole output: $configure_log)"; exit 1; }
 cmake --build "$build_dir" -j"$(nproc)" --target "${names[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

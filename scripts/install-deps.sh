@@ -9,9 +9,9 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt
     clang-format
     # The fuzz programs (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
     clang libclang-rt-14-dev
-    # The package check: dpkg-shlibdeps and the validators of the desktop entry, the metainfo and
-    # the systemd unit.
-    dpkg-dev desktop-file-utils appstream systemd)
+    # The package check: dpkg-shlibdeps (and the file program CPack runs before it) and the
+    # validators of the desktop entry, the metainfo and the systemd unit.
+    dpkg-dev file desktop-file-utils appstream systemd)
 
 missing=()
 for package in "${packages[@]}"; do
