@@ -35,6 +35,7 @@ Monitor::Monitor(const MonitorOptions &options)
     m_exitPassword = std::make_unique<ExitPasswordWindow>(settings());
     m_mainWindow->setExitPasswordWindow(m_exitPassword.get());
     createComSetupWindow();
+    m_mainWindow->restoreLayout(); // the settings are read by now
     m_prompt = std::make_unique<PasswordPrompt>(m_mainWindow.get());
     m_mainWindow->setPasswordPrompt(m_prompt.get());
 }
@@ -130,5 +131,6 @@ int Monitor::exec() {
 }
 
 void Monitor::shutDown() {
+    m_mainWindow->storeLayout();
     m_core->shutDown();
 }

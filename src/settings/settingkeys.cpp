@@ -58,6 +58,11 @@ constexpr std::array<SettingRow, settingCount> rows{{
     {K::Dc09On, S::Logic, "DC09 On", "1", 0},
     {K::Dc09AcceptClear, S::Logic, "DC09 Accept Clear", "1", 0},
     {K::Dc09CheckClearTime, S::Logic, "DC09 Check Clear Time", "0", 0},
+    {K::MainWindow, S::Strings, "Main Window", "", 0},
+    {K::ContactIdWidths, S::Strings, "ContactIDList Widths", "", 0},
+    {K::FastWidths, S::Strings, "FastList Widths", "", 0},
+    {K::SiaWidths, S::Strings, "SIAList Widths", "", 0},
+    {K::PollWidths, S::Strings, "Poll_List Widths", "", 0},
     {K::PollFailCodeSia, S::NotStored, "PollFailCodeSIA", "YC", 0},
     {K::PollRestCodeSia, S::NotStored, "PollRestCodeSIA", "YK", 0},
     {K::LogConnections, S::NotStored, "Log_Con", "0", 0},
@@ -71,7 +76,8 @@ constexpr bool rowsInKeyOrder() {
 }
 static_assert(rowsInKeyOrder(), "the setting table must follow the key order");
 
-constexpr std::array<SettingKey, 50> writeOrder{{
+// clang-format off
+constexpr std::array<SettingKey, 55> writeOrder{{
     K::Port1Num,      K::Port1Speed,   K::Port1Parity,  K::Port1DataBits,   K::Port1StopBits,
     K::Port1Ack,      K::Port2Num,     K::Port2Speed,   K::Port2Parity,     K::Port2DataBits,
     K::Port2StopBits, K::Port2Ack,     K::TcpPort,      K::RxNum,           K::RxLine,
@@ -82,7 +88,9 @@ constexpr std::array<SettingKey, 50> writeOrder{{
     K::SpareOpen,     K::TxOpen,       K::OutputFormat, K::SaveRx,          K::ProcessData,
     K::InTray,        K::TxVoduro,     K::Password,     K::PollTimeOut,     K::FromReceiver,
     K::ForceBackup,   K::Language,     K::Dc09On,       K::Dc09AcceptClear, K::Dc09CheckClearTime,
+    K::MainWindow,    K::ContactIdWidths, K::FastWidths, K::SiaWidths,      K::PollWidths,
 }};
+// clang-format on
 
 } // namespace
 
@@ -94,7 +102,7 @@ const SettingRow &settingRow(SettingKey key) {
     return rows[static_cast<std::size_t>(key)];
 }
 
-const std::array<SettingKey, 50> &settingWriteOrder() {
+const std::array<SettingKey, 55> &settingWriteOrder() {
     return writeOrder;
 }
 

@@ -58,6 +58,15 @@ enum class SettingKey {
     Dc09On,
     Dc09AcceptClear,
     Dc09CheckClearTime,
+    // Where the main window stood, "left top width height" in pixels, followed by " maximised"
+    // when it was; empty: the window takes its own size and the desktop places it.
+    MainWindow,
+    // The column widths the operator set in each event list, one entry per column, "-" for a
+    // column the program sizes itself; empty: every column is the program's.
+    ContactIdWidths,
+    FastWidths,
+    SiaWidths,
+    PollWidths,
     // Not stored: they start with these values at every start.
     PollFailCodeSia,
     PollRestCodeSia,
@@ -82,7 +91,7 @@ const std::array<SettingRow, settingCount> &settingRows();
 const SettingRow &settingRow(SettingKey key);
 
 // The order in which the values are written back.
-const std::array<SettingKey, 50> &settingWriteOrder();
+const std::array<SettingKey, 55> &settingWriteOrder();
 
 // Drop-down item lists shared by the windows and the engine.
 constexpr int comPortChoices = 9; // "Com1" ... "Com9"

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <algorithm>
 
 namespace {
@@ -27,6 +29,26 @@ QLineEdit *createField(const char *name, QWidget *parent) {
     field->setObjectName(QString::fromLatin1(name));
     field->setReadOnly(true);
     return field;
+}
+
+// Longest text of each view field, in characters: the name, the four-character account
+// number, three 16-bit numbers and the NUA / IP address.
+const std::array<qsizetype, 6> fieldLengths{AccountRecord::accNameMaxLength, 4, 5, 5, 5,
+                                            AccountRecord::nuaIpMaxLength};
+
+// The width a field needs to show `characters` capitals uncut: "M", the em, stands for the
+// widest of them, as typesetters measure.
+int fieldWidthFor(const QLineEdit &field, qsizetype characters) {
+    const QFontMetrics metrics = field.fontMetrics();
+    QStyleOptionFrame option;
+    option.initFrom(&field);
+    option.lineWidth = field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &field);
+    const QMargins margins = field.textMargins() + field.contentsMargins();
+    constexpr int lineEditMargin = 2; // the line edit's own blank on each side of its text
+    const QSize text(metrics.horizontalAdvance(QString(characters, u'M')) + 2 * lineEditMargin +
+                         margins.left() + margins.right(),
+                     metrics.height());
+    return field.style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, &field).width();
 }
 
 QPushButton *createButton(const char *name, const QString &caption, QWidget *parent) {
@@ -65,6 +87,19 @@ void AccountView::createFields() {
         m_options[i]->installEventFilter(this);
     }
     m_lastNuaIp = createField("IP_NUA", this);
+    fitFields();
+}
+
+void AccountView::fitFields() {
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        m_fields[i]->setMinimumWidth(fieldWidthFor(*m_fields[i], fieldLengths[i]));
+    m_lastNuaIp->setMinimumWidth(fieldWidthFor(*m_lastNuaIp, AccountRecord::lastNuaIpMaxLength));
+}
+
+void AccountView::changeEvent(QEvent *event) {
+    QGroupBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitFields();
 }
 
 void AccountView::createButtons() {

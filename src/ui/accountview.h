@@ -38,9 +38,11 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void createFields();
+    void fitFields(); // each field as wide as its longest text needs
     void createButtons();
     void createLayout();
     void showFields(const AccountRecord &account);

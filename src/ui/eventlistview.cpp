@@ -1,6 +1,8 @@
 #include "eventlistview.h"
 
 #include "events/eventlistmodel.h"
+#include "listcolumnwidths.h"
+#include "newrowfollower.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -87,7 +89,10 @@ QTableView *createEventListView(const EventListLayout &layout, EventListModel &m
     columns->setHighlightSections(false);
     // The style's minimum is wider than the 20-pixel zone columns of the Fast Format list.
     columns->setMinimumSectionSize(8);
-    for (int i = 0; i < layout.columns.size(); ++i)
-        columns->resizeSection(i, layout.columns.at(i).width);
+    QList<int> widths;
+    for (const Column &column : layout.columns)
+        widths.append(column.width);
+    new ListColumnWidths(*view, widths);
+    new NewRowFollower(*view);
     return view;
 }

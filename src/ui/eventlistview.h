@@ -7,8 +7,8 @@ class EventListModel;
 class QTableView;
 class QWidget;
 
-// How one event list is shown: the view's name, each column's width in pixels and whether its
-// text is centred, and whether the caption column can be edited in place.
+// How one event list is shown: the view's name, each column's least width in pixels and whether
+// its text is centred, and whether the caption column can be edited in place.
 struct EventListLayout {
     struct Column {
         int width;
@@ -37,6 +37,8 @@ private:
 };
 
 // A report-style view of an event list: grid lines, whole-row selection, rows of one fixed
-// height (so hundreds of thousands of rows scroll without measuring each), no sorting.
+// height (so hundreds of thousands of rows scroll without measuring each), no sorting. Its
+// columns are kept wide enough for their texts (ListColumnWidths, a child of the view) and it
+// follows new rows while the operator watches the newest (NewRowFollower).
 QTableView *createEventListView(const EventListLayout &layout, EventListModel &model,
                                 QWidget *parent);

@@ -3,6 +3,9 @@
 #include "eventlistview.h"
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
+#include "listcolumnwidths.h"
+#include "newrowfollower.h"
+#include "wholelinedelegate.h"
 
 #include <QFont>
 #include <QListView>
@@ -40,6 +43,8 @@ EventPages::EventPages(EventLists &lists, TxQueue &txQueue, QWidget *parent)
     addTab(m_siaList, tr("SIA"));
     addTab(createEventListView(pollLayout(), lists.poll, this), tr("Polling"));
     addTab(createTxMemo(txQueue), tr("Tx Pending"));
+    for (int page = ContactId; page <= Polling; ++page)
+        m_columnWidths[page] = widget(page)->findChild<ListColumnWidths *>();
     auto *accounts = new QWidget(this);
     accounts->setObjectName(QStringLiteral("PollingAccountsPage"));
     addTab(accounts, tr("Polling Accounts"));
@@ -66,5 +71,7 @@ QListView *EventPages::createTxMemo(TxQueue &txQueue) {
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     memo->setFont(font);
+    new WholeLineDelegate(*memo);
+    new NewRowFollower(*memo);
     return memo;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QTabWidget>
+#include <array>
 
 struct EventLists;
+class ListColumnWidths;
 class QListView;
 class QTableView;
 class TxQueue;
@@ -16,6 +18,8 @@ public:
     EventPages(EventLists &lists, TxQueue &txQueue, QWidget *parent = nullptr);
 
     QTableView *siaList() const { return m_siaList; }
+    // The column widths of the event list on `page` (ContactId .. Polling).
+    ListColumnWidths *columnWidths(Page page) const { return m_columnWidths.at(page); }
     // Puts the account page in its place, after the placeholder the pages start with.
     void setAccountPage(QWidget *page);
 
@@ -23,4 +27,5 @@ private:
     QListView *createTxMemo(TxQueue &txQueue);
 
     QTableView *m_siaList = nullptr;
+    std::array<ListColumnWidths *, Polling + 1> m_columnWidths{};
 };

@@ -11,6 +11,7 @@
 #include "passwordprompt.h"
 #include "statuspanel.h"
 #include "traycontrol.h"
+#include "windowlayout.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -144,6 +145,14 @@ QWidget *MainWindow::createCentralArea() {
     return area;
 }
 
+void MainWindow::restoreLayout() {
+    restoreWindowLayout(*this, *m_pages, m_services.settings);
+}
+
+void MainWindow::storeLayout() {
+    storeWindowLayout(*this, m_everShown, *m_pages, m_services.settings);
+}
+
 void MainWindow::clearEvents() {
     EventLists &lists = m_services.lists;
     for (EventListModel *list : {&lists.contactId, &lists.fast, &lists.sia, &lists.poll})
@@ -217,6 +226,11 @@ bool MainWindow::sessionMayEnd(bool mayAsk) {
         return false;
     emit closed();
     return true;
+}
+
+void MainWindow::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    m_everShown = true;
 }
 
 void MainWindow::changeEvent(QEvent *event) {

@@ -58,6 +58,11 @@ public:
     void setAccountPage(AccountPage *page);
     AccountPage *accountPage() const { return m_accountPage; }
 
+    // The window's place and the operator's column widths from the settings (after they are
+    // read, before the window is shown), and back into them (before they are written).
+    void restoreLayout();
+    void storeLayout();
+
     void clearEvents(); // "Clear Events"
     void clearPage();   // "Clear Page"
     void toggleComSetup();
@@ -73,6 +78,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createMenu();
@@ -91,4 +97,5 @@ private:
     QMenu *m_languageMenu = nullptr;
     QMenu *m_setupMenu = nullptr;
     QAction *m_logOn = nullptr;
+    bool m_everShown = false; // a window never shown has no place of the operator's to keep
 };

@@ -10,10 +10,12 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
+#include <QTableView>
 #include <QtTest>
 
 // The language layer: the compiled translations found are offered in the "Language" menu, a
@@ -91,6 +93,21 @@ private slots:
         // Choosing the language in use asks for no restart.
         monitor.mainWindow().findChild<QAction *>(QStringLiteral("Lang_de"))->trigger();
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The lists' columns are as wide as their headings need in the language in use, also when a
+    // translation is loaded while they are showing.
+    void columnsFollowTheTranslatedHeadings() {
+        Environment env;
+        Monitor monitor;
+        auto *poll = monitor.mainWindow().findChild<QTableView *>(QStringLiteral("Poll_List"));
+        QHeaderView *header = poll->horizontalHeader();
+        const int english = header->sectionSize(3);
+        QVERIFY(Languages::install(QStringLiteral("de")));
+        QCOMPARE(poll->model()->headerData(3, Qt::Horizontal).toString(),
+                 QStringLiteral("Leitungsstörung"));
+        QTRY_VERIFY(header->sectionSize(3) > english);
+        QVERIFY(header->sectionSize(3) >= header->sectionSizeHint(3));
     }
 
     void storedChoicesWithoutATranslationStartInEnglish_data() {

@@ -10,10 +10,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QProcess>
+#include <QScreen>
 #include <QSerialPort>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableView>
 #include <QtTest>
 
 #include <csignal>
@@ -80,6 +83,45 @@ private slots:
         QVERIFY(addUpdate->isEnabled() && edit->isEnabled());
         logOn->trigger();
         QVERIFY(!addUpdate->isEnabled() && !edit->isEnabled());
+    }
+
+    // The main window comes back where the operator left it, with the column widths they set;
+    // the columns they left alone stay the program's, as everything does with a settings file
+    // from before these values. A place no screen shows any more comes back on the screen.
+    void windowPlaceAndColumnWidthsComeBackFromTheSettings() {
+        TempEnvironment env;
+        const auto siaHeader = [](Monitor &monitor) {
+            return monitor.mainWindow().findChild<QTableView *>("SIAList")->horizontalHeader();
+        };
+        int programWidth = 0;
+        QRect place;
+        {
+            Monitor monitor;
+            MainWindow &main = monitor.mainWindow();
+            QVERIFY(!main.testAttribute(Qt::WA_Moved) && !main.testAttribute(Qt::WA_Resized));
+            programWidth = siaHeader(monitor)->sectionSize(0);
+            place = QRect(QPoint(40, 30), main.minimumSizeHint() + QSize(60, 40));
+            main.setGeometry(place);
+            main.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&main));
+            QCOMPARE(main.geometry(), place);
+            siaHeader(monitor)->resizeSection(3, 333); // as the operator's drag does
+        }
+        QCOMPARE(env.storedValue("Strings/Main Window"),
+                 QStringLiteral("40 30 %1 %2").arg(place.width()).arg(place.height()));
+        QCOMPARE(env.storedValue("Strings/SIAList Widths"), QStringLiteral("- - - 333 -"));
+        QCOMPARE(env.storedValue("Strings/Poll_List Widths"), QString());
+        {
+            Monitor monitor;
+            QCOMPARE(monitor.mainWindow().geometry(), place);
+            QVERIFY(!monitor.mainWindow().isMaximized());
+            QCOMPARE(siaHeader(monitor)->sectionSize(3), 333);
+            QCOMPARE(siaHeader(monitor)->sectionSize(0), programWidth);
+        }
+        QVERIFY(env.writeSettings("[Strings]\nMain Window=9000 9000 720 520\n"));
+        Monitor monitor;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(monitor.mainWindow().geometry().topLeft()));
     }
 
     void unwritableLogIsShownInTheStatusBar() {

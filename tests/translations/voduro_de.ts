@@ -33,5 +33,9 @@
         <source>Account</source>
         <translation>Konto</translation>
     </message>
+    <message>
+        <source>Line Fault</source>
+        <translation>Leitungsstörung</translation>
+    </message>
 </context>
 </TS>

@@ -111,6 +111,27 @@ private slots:
         QVERIFY(!f.box("OptionBit0")->isChecked());
     }
 
+    // The view's fields show their longest texts whole, even in the smallest main window.
+    void viewFieldsShowTheirLongestTextsWhole() {
+        AccountPageFixture f;
+        QVERIFY(f.ready());
+        AccountRecord record;
+        record.accNum = 999999;
+        record.accName = "WESTERN MOUNTAIN HOMES & MALLS";
+        record.nuaIp = "255.255.255.255:6553";
+        QVERIFY(f.accounts.save(AccountTable::SaveMode::Add, record).ok);
+        QCOMPARE(f.text("ViewName"), QString::fromLatin1(record.accName));
+        f.main.resize(f.main.minimumSizeHint());
+        QTRY_COMPARE(f.main.size(), f.main.minimumSizeHint());
+        // With its start in sight, the end of the text is in sight too.
+        for (const char *name : {"ViewName", "ViewNuaIp"}) {
+            QLineEdit *field = f.edit(name);
+            field->home(false);
+            const QPoint rightEdge(field->width() - 3, field->height() / 2);
+            QCOMPARE(field->cursorPositionAt(rightEdge), field->text().size());
+        }
+    }
+
     void navigationEnablesAndMovesTheFocus() {
         AccountPageFixture f(threeAccounts());
         QVERIFY(f.ready());

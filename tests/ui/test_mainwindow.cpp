@@ -1,3 +1,4 @@
+#include "common/datetimetext.h"
 #include "ui/eventpages.h"
 #include "ui/ledindicator.h"
 #include "ui/statuspanel.h"
@@ -8,6 +9,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
 
@@ -29,6 +31,23 @@ class MainWindowTest : public QObject {
         return {
             f.lists.contactId.rowCount(), f.lists.fast.rowCount(), f.lists.sia.rowCount(),
             f.lists.poll.rowCount(),      f.txQueue.size(),        f.engine.receivedData().size()};
+    }
+
+    static EventListModel *listNamed(WindowFixture &f, const QString &name) {
+        for (EventListModel *list :
+             {&f.lists.contactId, &f.lists.fast, &f.lists.sia, &f.lists.poll})
+            if (list->objectName() == name)
+                return list;
+        return nullptr;
+    }
+
+    // What the rows' captions need, as the view itself measures them.
+    static int captionNeeds(const QAbstractItemView *view) { return view->sizeHintForColumn(0); }
+
+    // Wholly in sight.
+    static bool inSight(const QAbstractItemView *view, int row) {
+        const QRect rect = view->visualRect(view->model()->index(row, 0));
+        return rect.isValid() && rect.top() >= 0 && rect.bottom() < view->viewport()->height();
     }
 
     static void clickPage(WindowFixture &f, int page) {
@@ -91,27 +110,41 @@ private slots:
         fill(f);
         auto *view = f.control<QTableView>(name);
         QVERIFY(view);
-        const auto expectLayout = [&] {
-            QAbstractItemModel *model = view->model();
-            QCOMPARE(model->columnCount(), headings.size());
-            for (int column = 0; column < headings.size(); ++column) {
-                QCOMPARE(model->headerData(column, Qt::Horizontal).toString(), headings.at(column));
-                QCOMPARE(view->horizontalHeader()->sectionSize(column), widths.at(column));
-                const auto alignment =
-                    model->index(0, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
-                QCOMPARE(alignment & Qt::AlignHorizontal_Mask,
-                         centred.contains(column) ? Qt::AlignHCenter : Qt::AlignLeft);
-            }
-        };
-        expectLayout();
+        QHeaderView *header = view->horizontalHeader();
+        QAbstractItemModel *model = view->model();
+        QCOMPARE(model->columnCount(), headings.size());
+        for (int column = 0; column < headings.size(); ++column) {
+            QCOMPARE(model->headerData(column, Qt::Horizontal).toString(), headings.at(column));
+            // At least the given width, and never narrower than the heading needs.
+            QVERIFY(header->sectionSize(column) >= widths.at(column));
+            QVERIFY(header->sectionSize(column) >= header->sectionSizeHint(column));
+            const auto alignment =
+                model->index(0, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+            QCOMPARE(alignment & Qt::AlignHorizontal_Mask,
+                     centred.contains(column) ? Qt::AlignHCenter : Qt::AlignLeft);
+        }
         QVERIFY(view->showGrid());
         QCOMPARE(view->verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
         QVERIFY(!view->isSortingEnabled());
 
+        // The date-time captions are never cut, whatever month, day or hour they show.
+        EventListModel *rows = listNamed(f, name);
+        for (int month = 1; month <= 12; ++month)
+            rows->addRow(dateTimeText(QDateTime(QDate(2026, month, 20 + month % 9),
+                                                QTime(month + 10, 58, 59))),
+                         {"1234"});
+        QVERIFY(header->sectionSize(0) >= captionNeeds(view));
+        // Also after the font grows.
+        QFont larger = view->font();
+        larger.setPointSizeF(QFontInfo(larger).pointSizeF() * 2);
+        view->setFont(larger);
+        QTRY_VERIFY(header->sectionSize(0) >= captionNeeds(view));
+
+        const int lastWidth = header->sectionSize(headings.size() - 1);
         f.main.pages()->setCurrentWidget(view);
         f.control<QPushButton>(QStringLiteral("ClrPageBtn"))->click();
         QCOMPARE(view->model()->rowCount(), 0);
-        QCOMPARE(view->horizontalHeader()->sectionSize(headings.size() - 1), widths.last());
+        QCOMPARE(header->sectionSize(headings.size() - 1), lastWidth);
     }
 
     void onlyFastFormatCaptionsAreEditable() {
@@ -137,6 +170,79 @@ private slots:
         QCOMPARE(memo->font().styleHint(), QFont::TypeWriter);
         QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QCOMPARE(memo->editTriggers(), QAbstractItemView::NoEditTriggers);
+        // A line longer than those before it, and than the page is wide, is shown whole.
+        const QByteArray longLine = "S041[#2468|" + QByteArray(300, 'N') + "]";
+        f.txQueue.append(longLine);
+        QVERIFY(memo->visualRect(memo->model()->index(1, 0)).width() >=
+                memo->fontMetrics().horizontalAdvance(QString::fromLatin1(longLine)));
+    }
+
+    // A list at its end follows new rows; scrolled elsewhere it stays on the rows it shows, also
+    // while rows arrive or leave above them; back at the end it follows again.
+    void newRowsAreFollowedOnlyFromTheEnd_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Contact ID") << "ContactIDList";
+        QTest::newRow("SIA") << "SIAList";
+        QTest::newRow("Tx Pending") << "TxMemo";
+    }
+    void newRowsAreFollowedOnlyFromTheEnd() {
+        QFETCH(QString, name);
+        WindowFixture f;
+        auto *view = f.control<QAbstractItemView>(name);
+        f.main.pages()->setCurrentWidget(view);
+        f.main.resize(900, 600);
+        f.main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.main));
+        int next = 0;
+        const auto add = [&](int count) {
+            for (int i = 0; i < count; ++i, ++next) {
+                const QString text =
+                    QStringLiteral("09/12/2026 08:%1").arg(next, 4, 10, QLatin1Char('0'));
+                if (name == u"TxMemo")
+                    f.txQueue.append(text.toLatin1());
+                else
+                    listNamed(f, name)->addRow(text, {"1234"});
+            }
+        };
+        const auto lastInSight = [&] { return inSight(view, view->model()->rowCount() - 1); };
+        const auto topText = [&] { return view->indexAt(QPoint(1, 1)).data().toString(); };
+        add(100);
+        QTRY_VERIFY(lastInSight());
+        add(1);
+        QTRY_VERIFY(lastInSight());
+
+        QScrollBar *bar = view->verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
+        const QString top = topText();
+        add(20);
+        if (name == u"ContactIDList") { // a full list lets its oldest row go
+            f.lists.contactId.setRowLimit(f.lists.contactId.rowCount());
+            add(1);
+        } else if (name == u"SIAList") { // a row that sorts above the rows in sight
+            f.lists.sia.addRow(QStringLiteral("09/12/2026 07:00"), {"1234"});
+        } else { // the head line sent
+            f.txQueue.removeHead();
+        }
+        EngineFixture::settle();
+        QCOMPARE(topText(), top);
+        QVERIFY(!lastInSight());
+
+        bar->setValue(bar->maximum());
+        add(1);
+        QTRY_VERIFY(lastInSight());
+        if (name != u"SIAList")
+            return;
+        // Rows that sort above the end (a new day sorts before the old one): the newest is shown
+        // where it stands, and followed on, more than a screenful of them.
+        for (int n = 0; n < 60; ++n) {
+            const QString caption =
+                QStringLiteral("09/12/2026 08:0050 %1").arg(n, 2, 10, QLatin1Char('0'));
+            f.lists.sia.addRow(caption, {"1234"});
+            const QModelIndexList found = view->model()->match(
+                view->model()->index(0, 0), Qt::DisplayRole, caption, 1, Qt::MatchExactly);
+            QCOMPARE(found.size(), 1);
+            QTRY_VERIFY(inSight(view, found.first().row()));
+        }
     }
 
     void clearPageEmptiesTheListShowing_data() {
