@@ -17,10 +17,13 @@ const QDateTime now(QDate(2026, 8, 27), QTime(20, 38, 10), QTimeZone::utc());
 
 void checkQueued(const QByteArray &message) {
     FUZZ_CHECK(!message.isEmpty() && message.size() <= 100);
-    if (message.startsWith('2'))
+    if (message.startsWith('2')) {
         FUZZ_CHECK(ipinput::contactIdLength(message) == message.size());
-    else
+        // The Contact ID line reads "A" in an account as 0: a queued account never holds one.
+        FUZZ_CHECK(!message.mid(1, message.size() - 13).contains('A'));
+    } else {
         FUZZ_CHECK(message.startsWith('3') && message.endsWith('@'));
+    }
 }
 
 // The rules every receipt keeps, whatever the bytes.

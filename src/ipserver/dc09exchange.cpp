@@ -1,6 +1,7 @@
 #include "dc09exchange.h"
 
 #include "dc09keys.h"
+#include "notedaccounts.h"
 #include "receiveroutput.h"
 #include "repeatedmessages.h"
 
@@ -70,6 +71,8 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
         return outcome;
     const QByteArray text = logText(receipt.frame);
     m_services.logs.appendStamped(LogBook::IpLog, text);
+    if (receipt.noLineNumber)
+        noteNoLineNumber(receipt.account, text);
     Decision decision = Decision::Withdrawn;
     if (receipt.kind == dc09::Receipt::Kind::Ack)
         decision = accept(receipt);
@@ -114,6 +117,17 @@ bool Dc09Exchange::queueOnce(const dc09::Receipt &receipt) {
     if (repeated)
         repeated->release(key);
     return false;
+}
+
+// A panel without a line number is answered, but its installer should give it one: said once
+// per account, not with every frame.
+void Dc09Exchange::noteNoLineNumber(const QByteArray &account, const QByteArray &text) {
+    NotedAccounts *noted = m_services.dc09 ? m_services.dc09->withoutLineNumber : nullptr;
+    if (noted && !noted->first(account))
+        return;
+    const QByteArray note =
+        "[the panel of account " + account + " sends no line number; taken as line 0] ";
+    m_services.logs.appendStamped(LogBook::ConversionLog, note + text);
 }
 
 bool Dc09Exchange::sendReply(const QByteArray &reply) {

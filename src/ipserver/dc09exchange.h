@@ -10,8 +10,9 @@
 // One DC-09 frame from a panel, over TCP or UDP: logged, answered as the frame rules say, and
 // when accepted passed through the account decision and the durable store like a bare-IP report
 // (a repeat of a message queued a few minutes ago is answered but not queued again). Any
-// accepted frame from a known account also counts as the panel's poll. Runs on the thread that
-// serves the panel.
+// accepted frame from a known account also counts as the panel's poll. A panel that sends no line
+// number is noted once per account in the exception log. Runs on the thread that serves the
+// panel.
 class Dc09Exchange {
 public:
     using Send = std::function<bool(const QByteArray &)>; // false when it could not be sent
@@ -40,6 +41,7 @@ private:
     dc09::Receipt receipt(const QByteArray &bytes, bool datagram) const;
     Decision accept(const dc09::Receipt &receipt);
     bool queueOnce(const dc09::Receipt &receipt);
+    void noteNoLineNumber(const QByteArray &account, const QByteArray &text);
     bool sendReply(const QByteArray &reply);
 
     ReceiverServices m_services;

@@ -5,6 +5,7 @@
 #include <functional>
 
 class Dc09Keys;
+class NotedAccounts;
 class RepeatedMessages;
 
 // The DC-09 options as the Coms Setup window holds them at the moment of a frame.
@@ -15,7 +16,8 @@ struct Dc09Options {
 
 // What DC-09 frames need beyond the receiver's own services; safe to use from any thread.
 struct Dc09Services {
-    const Dc09Keys *keys = nullptr;       // none: every encrypted frame is refused
-    RepeatedMessages *repeated = nullptr; // none: repeats are queued again
-    std::function<Dc09Options()> options; // empty: the defaults above
+    const Dc09Keys *keys = nullptr;             // none: every encrypted frame is refused
+    RepeatedMessages *repeated = nullptr;       // none: repeats are queued again
+    std::function<Dc09Options()> options;       // empty: the defaults above
+    NotedAccounts *withoutLineNumber = nullptr; // none: the note comes with every such frame
 };

@@ -3,6 +3,7 @@
 #include "connectioncount.h"
 #include "connectionregistry.h"
 #include "dc09services.h"
+#include "notedaccounts.h"
 #include "receiveroutput.h"
 #include "receiverservices.h"
 #include "repeatedmessages.h"
@@ -89,7 +90,8 @@ private:
     ReceiverOutput m_output;
     QueueJournal *m_journal = nullptr;
     RepeatedMessages m_repeated;
-    Dc09Services m_dc09{nullptr, &m_repeated, {}};
+    NotedAccounts m_withoutLineNumber;
+    Dc09Services m_dc09{nullptr, &m_repeated, {}, &m_withoutLineNumber};
     std::unique_ptr<DatagramThread> m_datagrams;
     ConnectionCount m_count{m_output};
     ConnectionRegistry m_registry;

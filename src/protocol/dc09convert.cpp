@@ -43,7 +43,9 @@ bool allDigits(const QByteArray &text) {
     return true;
 }
 
-// The account as 4 to 6 Contact ID digits with the same value, or empty when it has none.
+// The account as 4 to 6 Contact ID digits with the same value (small letters as capitals, a
+// short account filled with leading "0", a long one without its leading "0"), or empty when it
+// has none.
 QByteArray contactIdAccount(const QByteArray &account) {
     QByteArray digits = account.toUpper();
     while (digits.size() > 6 && digits.startsWith('0'))
@@ -92,6 +94,11 @@ Conversion contactIdFromAdmCid(const QByteArray &data, const QByteArray &headerA
     const QByteArray digits = contactIdAccount(account);
     if (digits.isEmpty())
         return refused("account does not fit the Contact ID form");
+    // The Contact ID line sends "A" for the digit 0, and every receiver of the text (the
+    // decoder's row, its account and the automation line) reads it so: "12AB" would be
+    // delivered as account 120B, another panel.
+    if (digits.contains('A'))
+        return refused("account holds the digit A, which Contact ID sends for 0");
     const QByteArray body = digits + "18" + report.at(0) + event;
     return Conversion{'2' + body + checkDigit(body), {}};
 }

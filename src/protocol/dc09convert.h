@@ -13,8 +13,9 @@ struct Conversion {
 
 // ADM-CID "#acct|QEEE GG CCC" (the "#acct|" may be left out) into the Contact ID text "2",
 // account, "18", qualifier, event, group, zone and check digit. The account must come to 4-6
-// Contact ID digits: a shorter one is filled with leading "0", a longer one loses leading "0" only;
-// any other account is refused rather than sent under another number.
+// Contact ID digits: a shorter one is filled with leading "0", a longer one loses leading "0" only,
+// small letters are taken as capitals. One holding the digit "A" (which Contact ID sends for 0)
+// and any other account are refused rather than sent under another number.
 Conversion contactIdFromAdmCid(const QByteArray &data, const QByteArray &headerAccount);
 
 // SIA-DCS "#acct|Nri1/BA01|Atext" into the SIA block text "3", the account block, one block per

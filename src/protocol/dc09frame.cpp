@@ -45,7 +45,8 @@ QByteArray takeWhile(const QByteArray &body, qsizetype &at, qsizetype most,
     return body.mid(start, at - start);
 }
 
-// "R" + 1-6 hex (optional), then "L" + 0-6 hex.
+// "R" + 1-6 hex (optional), then "L" + 0-6 hex. Panels that were given no line number leave
+// the "L" out; refusing them would leave their alarms unanswered for ever.
 bool takeReceiverAndLine(const QByteArray &body, qsizetype &at, Header &header) {
     if (at < body.size() && body.at(at) == 'R') {
         ++at;
@@ -53,10 +54,10 @@ bool takeReceiverAndLine(const QByteArray &body, qsizetype &at, Header &header) 
         if (header.receiver->isEmpty())
             return false;
     }
-    if (at >= body.size() || body.at(at) != 'L')
-        return false;
-    ++at;
-    header.line = takeWhile(body, at, 6, isHexDigit);
+    if (at < body.size() && body.at(at) == 'L') {
+        ++at;
+        header.line = takeWhile(body, at, 6, isHexDigit);
+    }
     return true;
 }
 

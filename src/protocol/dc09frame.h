@@ -34,9 +34,11 @@ struct Header {
     QByteArray id;                      // without the "*"
     QByteArray sequence;                // 4 digits
     std::optional<QByteArray> receiver; // the hex digits after "R", when sent
-    QByteArray line;                    // the hex digits after "L" (may be empty)
-    QByteArray account;                 // after "#"
-    QByteArray content;                 // everything after the "["
+    // The hex digits after "L" (may be empty); none when the panel sends no "L" at all, which
+    // is taken as line 0 like a bare "L".
+    std::optional<QByteArray> line;
+    QByteArray account; // after "#"
+    QByteArray content; // everything after the "["
 };
 
 // None when the body does not follow the header layout.

@@ -117,6 +117,7 @@ Receipt receive(const QByteArray &bytes, const KeyLookup &keys, const ReceiveOpt
     receipt.encrypted = header->encrypted;
     receipt.sequence = header->sequence;
     receipt.account = header->account;
+    receipt.noLineNumber = !header->line;
     return handle(receipt, *header, keys, options, nowUtc);
 }
 

@@ -33,8 +33,9 @@ struct Receipt {
     QByteArray rejection;   // the reason for "IP_EXPlog.TXT"; empty when accepted. Never a key.
     QByteArray id;          // "SIA-DCS", "ADM-CID", "NULL", ... without the "*"
     bool encrypted = false;
-    QByteArray sequence; // the 4 digits
-    QByteArray account;  // as sent after "#"
+    QByteArray sequence;       // the 4 digits
+    QByteArray account;        // as sent after "#"
+    bool noLineNumber = false; // the header had no "L": taken as line 0
     // Ack only: the text to queue, as a radio or bare-IP report of the same event is queued
     // ("2..." Contact ID, "3..." SIA). None for a NULL (link test).
     std::optional<QByteArray> message;

@@ -16,12 +16,15 @@ QByteArray hex(quint32 value, int digits) {
     return QByteArray::number(value, 16).toUpper().rightJustified(digits, '0');
 }
 
-// The sequence, receiver, line and account of the message, as the reply echoes them.
+// The sequence, receiver, line and account of the message in the form it used, as the reply
+// echoes them: no "R" or "L" where the message had none.
 QByteArray echo(const Header &message) {
     QByteArray text = message.sequence;
     if (message.receiver)
         text += 'R' + *message.receiver;
-    return text + 'L' + message.line + '#' + message.account;
+    if (message.line)
+        text += 'L' + *message.line;
+    return text + '#' + message.account;
 }
 
 } // namespace

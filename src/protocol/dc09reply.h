@@ -11,8 +11,8 @@ namespace dc09 {
 // LF, the CRC and the length of the body, the body, CR.
 QByteArray framed(const QByteArray &body);
 
-// "ACK" echoing the sequence, the receiver (only when the message had one), line and account,
-// with "[]".
+// "ACK" echoing the sequence, the receiver and the line (each only when the message had one)
+// and the account, with "[]".
 QByteArray ackReply(const Header &message);
 
 // "*ACK" as "ACK", with the content encrypted under the key: a pad, "]" and the receiver's time.

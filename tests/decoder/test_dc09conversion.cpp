@@ -60,6 +60,10 @@ private slots:
         QTest::newRow("SIA account of 7 characters")
             << QByteArray("SIA-DCS") << QByteArray("foc7688") << QByteArray("#foc7688|NBA01")
             << QByteArray("3G#foc7688xDNBA01y@") << QByteArray("S041[#foc7688|NBA01]");
+        // SIA carries the account as it is: no digit stands for another there.
+        QTest::newRow("SIA account with the digit A")
+            << QByteArray("SIA-DCS") << QByteArray("12AB") << QByteArray("#12AB|NFA451")
+            << QByteArray("3D#12ABxENFA451y@") << QByteArray("S041[#12AB|NFA451]");
         QTest::newRow("SIA without the account in the data")
             << QByteArray("SIA-DCS") << QByteArray("1234") << QByteArray("NBA01")
             << QByteArray("3D#1234xDNBA01y@") << QByteArray("S041[#1234|NBA01]");
@@ -123,6 +127,12 @@ private slots:
                                                  << QByteArray("#1234567|1130 01 003") << noFit;
         QTest::newRow("CID account not hex") << QByteArray("ADM-CID") << QByteArray("foc768")
                                              << QByteArray("#foc768|1130 01 003") << noFit;
+        // Contact ID sends "A" for 0, so these would arrive as 120B and 00BC.
+        const QByteArray digitA = "account holds the digit A, which Contact ID sends for 0";
+        QTest::newRow("CID account with the digit A") << QByteArray("ADM-CID") << QByteArray("12AB")
+                                                      << QByteArray("#12AB|1110 00 451") << digitA;
+        QTest::newRow("CID 3-digit account with a small a")
+            << QByteArray("ADM-CID") << QByteArray("abc") << QByteArray("1130 01 003") << digitA;
         QTest::newRow("CID qualifier 2")
             << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|2130 01 003")
             << QByteArray("ADM-CID report not QEEE GG CCC");

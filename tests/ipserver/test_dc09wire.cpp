@@ -220,6 +220,38 @@ private slots:
         QVERIFY2(reasons.at(1).endsWith("] " + noKey.mid(1).chopped(1)), reasons.at(1).constData());
     }
 
+    // An ADM-CID account with the digit A ("0" on the Contact ID line) gets "DUH" rather than
+    // going out as another panel's number; SIA-DCS carries it as it is. A frame without a line
+    // number is answered in its own form and queued; the exception log says so once for the
+    // account, over any connection.
+    void accountsAndHeadersAsPanelsSendThem() {
+        Fixture f;
+        QVERIFY(f.start());
+        Panel panel(f.port());
+        QVERIFY(panel.waitConnected());
+        const QByteArray withA = frame("\"ADM-CID\"0451L0#12AB[#12AB|1110 00 451]");
+        const QByteArray siaWithA = frame("\"SIA-DCS\"0452L0#12AB[#12AB|NFA451]");
+        const QByteArray noLine = frame("\"ADM-CID\"0300#1234[#1234|1131 00 300]");
+        const QByteArray noLineAck = reply("ACK", "0300#1234[]");
+        const QByteArray answers =
+            reply("DUH", "0451L0#12AB[]") + reply("ACK", "0452L0#12AB[]") + noLineAck;
+        panel.send(withA + siaWithA + noLine);
+        QCOMPARE(panel.reply(answers.size()), answers);
+        // The panel missed the answer and sends it again, then over UDP.
+        panel.send(noLine);
+        QCOMPARE(panel.reply(noLineAck.size()), noLineAck);
+        DatagramPanel datagrams(f.port());
+        QCOMPARE(datagrams.exchange(noLine), noLineAck);
+        QVERIFY(f.queueMarker(panel));
+        QCOMPARE(f.pendingBeforeMarker(),
+                 QByteArrayList({"[127.0.0.1]3D#12AB ENFA451 @", "[127.0.0.1]21234181131003007"}));
+        const QByteArray digitA = "[account holds the digit A, which Contact ID sends for 0] ";
+        const QByteArray note =
+            "[the panel of account 1234 sends no line number; taken as line 0] ";
+        QCOMPARE(f.loggedRejections(), QByteArrayList({digitA + withA.mid(1).chopped(1),
+                                                       note + noLine.mid(1).chopped(1)}));
+    }
+
     // Encrypted frames with the account's key from the key file (AES-128 as written in characters,
     // AES-256 in hex): the public vector acknowledged at its own time and refused with the
     // receiver's time later; an encrypted report queued as its clear form is. No key in a log.

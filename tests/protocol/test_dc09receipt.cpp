@@ -99,6 +99,14 @@ private slots:
         QTest::newRow("ADM-CID") << dc09::framed("\"ADM-CID\"0042L0#1234[#1234|1130 01 003]")
                                  << Kind::Ack << dc09::framed("\"ACK\"0042L0#1234[]")
                                  << QByteArray("21234181130010037") << QByteArray("");
+        // Panels given no line number leave the "L" out; answered in the same form.
+        QTest::newRow("no receiver, no line number")
+            << dc09::framed("\"ADM-CID\"0300#1234[#1234|1131 00 300]") << Kind::Ack
+            << dc09::framed("\"ACK\"0300#1234[]") << QByteArray("21234181131003007")
+            << QByteArray("");
+        QTest::newRow("receiver, no line number")
+            << dc09::framed("\"NULL\"0301R5#1234[]") << Kind::Ack
+            << dc09::framed("\"ACK\"0301R5#1234[]") << QByteArray() << QByteArray("");
         QTest::newRow("unknown ID") << dc09::framed("\"SIA-DCX\"0002L0#1234[#1234|NBA01]")
                                     << Kind::Duh << dc09::framed("\"DUH\"0002L0#1234[]")
                                     << QByteArray() << QByteArray("unknown ID SIA-DCX");
