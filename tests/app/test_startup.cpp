@@ -5,12 +5,14 @@
 #include "support/tempenvironment.h"
 #include "support/unreadablefile.h"
 #include "ui/comsetupwindow.h"
+#include "ui/exitpasswordwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/promptanswer.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QProcess>
+#include <QPushButton>
 #include <QSerialPort>
 #include <QSettings>
 #include <QStatusBar>
@@ -131,6 +133,44 @@ private slots:
         QVERIFY(!monitor.engine().comPort(1).isOpen());
         QCOMPARE(env.storedValue("Strings/RX Num"), QStringLiteral("77"));
         QCOMPARE(env.storedValue("Logic/Port1 Open"), QStringLiteral("1"));
+    }
+
+    // With the main window hidden in the tray, the "Application Password" or "Coms Setup" window
+    // is the last one showing: leaving it, whichever way, must not end the monitoring.
+    void leavingTheLastShownWindowKeepsTheMonitorRunning_data() {
+        QTest::addColumn<QString>("leave");
+        for (const char *leave : {"OK", "Cancel", "Escape", "Coms Setup closed"})
+            QTest::newRow(leave) << QString::fromLatin1(leave);
+    }
+    void leavingTheLastShownWindowKeepsTheMonitorRunning() {
+        QFETCH(QString, leave);
+        TempEnvironment env;
+        Monitor monitor;
+        QTimer::singleShot(0, &monitor, [&] {
+            MainWindow &main = monitor.mainWindow();
+            PromptAnswer::next(QStringLiteral("6158"));
+            main.logOnOrOff();
+            const bool setup = leave == QLatin1String("Coms Setup closed");
+            main.findChild<QAction *>(setup ? "Coms1" : "ExitPassword1")->trigger();
+            auto *window = setup ? static_cast<QWidget *>(&monitor.comSetupWindow())
+                                 : main.findChild<ExitPasswordWindow *>();
+            QVERIFY(window && window->isVisible());
+            main.hide(); // as the minimise to the tray does
+            if (setup)
+                window->close();
+            else if (leave == QLatin1String("Escape"))
+                QTest::keyClick(window, Qt::Key_Escape);
+            else
+                window
+                    ->findChild<QPushButton *>(leave == QLatin1String("OK") ? "BitBtn1" : "Cancel")
+                    ->click();
+            QVERIFY(!window->isVisible());
+            // Queued after anything the close may have asked of the event loop.
+            QMetaObject::invokeMethod(
+                &monitor, [] { QCoreApplication::exit(7); }, Qt::QueuedConnection);
+        });
+        QTimer::singleShot(30000, &monitor, [] { QCoreApplication::exit(3); });
+        QCOMPARE(monitor.exec(), 7);
     }
 
     // A settings file the store cannot parse is kept beside, the operator is told, and the
