@@ -1,8 +1,10 @@
 // Writes a PNG of every page of the main window and of the Coms Setup window, filled with
-// sample messages, into the directory named on the command line. Runs in a temporary working
+// sample messages, and one of the main window in German, into the directory named on the
+// command line. Runs in a temporary working
 // directory with its own settings, so it leaves the user's files alone.
 #include "app/monitor.h"
 #include "engine/engine.h"
+#include "strings/languages.h"
 #include "ui/comsetupwindow.h"
 #include "ui/eventpages.h"
 #include "ui/mainwindow.h"
@@ -50,6 +52,22 @@ QString slug(QString text) {
     return text.toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
 }
 
+// The main window in German, on the page it opens with, for the README.
+bool saveGerman(const QDir &out) {
+    if (!Languages::install(QStringLiteral("de"))) {
+        std::fprintf(stderr, "no German translation found\n");
+        return false;
+    }
+    Monitor monitor;
+    decodeSamples(monitor);
+    MainWindow &main = monitor.mainWindow();
+    main.resize(1000, 640);
+    main.show();
+    const bool saved = save(main, out, QStringLiteral("main-de"));
+    Languages::install(Languages::english);
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -62,20 +80,23 @@ int main(int argc, char *argv[]) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.path());
     qputenv("XDG_CONFIG_HOME", work.path().toLocal8Bit());
 
-    Monitor monitor;
-    decodeSamples(monitor);
-    MainWindow &main = monitor.mainWindow();
-    main.resize(1000, 640);
-    main.show();
     bool ok = true;
-    EventPages *pages = main.pages();
-    for (int page = 0; page < pages->count(); ++page) {
-        pages->setCurrentIndex(page);
-        ok &= save(main, out, QStringLiteral("main-") + slug(pages->tabText(page)));
+    {
+        Monitor monitor;
+        decodeSamples(monitor);
+        MainWindow &main = monitor.mainWindow();
+        main.resize(1000, 640);
+        main.show();
+        EventPages *pages = main.pages();
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            ok &= save(main, out, QStringLiteral("main-") + slug(pages->tabText(page)));
+        }
+        ComSetupWindow &setup = monitor.comSetupWindow();
+        setup.show();
+        setup.adjustSize();
+        ok &= save(setup, out, QStringLiteral("coms-setup"));
     }
-    ComSetupWindow &setup = monitor.comSetupWindow();
-    setup.show();
-    setup.adjustSize();
-    ok &= save(setup, out, QStringLiteral("coms-setup"));
+    ok &= saveGerman(out);
     return ok ? 0 : 1;
 }
