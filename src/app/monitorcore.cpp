@@ -130,14 +130,14 @@ void MonitorCore::reportSettingsRead(const SettingsReadResult &result) {
     if (result.keptAs.isEmpty()) {
         // Nowhere to keep it: leave it in place rather than write the defaults over it.
         m_settingsWritable = false;
-        reportStoreFailure(QStringLiteral("Settings file cannot be read and cannot be moved "
-                                          "aside; defaults in use, settings not saved"),
+        reportStoreFailure(tr("Settings file cannot be read and cannot be moved aside; "
+                              "defaults in use, settings not saved"),
                            result.fileName);
         return;
     }
-    reportStoreFailure(QStringLiteral("Settings file cannot be read; kept as %1, defaults in use")
-                           .arg(result.keptAs),
-                       result.fileName);
+    reportStoreFailure(
+        tr("Settings file cannot be read; kept as %1, defaults in use").arg(result.keptAs),
+        result.fileName);
 }
 
 void MonitorCore::loadAccounts() {
@@ -145,8 +145,8 @@ void MonitorCore::loadAccounts() {
         m_accounts.ReadAccRec(m_settings.integer(SettingKey::PollTimeOut));
     if (!loaded.ok)
         reportStoreFailure(
-            QStringLiteral("Account file cannot be read (%1); no accounts loaded, the file is "
-                           "kept and not saved over")
+            tr("Account file cannot be read (%1); no accounts loaded, the file is kept and not "
+               "saved over")
                 .arg(loaded.error),
             m_accounts.filePath());
 }
@@ -156,8 +156,7 @@ void MonitorCore::loadDc09Keys() {
     const Dc09Keys::LoadResult loaded = m_dc09Keys.load();
     if (!loaded.error.isEmpty())
         reportStoreFailure(
-            QStringLiteral("DC-09 key file cannot be read (%1); its keys stay as they were")
-                .arg(loaded.error),
+            tr("DC-09 key file cannot be read (%1); its keys stay as they were").arg(loaded.error),
             m_dc09Keys.filePath());
     if (loaded.badLines.isEmpty())
         return;
@@ -165,8 +164,8 @@ void MonitorCore::loadDc09Keys() {
     for (int line : loaded.badLines)
         numbers.append(QString::number(line));
     const QString problem = numbers.size() == 1
-                                ? QStringLiteral("line %1 holds no account and DC-09 key; skipped")
-                                : QStringLiteral("lines %1 hold no account and DC-09 key; skipped");
+                                ? tr("line %1 holds no account and DC-09 key; skipped")
+                                : tr("lines %1 hold no account and DC-09 key; skipped");
     reportStoreFailure(problem.arg(numbers.join(QStringLiteral(", "))), m_dc09Keys.filePath());
 }
 

@@ -331,10 +331,10 @@ void Engine::reopenLostDevice(int line) {
 }
 
 void Engine::reportDevice(int line, const char *event) {
-    const QString lineName =
-        line == txLine ? QStringLiteral("Tx link") : QStringLiteral("Zorer-Uda %1").arg(line);
-    const QString text = QStringLiteral("%1: device %2 %3")
-                             .arg(lineName, comPort(line).portName(), QLatin1String(event));
+    const QString lineName = line == txLine ? tr("Tx link") : tr("Zorer-Uda %1").arg(line);
+    const QString text =
+        (qstrcmp(event, "lost") == 0 ? tr("%1: device %2 lost") : tr("%1: device %2 back"))
+            .arg(lineName, comPort(line).portName());
     showReceived(text.toLatin1());
     m_services.logs.log_connection(text);
 }

@@ -5,6 +5,7 @@
 #include "support/tempenvironment.h"
 #include "support/unreadablefile.h"
 #include "ui/comsetupwindow.h"
+#include "ui/exitpasswordwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/promptanswer.h"
 
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QSerialPort>
 #include <QSettings>
@@ -30,6 +32,20 @@ class StartupTest : public QObject {
         env.prepareProgram(process);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(VODURO_BINARY, QStringList());
+    }
+
+    // Ends the event loop with `code` once `hops` rounds of posted events have passed: a quit
+    // that closing a window asks for (two rounds later) ends it first.
+    static void exitBehindPostedEvents(int code, int hops) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [code, hops] {
+                if (hops == 0)
+                    QCoreApplication::exit(code);
+                else
+                    exitBehindPostedEvents(code, hops - 1);
+            },
+            Qt::QueuedConnection);
     }
 
 private slots:
@@ -173,6 +189,45 @@ private slots:
         QVERIFY(!monitor.engine().comPort(1).isOpen());
         QCOMPARE(env.storedValue("Strings/RX Num"), QStringLiteral("77"));
         QCOMPARE(env.storedValue("Logic/Port1 Open"), QStringLiteral("1"));
+    }
+
+    // With the main window hidden in the tray, the "Application Password" or "Coms Setup" window
+    // is the last one showing: leaving it, whichever way, must not end the monitoring.
+    void leavingTheLastShownWindowKeepsTheMonitorRunning_data() {
+        QTest::addColumn<QString>("leave");
+        for (const char *leave : {"OK", "Cancel", "Escape", "Coms Setup closed"})
+            QTest::newRow(leave) << QString::fromLatin1(leave);
+    }
+    void leavingTheLastShownWindowKeepsTheMonitorRunning() {
+        QFETCH(QString, leave);
+        TempEnvironment env;
+        Monitor monitor;
+        QTimer::singleShot(0, &monitor, [&] {
+            MainWindow &main = monitor.mainWindow();
+            PromptAnswer::next(QStringLiteral("6158"));
+            main.logOnOrOff();
+            const bool setup = leave == QLatin1String("Coms Setup closed");
+            main.findChild<QAction *>(setup ? "Coms1" : "ExitPassword1")->trigger();
+            QWidget *window = &monitor.comSetupWindow();
+            for (QWidget *topLevel : QApplication::topLevelWidgets()) {
+                if (!setup && qobject_cast<ExitPasswordWindow *>(topLevel))
+                    window = topLevel;
+            }
+            QVERIFY(window && window->isVisible());
+            main.hide(); // as the minimise to the tray does
+            if (setup)
+                window->close();
+            else if (leave == QLatin1String("Escape"))
+                QTest::keyClick(window, Qt::Key_Escape);
+            else
+                window
+                    ->findChild<QPushButton *>(leave == QLatin1String("OK") ? "BitBtn1" : "Cancel")
+                    ->click();
+            QVERIFY(!window->isVisible());
+            exitBehindPostedEvents(7, 10);
+        });
+        QTimer::singleShot(30000, &monitor, [] { QCoreApplication::exit(3); });
+        QCOMPARE(monitor.exec(), 7);
     }
 
     // A settings file the store cannot parse is kept beside, the operator is told, and the
