@@ -118,6 +118,50 @@ private slots:
             "(^|\n)\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Log: Cannot write IP_ACK_log.TXT: ");
         QVERIFY2(stamped.match(QString::fromLocal8Bit(err)).hasMatch(), err.constData());
     }
+
+    // The windows asked for where no display can be reached: said in one line, then the monitor
+    // runs as --headless would, and stops cleanly on SIGTERM.
+    void windowsWithoutADisplayRunTheServiceInstead_data() {
+        QTest::addColumn<QString>("display");
+        QTest::newRow("no display named") << QString();
+        // The X11 platform named too, so that a desktop session's own display is not found
+        // instead.
+        QTest::newRow("display that cannot be reached") << QStringLiteral(":97");
+    }
+    void windowsWithoutADisplayRunTheServiceInstead() {
+        QFETCH(QString, display);
+        QTemporaryDir directory;
+        const quint16 ipPort = unusedLoopbackPort();
+        {
+            QSettings store(directory.filePath("config/Voduro.conf"), QSettings::IniFormat);
+            store.setValue("Logic/TCP Open", "1");
+            store.setValue("Strings/TCP Port", QString::number(ipPort));
+        }
+        QProcessEnvironment environment = displaylessEnvironment();
+        environment.insert("XDG_CONFIG_HOME", directory.filePath("config"));
+        if (!display.isEmpty()) {
+            environment.insert("DISPLAY", display);
+            environment.insert("QT_QPA_PLATFORM", "xcb");
+        }
+        QProcess monitor;
+        monitor.setProcessEnvironment(environment);
+        monitor.setWorkingDirectory(directory.path());
+        monitor.start(VODURO_BINARY, {"--test-listen-address", "127.0.0.1"});
+        QVERIFY(monitor.waitForStarted(10000));
+
+        QTRY_VERIFY_WITH_TIMEOUT(panelDelivered(ipPort, "IP TEST"), 20000);
+        ::kill(static_cast<pid_t>(monitor.processId()), SIGTERM);
+        QVERIFY(monitor.waitForFinished(20000));
+        QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(monitor.exitCode(), 0);
+        QCOMPARE(monitor.readAllStandardError(),
+                 QByteArray("No display found: running without windows (start with --headless "
+                            "to say so; set DISPLAY for the windows)\n"));
+        QCOMPARE(QSettings(directory.filePath("config/Voduro.conf"), QSettings::IniFormat)
+                     .value("Logic/TCP Open")
+                     .toString(),
+                 QStringLiteral("1"));
+    }
 };
 
 QTEST_GUILESS_MAIN(HeadlessTest)
