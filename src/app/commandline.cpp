@@ -51,6 +51,13 @@ void CommandLine::parse(const QStringList &arguments) {
         m_error = m_parser.errorText();
         return;
     }
+    // Checked first: "--version extra" is as mistyped as "--headless extra".
+    if (!m_parser.positionalArguments().isEmpty()) {
+        m_action = Action::Refuse;
+        m_error =
+            QStringLiteral("Unexpected argument '%1'.").arg(m_parser.positionalArguments().first());
+        return;
+    }
     if (m_parser.isSet(helpName))
         m_action = Action::ShowHelp;
     else if (m_parser.isSet(versionName))
@@ -60,11 +67,6 @@ void CommandLine::parse(const QStringList &arguments) {
 }
 
 bool CommandLine::readValues() {
-    if (!m_parser.positionalArguments().isEmpty()) {
-        m_error =
-            QStringLiteral("Unexpected argument '%1'.").arg(m_parser.positionalArguments().first());
-        return false;
-    }
     m_headless = m_parser.isSet(headlessName);
     m_userWorkDirectory = m_parser.isSet(userWorkdirName);
     m_workDirectory = m_parser.value(workdirName);
