@@ -225,7 +225,13 @@ void MonitorCore::saveSettings() {
     if (!m_settingsWritable)
         return;
     auto store = openSettingsStore();
-    Write_Registry(m_settings, *store);
+    if (!Write_Registry(m_settings, *store) && !m_settingsBackupFailed) {
+        m_settingsBackupFailed = true; // said once, not at every save
+        reportStoreFailure(QStringLiteral("The previous settings file cannot be kept as "
+                                          "%1.bak; settings written without that copy")
+                               .arg(QFileInfo(store->fileName()).fileName()),
+                           store->fileName());
+    }
 }
 
 void MonitorCore::startTimer() {

@@ -15,8 +15,12 @@ std::unique_ptr<QSettings> openSettingsStore();
 // missed-poll allowance is clamped to 0..999.
 void Read_Registry(Settings &settings, QSettings &store);
 
-// Writes every value back as text, then flushes the store.
-void Write_Registry(const Settings &settings, QSettings &store);
+// Writes every value back as text, then flushes the store. A store that already holds every
+// value as it stands is left untouched; before a store file is rewritten, the file as it stood
+// is kept beside it as "Voduro.conf.bak", so that the last hand edit (with its comments and
+// layout) can always be recovered. False when that copy could not be written (the values are
+// written all the same).
+bool Write_Registry(const Settings &settings, QSettings &store);
 
 // What reading the settings at start-up found.
 struct SettingsReadResult {

@@ -217,6 +217,36 @@ private slots:
                  QStringList{QStringLiteral("Voduro.conf")});
     }
 
+    // A rewrite keeps the file as it stood as "Voduro.conf.bak"; a write that would change
+    // nothing leaves the file and its copy alone; a copy that cannot be written is said, and the
+    // values are written all the same.
+    void rewriteKeepsThePreviousFile() {
+        TempEnvironment env;
+        QDir().mkpath(env.filePath(QStringLiteral("config")));
+        const QByteArray handEdited("; the centre's notes\n[Strings]\nTCP Port=10002\n");
+        writeRaw(env.settingsFile(), handEdited);
+        Settings settings;
+        QVERIFY(!readSettings(settings).damaged);
+        QVERIFY(Write_Registry(settings, *openSettingsStore()));
+        QCOMPARE(env.readFile(QStringLiteral("config/Voduro.conf.bak")), handEdited);
+        const QByteArray firstWrite = env.readFile(QStringLiteral("config/Voduro.conf"));
+        QVERIFY(firstWrite.contains("TCP%20Port=10002"));
+
+        QVERIFY(Write_Registry(settings, *openSettingsStore()));
+        QCOMPARE(env.readFile(QStringLiteral("config/Voduro.conf.bak")), handEdited);
+        QCOMPARE(env.readFile(QStringLiteral("config/Voduro.conf")), firstWrite);
+
+        settings.setText(SettingKey::RxNum, QStringLiteral("77"));
+        QVERIFY(Write_Registry(settings, *openSettingsStore()));
+        QCOMPARE(env.readFile(QStringLiteral("config/Voduro.conf.bak")), firstWrite);
+
+        QVERIFY(QFile::remove(env.filePath(QStringLiteral("config/Voduro.conf.bak"))));
+        QVERIFY(QDir().mkpath(env.filePath(QStringLiteral("config/Voduro.conf.bak"))));
+        settings.setText(SettingKey::RxNum, QStringLiteral("78"));
+        QVERIFY(!Write_Registry(settings, *openSettingsStore()));
+        QCOMPARE(env.storedValue(QStringLiteral("Strings/RX Num")), QStringLiteral("78"));
+    }
+
     void devicesAreReadAndWrittenBack() {
         TempEnvironment env;
         QDir().mkpath(env.filePath(QStringLiteral("config")));
