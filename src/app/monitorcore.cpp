@@ -127,16 +127,19 @@ void MonitorCore::wireSettingsToLogs() {
 void MonitorCore::reportSettingsRead(const SettingsReadResult &result) {
     if (!result.damaged)
         return;
+    const QString damage = result.damage.isEmpty()
+                               ? QStringLiteral("Settings file cannot be read")
+                               : QStringLiteral("Settings file damaged (%1)").arg(result.damage);
+    const QString readAs = QStringLiteral("the other values read, defaults for the rest");
     if (result.keptAs.isEmpty()) {
-        // Nowhere to keep it: leave it in place rather than write the defaults over it.
+        // Nowhere to keep it: leave it in place rather than write over it.
         m_settingsWritable = false;
-        reportStoreFailure(QStringLiteral("Settings file cannot be read and cannot be moved "
-                                          "aside; defaults in use, settings not saved"),
+        reportStoreFailure(QStringLiteral("%1 and cannot be moved aside; %2, settings not saved")
+                               .arg(damage, readAs),
                            result.fileName);
         return;
     }
-    reportStoreFailure(QStringLiteral("Settings file cannot be read; kept as %1, defaults in use")
-                           .arg(result.keptAs),
+    reportStoreFailure(QStringLiteral("%1; kept as %2; %3").arg(damage, result.keptAs, readAs),
                        result.fileName);
 }
 

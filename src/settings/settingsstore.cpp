@@ -1,5 +1,6 @@
 #include "settingsstore.h"
 
+#include "inilinecheck.h"
 #include "inirawvalue.h"
 #include "settings.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <optional>
 
@@ -105,6 +107,18 @@ std::optional<QByteArray> fileContent(const QString &fileName) {
     return file.readAll();
 }
 
+// The settings from the sound lines of a damaged file, read through a copy of their own so that
+// each value is undone exactly as from the file itself.
+void readSoundLines(Settings &settings, const QByteArray &soundText) {
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(soundText) != soundText.size() || !copy.flush()) {
+        settings.restoreDefaults();
+        return;
+    }
+    QSettings store(copy.fileName(), QSettings::IniFormat);
+    Read_Registry(settings, store);
+}
+
 // Whether writing `settings` would change a value the store holds (or add a missing one).
 bool storeDiffers(const Settings &settings, QSettings &store) {
     for (SettingKey key : settingWriteOrder()) {
@@ -178,12 +192,16 @@ SettingsReadResult readSettings(Settings &settings) {
     SettingsReadResult result;
     auto store = openSettingsStore();
     result.fileName = store->fileName();
-    Read_Registry(settings, *store);
-    if (!storeIsDamaged(*store))
+    const std::optional<QByteArray> content = fileContent(result.fileName);
+    const IniLineCheck check = content ? checkIniLines(*content) : IniLineCheck{};
+    if (check.damaged.isEmpty() && !storeIsDamaged(*store)) {
+        Read_Registry(settings, *store);
         return result;
+    }
     result.damaged = true;
+    result.damage = check.description();
     store.reset();
     result.keptAs = keepDamagedFile(result.fileName);
-    settings.restoreDefaults();
+    readSoundLines(settings, check.soundText);
     return result;
 }

@@ -25,11 +25,15 @@ bool Write_Registry(const Settings &settings, QSettings &store);
 // What reading the settings at start-up found.
 struct SettingsReadResult {
     QString fileName;     // the store's file (or registry path)
-    bool damaged = false; // the file could not be parsed
+    bool damaged = false; // lines of the file that the reader would skip or misread
+    QString damage;       // which lines and why ("line 3: no \"=\""); empty when only the
+                          // reader itself refused the file
     QString keptAs;       // where the damaged file now lies; empty when it could not be moved
 };
 
-// Reads the settings from the store. A store file that cannot be parsed is not trusted, nor
-// left where the next write would replace it: it is moved aside under a new name beside it
-// ("Voduro.conf.damaged-<yyyyMMdd-HHmmss>") and every setting takes its default.
+// Reads the settings from the store. A store file with damaged lines is not trusted, nor left
+// where the next write would replace it: it is moved aside unchanged under a new name beside it
+// ("Voduro.conf.damaged-<yyyyMMdd-HHmmss>"), and the settings are read from its sound lines
+// alone: a damaged line gives its value's default, and the lines under a broken section line
+// keep the section it names.
 SettingsReadResult readSettings(Settings &settings);

@@ -133,27 +133,54 @@ private slots:
         QCOMPARE(env.storedValue("Logic/Port1 Open"), QStringLiteral("1"));
     }
 
-    // A settings file the store cannot parse is kept beside, the operator is told, and the
-    // monitor runs on the defaults, which the end of start-up stores.
+    // A settings file with a damaged line is kept beside, the operator is told, and the monitor
+    // runs on what could be read and the defaults, which the end of start-up stores; the save
+    // after that keeps that file as "Voduro.conf.bak".
+    void damagedSettingsFileIsKeptAndReported_data() {
+        QTest::addColumn<QByteArray>("damaged");
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("section line not closed")
+            << QByteArray("[Strings]\nPW=4321\n[Logic\nIn Tray=0\n")
+            << "line 3: section line not closed by \"]\""
+            << "4321";
+        QTest::newRow("quote not closed")
+            << QByteArray("[Strings]\nPW=\"4321\n[Logic]\nIn Tray=0\n")
+            << "line 2: quote not closed"
+            << "6158";
+        QTest::newRow("line without =")
+            << QByteArray("[Strings]\nPW=4321\nIn Tray 0\n[Logic]\nIn Tray=0\n")
+            << "line 3: no \"=\""
+            << "4321";
+    }
     void damagedSettingsFileIsKeptAndReported() {
+        QFETCH(QByteArray, damaged);
+        QFETCH(QString, damage);
         TempEnvironment env;
-        const QByteArray damaged("[Strings]\nPW=4321\n[Logic\nPort1 Open=1\n");
         QVERIFY(env.writeSettings(damaged));
         Monitor monitor;
         const QStringList kept =
             QDir(env.filePath("config")).entryList({QStringLiteral("Voduro.conf.damaged-*")});
         QCOMPARE(kept.size(), 1);
         QCOMPARE(env.readFile("config/" + kept.first()), damaged);
-        QCOMPARE(env.storedValue("Strings/PW"), QStringLiteral("6158"));
-        QVERIFY(!monitor.engine().isLineStarted(1));
+        QTEST(env.storedValue("Strings/PW"), "password");
+        QCOMPARE(env.storedValue("Logic/In Tray"), QStringLiteral("0"));
+        const QString report = QStringLiteral("Settings file damaged (%1); kept as %2")
+                                   .arg(damage, env.filePath("config/" + kept.first()));
         const QString status = monitor.mainWindow().statusBar()->currentMessage();
-        QVERIFY2(status.contains(env.settingsFile()) && status.contains(kept.first()),
-                 qPrintable(status));
+        QVERIFY2(status.startsWith(env.settingsFile() + ": " + report), qPrintable(status));
         const QByteArray log = env.readFile("IP_EXPlog.TXT");
-        QVERIFY2(log.contains("] " + env.settingsFile().toLocal8Bit() + "\r\n\r\n"),
+        QVERIFY2(log.contains(" -- [" + report.toLocal8Bit()) &&
+                     log.contains("] " + env.settingsFile().toLocal8Bit() + "\r\n\r\n"),
                  log.constData());
-        QVERIFY(log.contains(kept.first().toLocal8Bit()));
         QVERIFY(!monitor.logs().saveEnabled());
+        QVERIFY(!env.fileExists("config/Voduro.conf.bak"));
+
+        const QByteArray startUpWrite = env.readFile("config/Voduro.conf");
+        monitor.settings().setText(SettingKey::RxNum, QStringLiteral("55"));
+        monitor.core().saveSettings();
+        QCOMPARE(env.readFile("config/Voduro.conf.bak"), startUpWrite);
+        QCOMPARE(env.storedValue("Strings/RX Num"), QStringLiteral("55"));
     }
 
     // An account file that exists but cannot be read is reported and never replaced.
