@@ -3,6 +3,7 @@
 #include "durablequeues.h"
 #include "headless.h"
 #include "languagestart.h"
+#include "messagefilter.h"
 #include "monitor.h"
 #include "signalwatcher.h"
 #include "ui/applicationicon.h"
@@ -71,6 +72,7 @@ int runWithoutWindows(int argc, char *argv[], const MonitorOptions &options) {
 int main(int argc, char *argv[]) {
     CommandLine commandLine;
     commandLine.parse(argumentList(argc, argv));
+    filterQtMessages(commandLine.showQtMessages());
     QCoreApplication::setApplicationName(MonitorCore::productWord);
     if (commandLine.action() == CommandLine::Action::Run)
         commandLine.enterWorkDirectory();

@@ -1,6 +1,7 @@
 #include "monitorcore.h"
 
 #include "durablequeues.h"
+#include "messagefilter.h"
 
 #include "accounts/pollsupervision.h"
 #include "common/namedlocks.h"
@@ -208,7 +209,7 @@ void MonitorCore::reportStoreFailure(const QString &error, const QString &subjec
     m_storeFailures.append(QStringLiteral("%1: %2").arg(subject, error));
     emit storeFailed(m_storeFailures.join(QStringLiteral(" | ")));
     m_logs.logStoreFailure(error, subject);
-    qWarning().noquote() << subject + QStringLiteral(": ") + error;
+    qCWarning(monitorMessages).noquote() << subject + QStringLiteral(": ") + error;
 }
 
 void MonitorCore::restartLines() {

@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 
 // Start-up and shutdown of the whole program: in this process, and as the real binary.
@@ -217,6 +218,30 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
         QCOMPARE(env.storedValue("Strings/PW"), QStringLiteral("6158"));
+    }
+
+    // The offscreen platform warns as the windows open: Qt's own messages stay off standard
+    // error unless --debug-qt asks for them; the program's own lines always pass.
+    void qtMessagesOnlyWithTheDebugSwitch() {
+        for (const bool debugQt : {false, true}) {
+            TempEnvironment env;
+            QVERIFY(env.writeSettings("[Strings]\nPW=\"4321\n"));
+            QProcess process;
+            env.prepareProgram(process);
+            process.start(VODURO_BINARY, debugQt ? QStringList{"--debug-qt"} : QStringList());
+            QVERIFY(process.waitForStarted(10000));
+            QTRY_COMPARE_WITH_TIMEOUT(env.storedValue("Strings/PW"), QStringLiteral("6158"), 20000);
+            ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+            QVERIFY(process.waitForFinished(20000));
+            QCOMPARE(process.exitCode(), 0);
+            QList<QByteArray> lines = process.readAllStandardError().split('\n');
+            lines.removeAll(QByteArray());
+            const QByteArray own = "voduro: " + env.settingsFile().toLocal8Bit() +
+                                   ": Settings file damaged (line 2: quote not closed); kept as ";
+            QCOMPARE(lines.size() > 1, debugQt);
+            QVERIFY(std::any_of(lines.cbegin(), lines.cend(),
+                                [&](const QByteArray &line) { return line.startsWith(own); }));
+        }
     }
 
     void programRestartsZorerUdaOneOnItsSavedDevice() {
