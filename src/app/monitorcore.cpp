@@ -1,6 +1,7 @@
 #include "monitorcore.h"
 
 #include "durablequeues.h"
+#include "messagefilter.h"
 
 #include "accounts/pollsupervision.h"
 #include "common/namedlocks.h"
@@ -127,17 +128,20 @@ void MonitorCore::wireSettingsToLogs() {
 void MonitorCore::reportSettingsRead(const SettingsReadResult &result) {
     if (!result.damaged)
         return;
+    const QString damage = result.damage.isEmpty()
+                               ? tr("Settings file cannot be read")
+                               : tr("Settings file damaged (%1)").arg(result.damage);
+    const QString readAs = tr("the other values read, defaults for the rest");
     if (result.keptAs.isEmpty()) {
-        // Nowhere to keep it: leave it in place rather than write the defaults over it.
+        // Nowhere to keep it: leave it in place rather than write over it.
         m_settingsWritable = false;
-        reportStoreFailure(tr("Settings file cannot be read and cannot be moved aside; "
-                              "defaults in use, settings not saved"),
-                           result.fileName);
+        reportStoreFailure(
+            tr("%1 and cannot be moved aside; %2, settings not saved").arg(damage, readAs),
+            result.fileName);
         return;
     }
-    reportStoreFailure(
-        tr("Settings file cannot be read; kept as %1, defaults in use").arg(result.keptAs),
-        result.fileName);
+    reportStoreFailure(tr("%1; kept as %2; %3").arg(damage, result.keptAs, readAs),
+                       result.fileName);
 }
 
 void MonitorCore::loadAccounts() {
@@ -204,7 +208,7 @@ void MonitorCore::reportStoreFailure(const QString &error, const QString &subjec
     m_storeFailures.append(QStringLiteral("%1: %2").arg(subject, error));
     emit storeFailed(m_storeFailures.join(QStringLiteral(" | ")));
     m_logs.logStoreFailure(error, subject);
-    qWarning().noquote() << subject + QStringLiteral(": ") + error;
+    qCWarning(monitorMessages).noquote() << subject + QStringLiteral(": ") + error;
 }
 
 void MonitorCore::restartLines() {
@@ -224,7 +228,13 @@ void MonitorCore::saveSettings() {
     if (!m_settingsWritable)
         return;
     auto store = openSettingsStore();
-    Write_Registry(m_settings, *store);
+    if (!Write_Registry(m_settings, *store) && !m_settingsBackupFailed) {
+        m_settingsBackupFailed = true; // said once, not at every save
+        reportStoreFailure(QStringLiteral("The previous settings file cannot be kept as "
+                                          "%1.bak; settings written without that copy")
+                               .arg(QFileInfo(store->fileName()).fileName()),
+                           store->fileName());
+    }
 }
 
 void MonitorCore::startTimer() {

@@ -42,7 +42,7 @@ public:
     bool logConversionFailure(const QString &text, const QString &error);
     // A stored file that could not be used at start-up (settings, accounts), in the form of the
     // entries above: "[" + error + "] " + subject. Written whatever the save switch says: the
-    // operator's own data is at stake, and a damaged settings file leaves the switch off.
+    // operator's own data is at stake, and the switch may have been lost with a damaged line.
     bool logStoreFailure(const QString &error, const QString &subject);
 
     // Items an operator cleared from a queue before their delivery, one line each: date-time +
