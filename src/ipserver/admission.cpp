@@ -1,6 +1,6 @@
 #include "admission.h"
 
-#include "receiveroutput.h"
+#include "receiverhandover.h"
 
 #include "accounts/accountnumbers.h"
 #include "accounts/accounttable.h"
@@ -26,14 +26,24 @@ bool Admission::admits(const std::optional<AccountRecord> &record) const {
 // Decided before the reply: the panel is acknowledged only for a message that is stored (and
 // listed, in the stored order). One that cannot be stored gets no reply, so the panel sends it
 // again; one stored whose reply then fails stays queued.
-bool Admission::store(const QByteArray &message) const {
+bool Admission::store(const QByteArray &message, bool waitForDisk) const {
     QueueJournal *journal = m_services.journal;
     if (!journal) {
-        emit m_services.output.messageQueued(m_peer, message, 0);
+        m_services.output.messageQueued(m_peer, message, 0);
         return true;
     }
     const quint64 ticket = journal->addPending(m_peer, message, [this, &message](quint64 id) {
-        emit m_services.output.messageQueued(m_peer, message, id);
+        m_services.output.messageQueued(m_peer, message, id);
     });
-    return ticket != 0 && journal->flushed(ticket);
+    return ticket != 0 && (!waitForDisk || journal->flushed(ticket));
+}
+
+quint64 Admission::storedMark() const {
+    return m_services.journal ? QueueJournal::lastTicketOfThisThread() : 0;
+}
+
+bool Admission::storedDurably() const {
+    QueueJournal *journal = m_services.journal;
+    return !journal || QueueJournal::lastTicketOfThisThread() == 0 ||
+           journal->flushed(QueueJournal::lastTicketOfThisThread());
 }

@@ -22,8 +22,13 @@ public:
     Lookup lookUp(const QByteArray &accountText) const;
     bool admits(const std::optional<AccountRecord> &record) const;
     // Stores the message as "[" + peer + "]" + message and lists it; false when it could not be
-    // stored, and the panel must then get no reply.
-    bool store(const QByteArray &message) const;
+    // stored, and the panel must then get no reply. Without `waitForDisk` the record is written
+    // but not waited for: for a message whose loss in a crash costs no line to the automation.
+    bool store(const QByteArray &message, bool waitForDisk = true) const;
+    // A mark of what this thread has stored so far: a change tells that a line was stored.
+    quint64 storedMark() const;
+    // Waits until everything this thread stored is on the disk; false when it could not be.
+    bool storedDurably() const;
 
     const QByteArray &peer() const { return m_peer; }
     const ReceiverServices &services() const { return m_services; }

@@ -58,6 +58,7 @@ constexpr std::array<SettingRow, settingCount> rows{{
     {K::Dc09On, S::Logic, "DC09 On", "1", 0},
     {K::Dc09AcceptClear, S::Logic, "DC09 Accept Clear", "1", 0},
     {K::Dc09CheckClearTime, S::Logic, "DC09 Check Clear Time", "0", 0},
+    {K::MaxConnections, S::Integers, "Max Connections", "20000", 0},
     {K::PollFailCodeSia, S::NotStored, "PollFailCodeSIA", "YC", 0},
     {K::PollRestCodeSia, S::NotStored, "PollRestCodeSIA", "YK", 0},
     {K::LogConnections, S::NotStored, "Log_Con", "0", 0},
@@ -71,17 +72,18 @@ constexpr bool rowsInKeyOrder() {
 }
 static_assert(rowsInKeyOrder(), "the setting table must follow the key order");
 
-constexpr std::array<SettingKey, 50> writeOrder{{
-    K::Port1Num,      K::Port1Speed,   K::Port1Parity,  K::Port1DataBits,   K::Port1StopBits,
-    K::Port1Ack,      K::Port2Num,     K::Port2Speed,   K::Port2Parity,     K::Port2DataBits,
-    K::Port2StopBits, K::Port2Ack,     K::TcpPort,      K::RxNum,           K::RxLine,
-    K::TxAtt,         K::TxTimeout,    K::HeartBeat,    K::TermChar,        K::FltTimer,
-    K::TxAck,         K::TxNum,        K::TxSpeed,      K::TxParity,        K::TxDataBits,
-    K::TxStopBits,    K::DisableTxAck, K::TxIpAdd,      K::TxIpPort,        K::TxIpAdd2,
-    K::TxIpPort2,     K::PollingCode,  K::Port1Open,    K::Port2Open,       K::TcpOpen,
-    K::SpareOpen,     K::TxOpen,       K::OutputFormat, K::SaveRx,          K::ProcessData,
-    K::InTray,        K::TxVoduro,     K::Password,     K::PollTimeOut,     K::FromReceiver,
-    K::ForceBackup,   K::Language,     K::Dc09On,       K::Dc09AcceptClear, K::Dc09CheckClearTime,
+constexpr std::array<SettingKey, 51> writeOrder{{
+    K::Port1Num,       K::Port1Speed,   K::Port1Parity,  K::Port1DataBits,   K::Port1StopBits,
+    K::Port1Ack,       K::Port2Num,     K::Port2Speed,   K::Port2Parity,     K::Port2DataBits,
+    K::Port2StopBits,  K::Port2Ack,     K::TcpPort,      K::RxNum,           K::RxLine,
+    K::TxAtt,          K::TxTimeout,    K::HeartBeat,    K::TermChar,        K::FltTimer,
+    K::TxAck,          K::TxNum,        K::TxSpeed,      K::TxParity,        K::TxDataBits,
+    K::TxStopBits,     K::DisableTxAck, K::TxIpAdd,      K::TxIpPort,        K::TxIpAdd2,
+    K::TxIpPort2,      K::PollingCode,  K::Port1Open,    K::Port2Open,       K::TcpOpen,
+    K::SpareOpen,      K::TxOpen,       K::OutputFormat, K::SaveRx,          K::ProcessData,
+    K::InTray,         K::TxVoduro,     K::Password,     K::PollTimeOut,     K::FromReceiver,
+    K::ForceBackup,    K::Language,     K::Dc09On,       K::Dc09AcceptClear, K::Dc09CheckClearTime,
+    K::MaxConnections,
 }};
 
 } // namespace
@@ -94,7 +96,7 @@ const SettingRow &settingRow(SettingKey key) {
     return rows[static_cast<std::size_t>(key)];
 }
 
-const std::array<SettingKey, 50> &settingWriteOrder() {
+const std::array<SettingKey, 51> &settingWriteOrder() {
     return writeOrder;
 }
 

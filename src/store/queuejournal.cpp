@@ -48,6 +48,8 @@ QByteArray snapshot(const QueueState &state) {
     return bytes;
 }
 
+thread_local quint64 lastTicketHere = 0;
+
 } // namespace
 
 QueueJournal::QueueJournal(QObject *parent)
@@ -196,7 +198,12 @@ quint64 QueueJournal::record(std::vector<QueueOp> ops,
     }
     if (underLock)
         underLock(ops.front().id);
-    return inBatchHere() ? m_written + 1 : m_written;
+    lastTicketHere = inBatchHere() ? m_written + 1 : m_written;
+    return lastTicketHere;
+}
+
+quint64 QueueJournal::lastTicketOfThisThread() {
+    return lastTicketHere;
 }
 
 quint64 QueueJournal::addPending(const QByteArray &source, const QByteArray &message,

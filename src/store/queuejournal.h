@@ -49,6 +49,9 @@ public:
 
     // Waits until everything up to the ticket is on the disk; false when the flush failed.
     bool flushed(quint64 ticket);
+    // The ticket of the last record the calling thread wrote (0: none yet): what a caller that
+    // did not wait at once must wait for before it tells anyone the record is kept.
+    static quint64 lastTicketOfThisThread();
 
     // Changes made on this thread while a batch is open are written as one record when the
     // outermost batch ends: all of them or none survive a crash.

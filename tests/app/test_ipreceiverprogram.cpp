@@ -120,7 +120,7 @@ void TestIpReceiverProgram::terminationWithTwoHundredConnectionsEndsThemAllAndKe
     // Only a bound for a program that would not end; an ended one returns 0 at once.
     QTimer::singleShot(60000, &monitor, [] { QCoreApplication::exit(3); });
     QCOMPARE(monitor.exec(), 0);
-    QCOMPARE(monitor.ipServer().connectionThreads(), 0);
+    QCOMPARE(monitor.ipServer().openConnections(), 0);
     QCOMPARE(monitor.ipServer().threadCount(), u"0"_s);
     QVERIFY(!monitor.ipServer().isActive());
     QCOMPARE(env.storedValue("Logic/TCP Open"), u"1"_s);

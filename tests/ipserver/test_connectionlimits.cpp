@@ -148,8 +148,8 @@ private slots:
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
         Panels panels = connectRaw(f.port(), 25); // their own descriptors leave 5
         // Connections are taken until the descriptors run out, all in one go.
-        QTRY_VERIFY_WITH_TIMEOUT(f.server.connectionThreads() > 0, 15000);
-        const int heldAtTheLimit = f.server.connectionThreads();
+        QTRY_VERIFY_WITH_TIMEOUT(f.server.openConnections() > 0, 15000);
+        const int heldAtTheLimit = f.server.openConnections();
         // Their threads start and serve while no descriptor is free.
         QTRY_COMPARE_WITH_TIMEOUT(f.server.threadCount(), QString::number(heldAtTheLimit), 15000);
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
