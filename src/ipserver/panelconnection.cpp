@@ -47,12 +47,12 @@ bool PanelConnection::start() {
     return true;
 }
 
-void PanelConnection::ready(std::uint32_t events) {
+void PanelConnection::ready(std::uint32_t) {
     if (m_fd < 0)
         return;
+    // Only writability is asked for while replies wait; an error shows in the next send.
     if (!m_unsent.isEmpty()) {
-        if (events & (EventPoller::writable | EventPoller::readable))
-            writePending();
+        writePending();
         return;
     }
     readChunks();

@@ -99,6 +99,7 @@ private:
     bool m_flushing = false;
     bool m_failing = false;
     qint64 m_liveBytes = 0;
+    qint64 m_fileBytes = 0; // the length of the file as written
     qint64 m_compactionThreshold = 4 * 1024 * 1024;
     QThread *m_batchThread = nullptr;
     int m_batchDepth = 0;
