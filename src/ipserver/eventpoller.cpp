@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 const std::uint32_t EventPoller::readable = EPOLLIN | EPOLLRDHUP;
+const std::uint32_t EventPoller::incoming = EPOLLIN;
 const std::uint32_t EventPoller::writable = EPOLLOUT;
 const std::uint32_t EventPoller::exclusive = EPOLLEXCLUSIVE;
 

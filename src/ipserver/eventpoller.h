@@ -16,8 +16,10 @@ public:
     };
 
     static const std::uint32_t readable; // data, a close by the peer, an error
+    static const std::uint32_t incoming; // a listener's waiting connections
     static const std::uint32_t writable;
-    static const std::uint32_t exclusive; // one waiting thread woken, for a shared listener
+    // One waiting thread woken, for a listener shared by several; goes with `incoming` only.
+    static const std::uint32_t exclusive;
 
     EventPoller();
     ~EventPoller();

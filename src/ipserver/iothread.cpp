@@ -62,7 +62,7 @@ void IoThread::stop() {
 }
 
 void IoThread::run() {
-    m_poller.add(m_listener, EventPoller::readable | EventPoller::exclusive, &m_acceptReady);
+    m_poller.add(m_listener, EventPoller::incoming | EventPoller::exclusive, &m_acceptReady);
     if (m_datagrams >= 0)
         m_poller.add(m_datagrams, EventPoller::readable, &m_datagramReady);
     qint64 lastCheck = steadyMs();
@@ -153,7 +153,7 @@ void IoThread::resumeAcceptingWhenDue(qint64 nowMs) {
     if (m_acceptPausedUntil < 0 || nowMs < m_acceptPausedUntil)
         return;
     m_acceptPausedUntil = -1;
-    m_poller.add(m_listener, EventPoller::readable | EventPoller::exclusive, &m_acceptReady);
+    m_poller.add(m_listener, EventPoller::incoming | EventPoller::exclusive, &m_acceptReady);
 }
 
 // Taken while DC-09 is off too, and dropped: nothing else is spoken on this port.
