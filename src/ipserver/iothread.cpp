@@ -4,6 +4,7 @@
 #include "connectionrefusals.h"
 #include "dc09exchange.h"
 #include "listeningsockets.h"
+#include "noeventloopdispatcher.h"
 #include "receiverhandover.h"
 
 #include <QElapsedTimer>
@@ -47,6 +48,7 @@ IoThread::IoThread(const Shared &shared, int listener, int datagrams, QObject *p
     , m_shared(shared)
     , m_listener(listener)
     , m_datagrams(datagrams) {
+    setEventDispatcher(new NoEventLoopDispatcher);
     if (m_datagrams >= 0)
         m_datagramBuffer.resize(datagramLimit);
 }

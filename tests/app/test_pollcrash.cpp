@@ -57,7 +57,7 @@ int connectedSocket(quint16 port) {
 
 // Sends `text` and reads the reply of `size` bytes; empty when it does not come whole.
 QByteArray exchange(int fd, const QByteArray &text, qsizetype size) {
-    if (::write(fd, text.constData(), size_t(text.size())) != text.size())
+    if (::send(fd, text.constData(), size_t(text.size()), MSG_NOSIGNAL) != text.size())
         return {};
     QByteArray reply;
     char buffer[64];

@@ -129,7 +129,7 @@ private slots:
         qInfo("stopped with %d connections open in %lld ms", panelCount, qlonglong(stopMs));
         QVERIFY2(stopMs < 10000, "the stop waited for the connections");
         QCOMPARE(f.server.threadCount(), u"0"_s);
-        QCOMPARE(processThreads(), threadsBefore);
+        QVERIFY(processThreads() < threadsServing); // the I/O threads have ended
         const std::vector<QByteArray> closes = collect(fds, 1, 30000);
         QVERIFY(std::all_of(closes.begin(), closes.end(), [](const QByteArray &rest) {
             return rest.isEmpty(); // closed, nothing more sent
