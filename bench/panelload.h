@@ -23,8 +23,12 @@ public:
         bool alarm = false;
     };
 
-    PanelLoad(unsigned short port, int pollers, double pollIntervalMs, int alarmPanels)
-        : m_port(port)
+    // `lazy`: a poller the server closed connects again only when its next poll is due, as a
+    // panel does; otherwise at once.
+    PanelLoad(unsigned short port, int pollers, double pollIntervalMs, int alarmPanels,
+              bool lazy = false)
+        : m_lazy(lazy)
+        , m_port(port)
         , m_intervalMs(pollIntervalMs)
         , m_pollers(pollers)
         , m_epoll(::epoll_create1(EPOLL_CLOEXEC)) {
@@ -104,6 +108,11 @@ private:
         }
         panel.sentAt = 0;
         panel.received.clear();
+        panel.connected = false;
+        if (m_lazy && !panel.alarm && panel.waiting.empty()) {
+            panel.fd = -1;
+            return;
+        }
         open(i);
     }
     void sendDuePolls(double now) {
@@ -120,6 +129,8 @@ private:
     void send(std::size_t i, const std::string &text, const std::string &reply) {
         Panel &panel = m_panels[i];
         panel.expected = reply;
+        if (panel.fd < 0)
+            open(i);
         if (!panel.connected) {
             panel.waiting = text;
             return;
@@ -162,6 +173,7 @@ private:
         }
     }
 
+    bool m_lazy;
     unsigned short m_port;
     double m_intervalMs;
     int m_pollers;

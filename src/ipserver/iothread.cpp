@@ -7,7 +7,10 @@
 #include "noeventloopdispatcher.h"
 #include "receiverhandover.h"
 
+#include "store/queuejournal.h"
+
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
@@ -70,6 +73,7 @@ void IoThread::run() {
     qint64 lastCheck = steadyMs();
     while (!m_stopping) {
         m_poller.wait(checkIntervalMs);
+        settleDiskWaits();
         releaseClosed();
         const qint64 now = steadyMs();
         resumeAcceptingWhenDue(now);
@@ -126,7 +130,8 @@ bool IoThread::serve(int fd, const QByteArray &peer) {
         connection = std::make_unique<PanelConnection>(
             fd, peer,
             PanelConnection::Context{m_shared.services, m_poller, m_shared.count,
-                                     m_shared.disconnectLogFailures, m_shared.clockMs, m_closed});
+                                     m_shared.disconnectLogFailures, m_shared.clockMs, m_closed,
+                                     m_awaitingDisk});
     } catch (const std::bad_alloc &) {
         ::close(fd);
         m_shared.count.remove();
@@ -185,6 +190,21 @@ void IoThread::takeDatagram(const QByteArray &data, const void *from, unsigned f
                             static_cast<const sockaddr *>(from), fromLength) == bytes.size();
         });
     exchange.handle(data, true);
+}
+
+// Group commit within the thread: the messages of one round of readinesses share one flush,
+// and their replies leave only after it.
+void IoThread::settleDiskWaits() {
+    if (m_awaitingDisk.empty())
+        return;
+    quint64 ticket = 0;
+    for (PanelConnection *connection : m_awaitingDisk)
+        ticket = std::max(ticket, connection->owedTicket());
+    QueueJournal *journal = m_shared.services.journal;
+    const bool stored = ticket == 0 || (journal && journal->flushed(ticket));
+    for (PanelConnection *connection : m_awaitingDisk)
+        connection->diskDone(stored);
+    m_awaitingDisk.clear();
 }
 
 void IoThread::checkTimes() {

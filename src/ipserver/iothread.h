@@ -62,6 +62,7 @@ private:
     void takeDatagrams();
     void takeDatagram(const QByteArray &data, const void *from, unsigned fromLength);
     void checkTimes();
+    void settleDiskWaits();
     void releaseClosed();
     void closeAll();
 
@@ -75,6 +76,7 @@ private:
     std::atomic<int> m_open{0};
     std::unordered_map<PanelConnection *, std::unique_ptr<PanelConnection>> m_connections;
     std::vector<PanelConnection *> m_closed;
+    std::vector<PanelConnection *> m_awaitingDisk;
     qint64 m_acceptPausedUntil = -1; // steady ms, -1: accepting
     std::vector<char> m_datagramBuffer;
 };

@@ -60,7 +60,8 @@ void PanelConnection::ready(std::uint32_t) {
 
 void PanelConnection::readChunks() {
     char buffer[ipinput::readSize];
-    for (int turn = 0; turn < chunksPerTurn && m_fd >= 0 && m_unsent.isEmpty(); ++turn) {
+    for (int turn = 0; turn < chunksPerTurn && m_fd >= 0 && m_unsent.isEmpty() && m_owedTicket == 0;
+         ++turn) {
         const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
         if (got > 0) {
             takeChunk(QByteArray(buffer, qsizetype(got)));
@@ -95,8 +96,13 @@ void PanelConnection::takeChunk(const QByteArray &bytes) {
 // False when a reply could not be sent: the connection is then over.
 bool PanelConnection::take(const QByteArray &bytes) {
     if (m_dc09Tail.isEmpty() &&
-        !(bytes.startsWith('\n') && Dc09Exchange::enabled(m_context.services)))
-        return m_cycle.handle(bytes);
+        !(bytes.startsWith('\n') && Dc09Exchange::enabled(m_context.services))) {
+        Admission::DeferredFlush deferred(m_owedTicket);
+        const bool taken = m_cycle.handle(bytes);
+        if (m_owedTicket > 0)
+            m_context.awaitingDisk.push_back(this);
+        return taken;
+    }
     m_dc09Tail += bytes;
     return takeFrames();
 }
@@ -122,6 +128,21 @@ bool PanelConnection::send(const QByteArray &bytes) {
     if (m_fd < 0 || m_peerGone)
         return false;
     m_answered = true;
+    if (m_owedTicket > 0) {
+        m_held += bytes;
+        return true;
+    }
+    return sendNow(bytes);
+}
+
+void PanelConnection::diskDone(bool stored) {
+    m_owedTicket = 0;
+    const QByteArray held = std::exchange(m_held, QByteArray());
+    if (m_fd >= 0 && stored && !sendNow(held))
+        end();
+}
+
+bool PanelConnection::sendNow(const QByteArray &bytes) {
     if (!m_unsent.isEmpty()) {
         m_unsent += bytes;
         return true;
