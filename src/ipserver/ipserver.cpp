@@ -84,6 +84,8 @@ void IpServer::deactivate() {
     listeningsockets::closeSocket(m_listener);
     m_datagrams = -1;
     m_listener = -1;
+    // What the ended connections handed over is shown now, their count of 0 included.
+    m_handOver.deliverNow();
 }
 
 quint16 IpServer::serverPort() const {

@@ -66,7 +66,8 @@ public:
     void deactivate() override;
     void setPort(int port) override { m_port = port; }
     void activate() override;
-    QString threadCount() const override { return m_count.text(); }
+    // The count the user-interface thread has been handed (the live one is m_count).
+    QString threadCount() const override { return QString::number(m_handOver.shownCount()); }
 
     quint16 serverPort() const;
     QString errorString() const { return m_error; }

@@ -115,7 +115,7 @@ void ReceiverHandOver::deliver() {
     }
     if (peerChanged)
         emit m_output.peerShown(QString::fromLatin1(peer));
-    const int count = countChanged && m_countSource ? m_countSource() : m_countShown;
+    const int count = countChanged && m_countSource ? m_countSource() : m_countShown.load();
     if (count != m_countShown) {
         m_countShown = count;
         emit m_output.threadCountChanged(QString::number(count));

@@ -34,6 +34,13 @@ public:
     void connectionCountChanged();
     void setCountSource(std::function<int()> count) { m_countSource = std::move(count); }
 
+    // The connection count as last delivered: what "Connections" shows, and what the tick and
+    // the toggle go by, in step with the watchdog feeds delivered before it.
+    int shownCount() const { return m_countShown.load(); }
+    // Delivers what is waiting now; on the user-interface thread (a stop, after the I/O threads
+    // have ended).
+    void deliverNow() { deliver(); }
+
     // Texts not handed to "Received Data" so far, for the rate above.
     quint64 shownLeftOut() const { return m_leftOutTotal; }
 
@@ -67,5 +74,5 @@ private:
     quint64 m_leftOut = 0;
     std::atomic<quint64> m_leftOutTotal{0};
     // Read on the user-interface thread only.
-    int m_countShown = 0;
+    std::atomic<int> m_countShown{0};
 };
