@@ -8,8 +8,11 @@ bool ConnectionCount::tryAdd(int limit) {
         if (count >= limit)
             return false;
     } while (!m_count.compare_exchange_weak(count, count + 1));
-    m_output.connectionCountChanged();
     return true;
+}
+
+void ConnectionCount::announce() {
+    m_output.connectionCountChanged();
 }
 
 void ConnectionCount::remove() {

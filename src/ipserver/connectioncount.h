@@ -13,8 +13,10 @@ public:
     explicit ConnectionCount(ReceiverHandOver &output)
         : m_output(output) {}
 
-    // Counts a new connection unless `limit` are open already.
+    // Counts a new connection unless `limit` are open already; announce() shows it, once the
+    // connection's watchdog feed has been handed over, so the display never runs ahead of it.
     bool tryAdd(int limit);
+    void announce();
     void remove();
     int value() const { return m_count.load(); }
     QString text() const { return QString::number(value()); } // "0" when none

@@ -44,6 +44,7 @@ bool PanelConnection::start() {
     services.logs.log_connection(QString::fromLatin1(m_peer + " Connected"));
     services.output.watchdogFed();
     services.output.peerShown(m_peer);
+    m_context.count.announce();
     return true;
 }
 
