@@ -10,6 +10,7 @@
 #include "ipserver/enginewiring.h"
 #include "ipserver/ipserver.h"
 #include "ipserver/pollreportlines.h"
+#include "ipserver/receiveroutput.h"
 #include "settings/settingsstore.h"
 #include "strings/eventtexts.h"
 
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -42,6 +44,13 @@ Dc09Options dc09Options(const Settings &settings) {
     options.receive.acceptClear = settings.flag(SettingKey::Dc09AcceptClear);
     options.receive.checkClearTime = settings.flag(SettingKey::Dc09CheckClearTime);
     return options;
+}
+
+// "Max Connections": 1 to 1,000,000; a text that is no number or below 1 keeps the default.
+int connectionLimit(const Settings &settings) {
+    constexpr int largest = 1'000'000;
+    const int limit = settings.integer(SettingKey::MaxConnections);
+    return limit < 1 ? IpServer::defaultConnectionLimit : std::min(limit, largest);
 }
 
 } // namespace
@@ -93,6 +102,9 @@ void MonitorCore::createIpReceiver(const QHostAddress &listenAddress) {
     m_ipServer->setDc09Keys(&m_dc09Keys);
     m_ipServer->setDc09Options([this] { return dc09Options(m_settings); });
     connectReceiverToEngine(m_ipServer->output(), *m_engine);
+    // An alarm is decoded as soon as it is stored, and its line leaves at once.
+    connect(&m_ipServer->output(), &ReceiverOutput::messagesArrived, m_engine.get(),
+            &Engine::decodeArrivals);
     m_engine->setIpServer(m_ipServer.get());
 
     m_minuteTimer = new QTimer(this);
@@ -105,6 +117,7 @@ void MonitorCore::createIpReceiver(const QHostAddress &listenAddress) {
 void MonitorCore::loadStore() {
     wireSettingsToLogs();
     reportSettingsRead(readSettings(m_settings));
+    m_ipServer->setConnectionLimit(connectionLimit(m_settings));
     NamedLocks::createStandardLocks();
     loadAccounts();
     loadDc09Keys();
@@ -122,6 +135,8 @@ void MonitorCore::wireSettingsToLogs() {
     connect(&m_settings, &Settings::changed, this, [this](SettingKey key) {
         if (key == SettingKey::SaveRx)
             m_logs.setSaveEnabled(m_settings.flag(SettingKey::SaveRx));
+        if (key == SettingKey::MaxConnections)
+            m_ipServer->setConnectionLimit(connectionLimit(m_settings));
     });
 }
 

@@ -1,10 +1,12 @@
 #include "admission.h"
 
-#include "receiveroutput.h"
+#include "receiverhandover.h"
 
 #include "accounts/accountnumbers.h"
 #include "accounts/accounttable.h"
 #include "store/queuejournal.h"
+
+#include <algorithm>
 
 Admission::Admission(ReceiverServices services, QByteArray peer)
     : m_services(services)
@@ -26,14 +28,46 @@ bool Admission::admits(const std::optional<AccountRecord> &record) const {
 // Decided before the reply: the panel is acknowledged only for a message that is stored (and
 // listed, in the stored order). One that cannot be stored gets no reply, so the panel sends it
 // again; one stored whose reply then fails stays queued.
-bool Admission::store(const QByteArray &message) const {
+namespace {
+
+// Where a deferred wait for the disk is noted on this thread, while one is deferred.
+thread_local quint64 *deferredTicket = nullptr;
+
+} // namespace
+
+Admission::DeferredFlush::DeferredFlush(quint64 &ticket) {
+    deferredTicket = &ticket;
+}
+
+Admission::DeferredFlush::~DeferredFlush() {
+    deferredTicket = nullptr;
+}
+
+bool Admission::waitForDisk(quint64 ticket) const {
+    if (!deferredTicket)
+        return m_services.journal->flushed(ticket);
+    *deferredTicket = std::max(*deferredTicket, ticket);
+    return true;
+}
+
+bool Admission::store(const QByteArray &message, bool waitForDisk) const {
     QueueJournal *journal = m_services.journal;
     if (!journal) {
-        emit m_services.output.messageQueued(m_peer, message, 0);
+        m_services.output.messageQueued(m_peer, message, 0);
         return true;
     }
     const quint64 ticket = journal->addPending(m_peer, message, [this, &message](quint64 id) {
-        emit m_services.output.messageQueued(m_peer, message, id);
+        m_services.output.messageQueued(m_peer, message, id);
     });
-    return ticket != 0 && journal->flushed(ticket);
+    return ticket != 0 && (!waitForDisk || this->waitForDisk(ticket));
+}
+
+quint64 Admission::storedMark() const {
+    return m_services.journal ? QueueJournal::lastTicketOfThisThread() : 0;
+}
+
+bool Admission::storedDurably() const {
+    QueueJournal *journal = m_services.journal;
+    return !journal || QueueJournal::lastTicketOfThisThread() == 0 ||
+           waitForDisk(QueueJournal::lastTicketOfThisThread());
 }

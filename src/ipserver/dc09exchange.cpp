@@ -2,7 +2,7 @@
 
 #include "dc09keys.h"
 #include "notedaccounts.h"
-#include "receiveroutput.h"
+#include "receiverhandover.h"
 #include "repeatedmessages.h"
 
 #include "accounts/pollsupervision.h"
@@ -86,9 +86,9 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
         return outcome;
     }
     if (decision == Decision::Kept)
-        emit m_services.output.watchdogFed();
+        m_services.output.watchdogFed();
     else
-        emit m_services.output.dataShown(text);
+        m_services.output.dataShown(text);
     return outcome;
 }
 
@@ -96,10 +96,15 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
 Dc09Exchange::Decision Dc09Exchange::accept(const dc09::Receipt &receipt) {
     const Admission::Lookup lookup = m_admission.lookUp(receipt.account);
     if (!lookup.converted)
-        emit m_services.output.errorAccountShown(QString::fromLatin1(receipt.account));
+        m_services.output.errorAccountShown(QString::fromLatin1(receipt.account));
+    const quint64 stored = m_admission.storedMark();
     // No status byte in DC-09: the unarmed delay.
     if (lookup.record)
         m_services.polls.PollReceived(lookup.record->accNum, 0, m_admission.peer());
+    // A restore line it stored is on the disk before the reply, as a report is.
+    const bool storedLine = m_admission.storedMark() != stored;
+    if (storedLine && !m_admission.storedDurably())
+        return Decision::NotStored;
     if (!m_admission.admits(lookup.record))
         return Decision::Withdrawn;
     if (receipt.message && !queueOnce(receipt))

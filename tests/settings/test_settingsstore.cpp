@@ -33,7 +33,7 @@ private slots:
         QSettings check(env.settingsFile(), QSettings::IniFormat);
         QCOMPARE(check.childGroups(), (QStringList{"Devices", "Integers", "Logic", "Strings"}));
         check.beginGroup(QStringLiteral("Integers"));
-        QCOMPARE(check.childKeys().size(), 8);
+        QCOMPARE(check.childKeys().size(), 9);
         QCOMPARE(check.value("Port 1 Speed").toString(), QStringLiteral("3"));
         QCOMPARE(check.value("PollTimeOut").toString(), QStringLiteral("1"));
         check.endGroup();
