@@ -51,12 +51,14 @@ int runWithWindows(int argc, char *argv[], const MonitorOptions &options) {
     QApplication::setWindowIcon(applicationIcon());
     startLanguageLayer();
 
-    Monitor monitor(options);
+    // Watching before the monitor starts: its start-up writes the settings file, and a stop
+    // that arrives from then on must end the program cleanly, served once the loop runs.
     SignalWatcher watcher;
     // Ends the event loop directly: quit() would first try to close the main window, and a stop
     // signal is not an operator to be asked for the password.
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &application,
                      [] { QCoreApplication::exit(0); });
+    Monitor monitor(options);
     return monitor.exec();
 }
 
