@@ -1,9 +1,12 @@
 #include "admission.h"
 
+#include "dc09exchange.h"
+#include "dc09keys.h"
 #include "receiveroutput.h"
 
 #include "accounts/accountnumbers.h"
 #include "accounts/accounttable.h"
+#include "common/logbook.h"
 #include "store/queuejournal.h"
 
 Admission::Admission(ReceiverServices services, QByteArray peer)
@@ -14,7 +17,7 @@ Admission::Lookup Admission::lookUp(const QByteArray &accountText) const {
     const std::optional<quint32> number = NumericalAccNum(accountText);
     if (!number)
         return {};
-    return {true, m_services.accounts.Find_Account(*number)};
+    return {true, m_services.accounts.Find_Account(*number), *number};
 }
 
 // A message whose account is bound to another address has its acknowledgement, and a poll its
@@ -23,17 +26,36 @@ bool Admission::admits(const std::optional<AccountRecord> &record) const {
     return !(record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != m_peer);
 }
 
+bool Admission::encryptedOnly(const Lookup &lookup) const {
+    const Dc09Keys *keys = m_services.dc09 ? m_services.dc09->keys : nullptr;
+    return lookup.converted && keys && Dc09Exchange::enabled(m_services) &&
+           keys->hasKey(lookup.number);
+}
+
+void Admission::logRefusal(const QByteArray &reason, const QByteArray &text) const {
+    m_services.logs.appendStamped(LogBook::ConversionLog, "[" + reason + "] " + text);
+}
+
 // Decided before the reply: the panel is acknowledged only for a message that is stored (and
 // listed, in the stored order). One that cannot be stored gets no reply, so the panel sends it
 // again; one stored whose reply then fails stays queued.
 bool Admission::store(const QByteArray &message) const {
+    const std::optional<quint64> ticket = write(message);
+    return ticket && durable(*ticket);
+}
+
+std::optional<quint64> Admission::write(const QByteArray &message) const {
     QueueJournal *journal = m_services.journal;
     if (!journal) {
         emit m_services.output.messageQueued(m_peer, message, 0);
-        return true;
+        return quint64(0);
     }
     const quint64 ticket = journal->addPending(m_peer, message, [this, &message](quint64 id) {
         emit m_services.output.messageQueued(m_peer, message, id);
     });
-    return ticket != 0 && journal->flushed(ticket);
+    return ticket != 0 ? std::optional<quint64>(ticket) : std::nullopt;
+}
+
+bool Admission::durable(quint64 ticket) const {
+    return ticket == 0 || !m_services.journal || m_services.journal->flushed(ticket);
 }

@@ -60,10 +60,19 @@ void PanelCycle::applyPollRule() {
         emit m_services.output.errorAccountShown(QString::fromLatin1(poll.accountText));
         return;
     }
+    if (refusedForItsKey(lookup, poll.accountText))
+        return;
+    // A poll from another address than the account's is answered as before, but it must not
+    // keep the panel alive: anyone can send it.
+    const bool matches = m_admission.admits(lookup.record);
     std::optional<QByteArray> elements;
-    if (lookup.record)
+    if (lookup.record && matches)
         elements = m_services.polls.PollReceived(lookup.record->accNum, poll.status, m_peer);
-    const bool admitted = elements && m_admission.admits(lookup.record);
+    else if (lookup.record)
+        elements = pollReply(*lookup.record, poll.status);
+    if (lookup.record && !matches)
+        m_admission.logRefusal(otherAddress("not taken as its poll, not queued"), m_message);
+    const bool admitted = elements && matches;
     if (admitted && !m_admission.store(m_message))
         return;
     // An account deleted between the look-up and the poll is answered as an unknown one.
@@ -87,15 +96,36 @@ void PanelCycle::applyReportRule() {
             emit m_services.output.errorAccountShown(QString::fromLatin1(report->shownText));
             return;
         }
+        if (refusedForItsKey(lookup, *report->accountText))
+            return;
         record = lookup.record;
     }
     const bool admitted = report->format == '9' || m_admission.admits(record);
+    if (!admitted)
+        m_admission.logRefusal(otherAddress("not queued"), m_message);
     if (admitted && !m_admission.store(m_message))
         return;
     if (!sendReply(acknowledgement))
         return;
     if (!admitted)
         m_reply.clear();
+}
+
+// An account with a DC-09 key speaks encrypted DC-09 only: a bare-IP text naming it could come
+// from anyone, so it gets no answer and goes nowhere (nor do the rules after this one take it).
+bool PanelCycle::refusedForItsKey(const Admission::Lookup &lookup, const QByteArray &account) {
+    if (!m_admission.encryptedOnly(lookup))
+        return false;
+    m_admission.logRefusal("account " + account +
+                               " has a DC-09 key: bare-IP text not answered, not queued, not "
+                               "taken as a poll",
+                           m_message);
+    m_data[0] = '\0';
+    return true;
+}
+
+QByteArray PanelCycle::otherAddress(const QByteArray &consequence) const {
+    return "sent from " + m_peer + ", not from the account's NUA / IP: " + consequence;
 }
 
 bool PanelCycle::sendReply(const QByteArray &reply) {

@@ -29,8 +29,9 @@ QByteArrayList decoded(const QByteArray &message) {
 QByteArray queued(const QByteArray &data, const QByteArray &id, const QByteArray &account) {
     const QByteArray frame = dc09::framed('"' + id + "\"0001L0#" + account + '[' + data + ']');
     const dc09::Receipt receipt = dc09::receive(frame, {}, {}, now);
-    return receipt.kind == dc09::Receipt::Kind::Ack ? receipt.message.value_or("no message")
-                                                    : "refused: " + receipt.rejection;
+    if (receipt.kind != dc09::Receipt::Kind::Ack)
+        return "refused: " + receipt.rejection;
+    return receipt.messages.isEmpty() ? "no message" : receipt.messages.join('\n');
 }
 
 } // namespace
