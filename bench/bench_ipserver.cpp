@@ -150,7 +150,7 @@ struct MonitorSide {
             server.deactivate(); // every connection still open
             const double ms = double(timer.nsecsElapsed()) / 1e6;
             reply("STOPPED " + QByteArray::number(ms, 'f', 1) + " ms, " + connections +
-                  " connections open, " + QByteArray::number(server.connectionThreads()) +
+                  " connections open, " + QByteArray::number(server.openConnections()) +
                   " threads left unjoined");
             QCoreApplication::quit();
         }

@@ -43,9 +43,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VODURO_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The shared-library dependencies come from dpkg-shlibdeps; the windows also need a Qt platform
-# plugin, which is loaded at run time and so escapes it. The headless service needs none.
+# plugin, which is loaded at run time and so escapes it. The headless service needs none. Qt's own
+# texts (the Yes and No of a question) come in the operator's language from Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${PROJECT_SOURCE_DIR}/packaging/debian/postinst
     ${PROJECT_SOURCE_DIR}/packaging/debian/prerm

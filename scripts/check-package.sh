@@ -25,7 +25,8 @@ deb=$(ls "$build_dir"/package/voduro_*.deb)
 contents=$(dpkg-deb -c "$deb")
 for path in ./usr/bin/voduro ./usr/lib/systemd/system/voduro.service \
     "./usr/share/applications/$app_id.desktop" "./usr/share/metainfo/$app_id.metainfo.xml" \
-    ./usr/share/icons/hicolor/128x128/apps/voduro.png ./usr/share/voduro/translations/voduro_en.qm; do
+    ./usr/share/icons/hicolor/128x128/apps/voduro.png ./usr/share/voduro/translations/voduro_en.qm \
+    ./usr/share/voduro/translations/voduro_de.qm; do
     grep -q " $path\$" <<<"$contents" || fail "missing $path"
 done
 grep -q '^-rwxr-xr-x root/root .* ./usr/bin/voduro$' <<<"$contents" || fail "program not executable by all"

@@ -2,6 +2,40 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>AccountEditor</name>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="23"/>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="23"/>
+        <source>Account Not Found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="32"/>
+        <location filename="../src/accounts/accounteditor.cpp" line="39"/>
+        <source>Confirm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="33"/>
+        <source>Account already in use, do you want to overwrite?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="40"/>
+        <source>You have set one of the polling times to 0, this will stop polling, are you sure?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="52"/>
+        <source>I/O Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>AccountEditorGroup</name>
     <message>
         <location filename="../src/ui/accounteditorgroup.cpp" line="40"/>
@@ -72,24 +106,43 @@
 <context>
     <name>AccountPage</name>
     <message>
-        <location filename="../src/ui/accountpage.cpp" line="97"/>
-        <location filename="../src/ui/accountpage.cpp" line="120"/>
+        <location filename="../src/ui/accountpage.cpp" line="98"/>
+        <location filename="../src/ui/accountpage.cpp" line="129"/>
+        <location filename="../src/ui/accountpage.cpp" line="143"/>
         <source>Error</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountpage.cpp" line="97"/>
+        <location filename="../src/ui/accountpage.cpp" line="98"/>
         <source>Account Not Found</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountpage.cpp" line="121"/>
+        <location filename="../src/ui/accountpage.cpp" line="131"/>
+        <source>The NUA / IP address holds the character &quot;%1&quot; (%2), which the account file cannot store. Nothing was saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="133"/>
+        <source>The account name holds the character &quot;%1&quot; (%2), which the account file cannot store. Nothing was saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="143"/>
         <source>The DC-09 key must be 32, 48 or 64 hex digits, or 16, 24 or 32 characters</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountpage.cpp" line="131"/>
+        <location filename="../src/ui/accountpage.cpp" line="153"/>
         <source>I/O Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>AccountTable</name>
+    <message>
+        <location filename="../src/accounts/accounttable.cpp" line="59"/>
+        <source>%1 could not be read (%2); it is kept as it is and not saved over</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -212,7 +265,7 @@
 <context>
     <name>ByteListGroup</name>
     <message>
-        <location filename="../src/ui/bytelistgroup.cpp" line="32"/>
+        <location filename="../src/ui/bytelistgroup.cpp" line="26"/>
         <source>Clear</source>
         <translation type="unfinished"></translation>
     </message>
@@ -220,23 +273,133 @@
 <context>
     <name>ComSetupWindow</name>
     <message>
-        <location filename="../src/ui/comsetupwindow.cpp" line="19"/>
+        <location filename="../src/ui/comsetupwindow.cpp" line="20"/>
         <source>Coms Setup</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/comsetupwindow.cpp" line="28"/>
+        <location filename="../src/ui/comsetupwindow.cpp" line="29"/>
         <source>Received Data</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/comsetupwindow.cpp" line="32"/>
+        <location filename="../src/ui/comsetupwindow.cpp" line="35"/>
         <source>Pending Messages</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/comsetupwindow.cpp" line="39"/>
+        <location filename="../src/ui/comsetupwindow.cpp" line="42"/>
         <source>Tx Setup</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Engine</name>
+    <message>
+        <location filename="../src/engine/engine.cpp" line="334"/>
+        <source>Tx link</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/engine/engine.cpp" line="334"/>
+        <source>Zorer-Uda %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/engine/engine.cpp" line="335"/>
+        <source>%1: device %2 lost</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/engine/engine.cpp" line="336"/>
+        <source>%1: device %2 back</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>EventLists</name>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="373"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="383"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="393"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="401"/>
+        <source>Date / Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="374"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="384"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="394"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="402"/>
+        <source>Zorer-Uda / IP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="375"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="385"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="395"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="403"/>
+        <source>Account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="376"/>
+        <source>Line Fault</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="377"/>
+        <source>AC Fail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="378"/>
+        <source>Battery Fault</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="379"/>
+        <source>Armed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="380"/>
+        <source>Eng-on-Site</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="386"/>
+        <source>Type</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="387"/>
+        <source>Event Code</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="388"/>
+        <source>Area</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="389"/>
+        <source>User / Zone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="396"/>
+        <source>Event</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="397"/>
+        <source>ASCII Data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="406"/>
+        <source>Test</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1583,12 +1746,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="77"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="78"/>
         <source>TX</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/formatoptionsgroup.cpp" line="79"/>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="80"/>
         <source>RX</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1698,9 +1861,17 @@
     </message>
 </context>
 <context>
+    <name>IpServerToggle</name>
+    <message>
+        <location filename="../src/engine/ipservertoggle.cpp" line="13"/>
+        <source>Close all the connections already connected to Voduro.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>LanguageMenu</name>
     <message>
-        <location filename="../src/ui/languagemenu.cpp" line="23"/>
+        <location filename="../src/ui/languagemenu.cpp" line="24"/>
         <source>Restart Voduro to load new language</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1708,12 +1879,12 @@
 <context>
     <name>LineControls</name>
     <message>
-        <location filename="../src/ui/linecontrols.cpp" line="12"/>
+        <location filename="../src/ui/linecontrols.cpp" line="14"/>
         <source>STOP COMS</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/linecontrols.cpp" line="13"/>
+        <location filename="../src/ui/linecontrols.cpp" line="15"/>
         <source>START COMS</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1721,60 +1892,101 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="81"/>
+        <location filename="../src/ui/mainwindow.cpp" line="82"/>
         <source>Language</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="86"/>
+        <location filename="../src/ui/mainwindow.cpp" line="87"/>
         <source>Setup</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="88"/>
+        <location filename="../src/ui/mainwindow.cpp" line="89"/>
         <source>Coms</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="91"/>
+        <location filename="../src/ui/mainwindow.cpp" line="92"/>
         <source>Exit Password</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="98"/>
-        <location filename="../src/ui/mainwindow.cpp" line="117"/>
+        <location filename="../src/ui/mainwindow.cpp" line="99"/>
+        <location filename="../src/ui/mainwindow.cpp" line="118"/>
         <source>Log on</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="117"/>
+        <location filename="../src/ui/mainwindow.cpp" line="118"/>
         <source>Log off</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="131"/>
+        <location filename="../src/ui/mainwindow.cpp" line="132"/>
         <source>Clear Events</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="132"/>
+        <location filename="../src/ui/mainwindow.cpp" line="133"/>
         <source>Clear Page</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="171"/>
+        <location filename="../src/ui/mainwindow.cpp" line="179"/>
         <source>Clear Messages</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="172"/>
+        <location filename="../src/ui/mainwindow.cpp" line="180"/>
         <source>Are You Sure You Want to Clear Pending Messages?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="200"/>
-        <location filename="../src/ui/mainwindow.cpp" line="216"/>
+        <location filename="../src/ui/mainwindow.cpp" line="208"/>
+        <location filename="../src/ui/mainwindow.cpp" line="224"/>
         <source>Close Application</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Monitor</name>
+    <message>
+        <location filename="../src/app/monitor.cpp" line="125"/>
+        <source>Cannot write %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MonitorCore</name>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="133"/>
+        <source>Settings file cannot be read and cannot be moved aside; defaults in use, settings not saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="139"/>
+        <source>Settings file cannot be read; kept as %1, defaults in use</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="148"/>
+        <source>Account file cannot be read (%1); no accounts loaded, the file is kept and not saved over</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="159"/>
+        <source>DC-09 key file cannot be read (%1); its keys stay as they were</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="167"/>
+        <source>line %1 holds no account and DC-09 key; skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="168"/>
+        <source>lines %1 hold no account and DC-09 key; skipped</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1855,6 +2067,51 @@
     </message>
 </context>
 <context>
+    <name>QueueClearing</name>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="19"/>
+        <source>Clear Events</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="20"/>
+        <source>Lines not yet delivered to the automation software: %1.
+They will be removed from &quot;Tx Pending&quot;; a copy of each is kept in %2.
+Clear them?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="36"/>
+        <source>Clear Messages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="37"/>
+        <source>Messages not yet decoded and delivered: %1.
+They will be removed from &quot;Pending Messages&quot;; a copy of each is kept in %2.
+Clear them?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="53"/>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="54"/>
+        <source>The cleared items cannot be written to %1, so nothing was cleared.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QueueJournal</name>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="148"/>
+        <source>the queue journal %1 is not open</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>SerialControls</name>
     <message>
         <location filename="../src/ui/serialcontrols.cpp" line="59"/>
@@ -1890,18 +2147,23 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/statuspanel.cpp" line="70"/>
-        <location filename="../src/ui/statuspanel.cpp" line="92"/>
+        <location filename="../src/ui/statuspanel.cpp" line="68"/>
+        <source>Tx Link</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="71"/>
+        <location filename="../src/ui/statuspanel.cpp" line="93"/>
         <source>OK</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/statuspanel.cpp" line="76"/>
+        <location filename="../src/ui/statuspanel.cpp" line="77"/>
         <source>Computer</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/statuspanel.cpp" line="92"/>
+        <location filename="../src/ui/statuspanel.cpp" line="93"/>
         <source>FAULT</source>
         <translation type="unfinished"></translation>
     </message>

@@ -20,7 +20,7 @@ AccountEditor::Outcome AccountEditor::save(Button button, const AccountEntry &en
     // "&Delete" reached by its accelerator acts on whatever number the editor holds: a delete
     // must never turn into an add of the editor's contents.
     if (button == Button::Delete) {
-        m_dialogs.notice(tr("Error"), tr("Account Not Found"));
+        m_dialogs.errorNotice(tr("Error"), tr("Account Not Found"));
         return Outcome::NotFound;
     }
     return store(Mode::Add, entry);
@@ -49,7 +49,7 @@ AccountEditor::Outcome AccountEditor::store(Mode saveMode, const AccountEntry &e
             return editedAccount(existing, entry, allowance);
         });
     if (!result.ok) {
-        m_dialogs.notice(tr("I/O Error"), result.error);
+        m_dialogs.errorNotice(tr("I/O Error"), result.error);
         return Outcome::Failed;
     }
     switch (saveMode) {

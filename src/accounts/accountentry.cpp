@@ -2,6 +2,8 @@
 
 #include "polltimer.h"
 
+#include <QList>
+
 namespace {
 
 constexpr quint16 knownOptionBits =
@@ -28,6 +30,17 @@ AccountRecord editedAccount(const AccountRecord *existing, const AccountEntry &e
 bool stopsPolling(const AccountRecord &account, const AccountEntry &entry) {
     return (entry.pollDelay == 0 && account.pollDelay != 0) ||
            (entry.armPollDelay == 0 && account.armPollDelay != 0);
+}
+
+QString firstUnstorableCharacter(const QString &text) {
+    const QList<uint> characters = text.toUcs4();
+    for (const uint character : characters) {
+        if (character > 0xFF) {
+            const char32_t whole = character;
+            return QString::fromUcs4(&whole, 1);
+        }
+    }
+    return QString();
 }
 
 qsizetype firstNameMatch(const std::vector<AccountRecord> &records, const QString &text) {

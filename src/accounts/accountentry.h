@@ -27,6 +27,10 @@ AccountRecord editedAccount(const AccountRecord *existing, const AccountEntry &e
 // the account's supervision.
 bool stopsPolling(const AccountRecord &account, const AccountEntry &entry);
 
+// The first character of the text that the account file's single-byte texts cannot hold ("’",
+// "€", "Ł"), whole even where it takes two UTF-16 units; empty when every character fits.
+QString firstUnstorableCharacter(const QString &text);
+
 // The first record whose name contains the text, both upper-cased; -1 when none does. An empty
 // text matches nothing.
 qsizetype firstNameMatch(const std::vector<AccountRecord> &records, const QString &text);

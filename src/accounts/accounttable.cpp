@@ -4,6 +4,7 @@
 #include "common/namedlocks.h"
 #include "polltimer.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
@@ -55,7 +56,9 @@ QString readWholeFile(QFile &file, QByteArray &content) {
 }
 
 QString unreadFileRefusal(const QString &filePath, const QString &error) {
-    return QStringLiteral("%1 could not be read (%2); it is kept as it is and not saved over")
+    return QCoreApplication::translate("AccountTable",
+                                       "%1 could not be read (%2); it is kept as it is and not "
+                                       "saved over")
         .arg(filePath, error);
 }
 

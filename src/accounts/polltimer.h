@@ -18,9 +18,13 @@ inline quint16 loadedPollTimer(quint16 pollDelay, int allowance) {
 }
 
 // The timer of an account saved by the editor: a running timer goes on; a new account, or one
-// whose timer has stopped, starts again from the greater of its two delays.
+// whose timer has stopped, starts again from the greater of its two delays. An account with both
+// delays 0 is not polled at all (a radio panel kept only for its NUA): it is left unsupervised,
+// as a load leaves it, rather than failed three minutes after the save.
 inline quint16 savedPollTimer(quint16 currentTimer, quint16 pollDelay, quint16 armPollDelay,
                               int allowance) {
+    if (pollDelay == 0 && armPollDelay == 0)
+        return 0;
     if (currentTimer != 0)
         return currentTimer;
     return pollTimerReload(std::max(pollDelay, armPollDelay), allowance);

@@ -10,6 +10,7 @@ const QString versionName = QStringLiteral("version");
 const QString headlessName = QStringLiteral("headless");
 const QString workdirName = QStringLiteral("workdir");
 const QString userWorkdirName = QStringLiteral("user-workdir");
+const QString debugQtName = QStringLiteral("debug-qt");
 const QString listenName = QStringLiteral("test-listen-address");
 
 // The directory the desktop menu starts the monitor in: never the home directory itself, where
@@ -37,6 +38,8 @@ CommandLine::CommandLine() {
                                          "~/.local/share/Voduro), created when missing.")},
         {headlessName, QStringLiteral("Runs the monitor without windows and without a display, "
                                       "as a service; notices go to standard error.")},
+        {debugQtName, QStringLiteral("Also writes Qt's own warnings and debug messages to "
+                                     "standard error (left out otherwise).")},
     });
     // For tests only: keeps the IP receiver on one address (such as 127.0.0.1) instead of every
     // local IPv4 address.
@@ -51,6 +54,13 @@ void CommandLine::parse(const QStringList &arguments) {
         m_error = m_parser.errorText();
         return;
     }
+    // Checked first: "--version extra" is as mistyped as "--headless extra".
+    if (!m_parser.positionalArguments().isEmpty()) {
+        m_action = Action::Refuse;
+        m_error =
+            QStringLiteral("Unexpected argument '%1'.").arg(m_parser.positionalArguments().first());
+        return;
+    }
     if (m_parser.isSet(helpName))
         m_action = Action::ShowHelp;
     else if (m_parser.isSet(versionName))
@@ -60,12 +70,8 @@ void CommandLine::parse(const QStringList &arguments) {
 }
 
 bool CommandLine::readValues() {
-    if (!m_parser.positionalArguments().isEmpty()) {
-        m_error =
-            QStringLiteral("Unexpected argument '%1'.").arg(m_parser.positionalArguments().first());
-        return false;
-    }
     m_headless = m_parser.isSet(headlessName);
+    m_showQtMessages = m_parser.isSet(debugQtName);
     m_userWorkDirectory = m_parser.isSet(userWorkdirName);
     m_workDirectory = m_parser.value(workdirName);
     if (m_userWorkDirectory && m_parser.isSet(workdirName)) {

@@ -19,6 +19,8 @@ public:
 
     Action action() const { return m_action; }
     bool headless() const { return m_headless; }
+    // --debug-qt: Qt's own warnings and debug messages on standard error too.
+    bool showQtMessages() const { return m_showQtMessages; }
     // Why the command line was refused, naming the offending option or value.
     QString errorText() const { return m_error; }
     // Needs an application object (it names the program as it was started).
@@ -37,6 +39,7 @@ private:
     QCommandLineParser m_parser;
     Action m_action = Action::Run;
     bool m_headless = false;
+    bool m_showQtMessages = false;
     bool m_userWorkDirectory = false;
     QString m_workDirectory;
     MonitorOptions m_options;

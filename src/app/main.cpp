@@ -1,7 +1,9 @@
 #include "commandline.h"
+#include "displaycheck.h"
 #include "durablequeues.h"
 #include "headless.h"
 #include "languagestart.h"
+#include "messagefilter.h"
 #include "monitor.h"
 #include "signalwatcher.h"
 #include "ui/applicationicon.h"
@@ -70,6 +72,7 @@ int runWithoutWindows(int argc, char *argv[], const MonitorOptions &options) {
 int main(int argc, char *argv[]) {
     CommandLine commandLine;
     commandLine.parse(argumentList(argc, argv));
+    filterQtMessages(commandLine.showQtMessages());
     QCoreApplication::setApplicationName(MonitorCore::productWord);
     if (commandLine.action() == CommandLine::Action::Run)
         commandLine.enterWorkDirectory();
@@ -85,5 +88,12 @@ int main(int argc, char *argv[]) {
     raiseOpenFileLimit(); // one descriptor per panel connection
     if (commandLine.headless())
         return runWithoutWindows(argc, argv, commandLine.monitorOptions());
+    // Over ssh on a server the windows cannot open: the monitor runs as a service would, rather
+    // than abort with advice to reinstall.
+    if (!windowsCanOpen(argc, argv)) {
+        print(stderr, QStringLiteral("No display found: running without windows (start with "
+                                     "--headless to say so; set DISPLAY for the windows)\n"));
+        return runWithoutWindows(argc, argv, commandLine.monitorOptions());
+    }
     return runWithWindows(argc, argv, commandLine.monitorOptions());
 }

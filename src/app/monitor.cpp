@@ -29,10 +29,16 @@ QString firstIpv4Address(const QHostInfo &info) {
 
 } // namespace
 
-Monitor::Monitor(const MonitorOptions &options)
-    : m_core(std::make_unique<MonitorCore>(m_dialogs, m_beeper, options, this)) {
+Monitor::Monitor(const MonitorOptions &options, OperatorDialogs *dialogs)
+    : m_operatorDialogs(dialogs ? *dialogs : m_dialogs)
+    , m_core(std::make_unique<MonitorCore>(m_operatorDialogs, m_beeper, options, this)) {
+    // Only the main window's close with the password, a stop signal or the session's end may
+    // end the monitoring: a small window left showing while the main window sits in the tray
+    // must not take the program with it when it closes.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     createMainWindow();
-    m_exitPassword = std::make_unique<ExitPasswordWindow>(settings());
+    // Owned by the main window, yet windows of their own.
+    m_exitPassword = std::make_unique<ExitPasswordWindow>(settings(), m_mainWindow.get());
     m_mainWindow->setExitPasswordWindow(m_exitPassword.get());
     createComSetupWindow();
     m_mainWindow->restoreLayout(); // the settings are read by now
@@ -58,10 +64,11 @@ void Monitor::showSystemAddress() {
 
 void Monitor::createMainWindow() {
     MonitorCore &core = *m_core;
-    m_mainWindow = std::make_unique<MainWindow>(MainWindow::Services{
-        core.engine(), core.lists(), core.txQueue(), m_dialogs, core.settings()});
+    m_mainWindow = std::make_unique<MainWindow>(
+        MainWindow::Services{core.engine(), core.lists(), core.txQueue(), m_operatorDialogs,
+                             core.settings(), core.logs()});
     auto *accountPage =
-        new AccountPage({core.accounts(), core.settings(), m_dialogs, &core.dc09Keys()});
+        new AccountPage({core.accounts(), core.settings(), m_operatorDialogs, &core.dc09Keys()});
     m_mainWindow->setAccountPage(accountPage);
     connect(m_mainWindow.get(), &MainWindow::loggedOnChanged, accountPage,
             &AccountPage::setLoggedOn);
@@ -94,7 +101,9 @@ void Monitor::watchSessionEnd() {
 void Monitor::createComSetupWindow() {
     MonitorCore &core = *m_core;
     m_comSetup = std::make_unique<ComSetupWindow>(
-        ComSetupWindow::Services{core.settings(), core.engine(), core.logs(), m_dialogs});
+        ComSetupWindow::Services{core.settings(), core.engine(), core.logs(), m_operatorDialogs,
+                                 core.txQueue()},
+        m_mainWindow.get());
     m_mainWindow->setComSetupWindow(m_comSetup.get());
     connect(m_comSetup.get(), &ComSetupWindow::closed, &core, &MonitorCore::saveSettings);
     connect(&core.accounts(), &AccountTable::lookedUp, m_comSetup->ipConnection()->findAcc(),
@@ -116,7 +125,7 @@ void Monitor::showLogFailures() {
     connect(&logs(), &LogBook::failed, m_mainWindow.get(),
             [this](const QString &fileName, const QString &error) {
                 m_mainWindow->statusBar()->showMessage(
-                    QStringLiteral("Cannot write %1: %2").arg(fileName, error));
+                    tr("Cannot write %1: %2").arg(fileName, error));
             });
 }
 

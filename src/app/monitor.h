@@ -21,7 +21,8 @@ public:
     static inline const QString productWord = MonitorCore::productWord;
     static inline const QString versionText = MonitorCore::versionText;
 
-    explicit Monitor(const MonitorOptions &options = {});
+    // `dialogs` answers the operator's questions and notices in place of message boxes (tests).
+    explicit Monitor(const MonitorOptions &options = {}, OperatorDialogs *dialogs = nullptr);
     ~Monitor() override;
 
     // Shows the main window and starts the engine's tick: the running phase.
@@ -51,6 +52,7 @@ private:
     void watchSessionEnd();
 
     MessageBoxDialogs m_dialogs;
+    OperatorDialogs &m_operatorDialogs;
     ApplicationBeeper m_beeper;
     std::unique_ptr<MonitorCore> m_core;
     std::unique_ptr<MainWindow> m_mainWindow;

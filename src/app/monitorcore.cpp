@@ -1,6 +1,7 @@
 #include "monitorcore.h"
 
 #include "durablequeues.h"
+#include "messagefilter.h"
 
 #include "accounts/pollsupervision.h"
 #include "common/namedlocks.h"
@@ -9,6 +10,7 @@
 #include "ipserver/enginewiring.h"
 #include "ipserver/ipserver.h"
 #include "ipserver/pollreportlines.h"
+#include "ipserver/receiveroutput.h"
 #include "ipserver/repeatedmessages.h"
 #include "settings/settingsstore.h"
 #include "strings/eventtexts.h"
@@ -17,6 +19,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -42,6 +45,13 @@ Dc09Options dc09Options(const Settings &settings) {
     options.receive.acceptClear = settings.flag(SettingKey::Dc09AcceptClear);
     options.receive.checkClearTime = settings.flag(SettingKey::Dc09CheckClearTime);
     return options;
+}
+
+// "Max Connections": 1 to 1,000,000; a text that is no number or below 1 keeps the default.
+int connectionLimit(const Settings &settings) {
+    constexpr int largest = 1'000'000;
+    const int limit = settings.integer(SettingKey::MaxConnections);
+    return limit < 1 ? IpServer::defaultConnectionLimit : std::min(limit, largest);
 }
 
 } // namespace
@@ -93,6 +103,9 @@ void MonitorCore::createIpReceiver(const QHostAddress &listenAddress) {
     m_ipServer->setDc09Keys(&m_dc09Keys);
     m_ipServer->setDc09Options([this] { return dc09Options(m_settings); });
     connectReceiverToEngine(m_ipServer->output(), *m_engine);
+    // An alarm is decoded as soon as it is stored, and its line leaves at once.
+    connect(&m_ipServer->output(), &ReceiverOutput::messagesArrived, m_engine.get(),
+            &Engine::decodeArrivals);
     m_engine->setIpServer(m_ipServer.get());
 
     m_minuteTimer = new QTimer(this);
@@ -105,6 +118,7 @@ void MonitorCore::createIpReceiver(const QHostAddress &listenAddress) {
 void MonitorCore::loadStore() {
     wireSettingsToLogs();
     reportSettingsRead(readSettings(m_settings));
+    m_ipServer->setConnectionLimit(connectionLimit(m_settings));
     NamedLocks::createStandardLocks();
     loadAccounts();
     loadDc09Keys();
@@ -123,22 +137,27 @@ void MonitorCore::wireSettingsToLogs() {
     connect(&m_settings, &Settings::changed, this, [this](SettingKey key) {
         if (key == SettingKey::SaveRx)
             m_logs.setSaveEnabled(m_settings.flag(SettingKey::SaveRx));
+        if (key == SettingKey::MaxConnections)
+            m_ipServer->setConnectionLimit(connectionLimit(m_settings));
     });
 }
 
 void MonitorCore::reportSettingsRead(const SettingsReadResult &result) {
     if (!result.damaged)
         return;
+    const QString damage = result.damage.isEmpty()
+                               ? tr("Settings file cannot be read")
+                               : tr("Settings file damaged (%1)").arg(result.damage);
+    const QString readAs = tr("the other values read, defaults for the rest");
     if (result.keptAs.isEmpty()) {
-        // Nowhere to keep it: leave it in place rather than write the defaults over it.
+        // Nowhere to keep it: leave it in place rather than write over it.
         m_settingsWritable = false;
-        reportStoreFailure(QStringLiteral("Settings file cannot be read and cannot be moved "
-                                          "aside; defaults in use, settings not saved"),
-                           result.fileName);
+        reportStoreFailure(
+            tr("%1 and cannot be moved aside; %2, settings not saved").arg(damage, readAs),
+            result.fileName);
         return;
     }
-    reportStoreFailure(QStringLiteral("Settings file cannot be read; kept as %1, defaults in use")
-                           .arg(result.keptAs),
+    reportStoreFailure(tr("%1; kept as %2; %3").arg(damage, result.keptAs, readAs),
                        result.fileName);
 }
 
@@ -147,8 +166,8 @@ void MonitorCore::loadAccounts() {
         m_accounts.ReadAccRec(m_settings.integer(SettingKey::PollTimeOut));
     if (!loaded.ok)
         reportStoreFailure(
-            QStringLiteral("Account file cannot be read (%1); no accounts loaded, the file is "
-                           "kept and not saved over")
+            tr("Account file cannot be read (%1); no accounts loaded, the file is kept and not "
+               "saved over")
                 .arg(loaded.error),
             m_accounts.filePath());
 }
@@ -159,25 +178,29 @@ void MonitorCore::loadDc09Keys() {
     const QString path = m_dc09Keys.filePath();
     if (!loaded.error.isEmpty())
         reportStoreFailure(
-            QStringLiteral("DC-09 key file cannot be read (%1); its keys stay as they were")
-                .arg(loaded.error),
+            tr("DC-09 key file cannot be read (%1); its keys stay as they were").arg(loaded.error),
             path);
     if (loaded.exposed)
-        reportStoreFailure(QStringLiteral("DC-09 key file can be read by other users; make it "
-                                          "readable by its owner only (chmod 600)"),
+        reportStoreFailure(tr("DC-09 key file can be read by other users; make it readable by "
+                              "its owner only (chmod 600)"),
                            path);
     if (loaded.badLines.isEmpty())
         return;
     QStringList numbers;
     for (int line : loaded.badLines)
         numbers.append(QString::number(line));
-    QString problem = numbers.size() == 1
-                          ? QStringLiteral("line %1 holds no account and DC-09 key")
-                          : QStringLiteral("lines %1 hold no account and DC-09 key");
-    problem += loaded.keptPrevious
-                   ? QStringLiteral("; the keys read before stay in use until the file reads whole")
-                   : QStringLiteral("; skipped");
-    reportStoreFailure(problem.arg(numbers.join(QStringLiteral(", "))), path);
+    const QString lines = numbers.join(QStringLiteral(", "));
+    if (loaded.keptPrevious) {
+        reportStoreFailure(tr("DC-09 key file does not read whole (line %1); the keys read "
+                              "before stay in use until it does")
+                               .arg(lines),
+                           path);
+        return;
+    }
+    const QString problem = numbers.size() == 1
+                                ? tr("line %1 holds no account and DC-09 key; skipped")
+                                : tr("lines %1 hold no account and DC-09 key; skipped");
+    reportStoreFailure(problem.arg(lines), path);
 }
 
 // A centre adds panels by writing the key file by hand: a change takes effect within seconds,
@@ -219,8 +242,8 @@ void MonitorCore::openRepeatMemory() {
     const QString error =
         m_ipServer->repeatedMessages().open(path, RepeatedMessages::steadyNowMs());
     if (!error.isEmpty())
-        reportStoreFailure(QStringLiteral("Repeat memory cannot be read (%1); DC-09 messages of "
-                                          "the last minutes before the start are not known")
+        reportStoreFailure(tr("Repeat memory cannot be read (%1); DC-09 messages of the last "
+                              "minutes before the start are not known")
                                .arg(error),
                            RepeatedMessages::fileName);
 }
@@ -231,7 +254,7 @@ void MonitorCore::reportStoreFailure(const QString &error, const QString &subjec
     m_storeFailures.append(QStringLiteral("%1: %2").arg(subject, error));
     emit storeFailed(m_storeFailures.join(QStringLiteral(" | ")));
     m_logs.logStoreFailure(error, subject);
-    qWarning().noquote() << subject + QStringLiteral(": ") + error;
+    qCWarning(monitorMessages).noquote() << subject + QStringLiteral(": ") + error;
 }
 
 void MonitorCore::reportStoreRecovery(const QString &note, const QString &subject) {
@@ -239,7 +262,7 @@ void MonitorCore::reportStoreRecovery(const QString &note, const QString &subjec
     m_storeFailures.removeIf([&prefix](const QString &failure) { return failure.startsWith(prefix); });
     emit storeRecovered((QStringList(m_storeFailures) << prefix + note).join(QStringLiteral(" | ")));
     m_logs.logStoreFailure(note, subject);
-    qWarning().noquote() << prefix + note;
+    qCWarning(monitorMessages).noquote() << prefix + note;
 }
 
 void MonitorCore::restartLines() {
@@ -259,7 +282,13 @@ void MonitorCore::saveSettings() {
     if (!m_settingsWritable)
         return;
     auto store = openSettingsStore();
-    Write_Registry(m_settings, *store);
+    if (!Write_Registry(m_settings, *store) && !m_settingsBackupFailed) {
+        m_settingsBackupFailed = true; // said once, not at every save
+        reportStoreFailure(QStringLiteral("The previous settings file cannot be kept as "
+                                          "%1.bak; settings written without that copy")
+                               .arg(QFileInfo(store->fileName()).fileName()),
+                           store->fileName());
+    }
 }
 
 void MonitorCore::startTimer() {

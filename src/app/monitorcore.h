@@ -104,5 +104,6 @@ private:
     QTimer *m_minuteTimer = nullptr; // MinTimer1
     bool m_shutDown = false;
     bool m_settingsWritable = true;
+    bool m_settingsBackupFailed = false;
     QStringList m_storeFailures;
 };

@@ -30,6 +30,22 @@ QString dateTimeText(const QDateTime &moment) {
     return text;
 }
 
+QString nowText() {
+    {
+        QMutexLocker lock(&clockMutex);
+        if (nowFunction)
+            return dateTimeText(nowFunction());
+    }
+    thread_local qint64 madeInSecond = -1;
+    thread_local QString made;
+    const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+    if (second != madeInSecond) {
+        made = dateTimeText(QDateTime::currentDateTime());
+        madeInSecond = second;
+    }
+    return made;
+}
+
 QDateTime Clock::now() {
     QMutexLocker lock(&clockMutex);
     return nowFunction ? nowFunction() : QDateTime::currentDateTime();

@@ -16,6 +16,7 @@ public:
     static void setNowFunction(NowFunction function); // an empty function restores the system clock
 };
 
-inline QString nowText() {
-    return dateTimeText(Clock::now());
-}
+// The text of the current moment. The system clock's text is made once a second per thread:
+// asking for the local time costs the system a look at the time-zone file every time, and a
+// busy receiver asks for it on every message.
+QString nowText();

@@ -47,6 +47,19 @@ bool LogBook::logStoreFailure(const QString &error, const QString &subject) {
     return appendLine(ConversionLog, stampedLine(entry.toLocal8Bit()) + "\r\n");
 }
 
+bool LogBook::logCleared(const QString &queueName, const QList<QByteArray> &items) {
+    if (items.isEmpty())
+        return true;
+    const QByteArray prefix = stampedLine(queueName.toLatin1() + ": ");
+    QByteArray lines;
+    for (const QByteArray &item : items) {
+        if (!lines.isEmpty())
+            lines += "\r\n";
+        lines += prefix + item;
+    }
+    return appendLine(ClearedLog, lines);
+}
+
 bool LogBook::appendLine(const QString &fileName, const QByteArray &line) {
     const QByteArray bytes = line + "\r\n";
     QString error;

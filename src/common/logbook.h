@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <atomic>
@@ -17,6 +18,7 @@ public:
     static inline const QString AckLog = QStringLiteral("IP_ACK_log.TXT");
     static inline const QString ConversionLog = QStringLiteral("IP_EXPlog.TXT");
     static inline const QString ConnectionLog = QStringLiteral("Connection_log.txt");
+    static inline const QString ClearedLog = QStringLiteral("Cleared_log.TXT");
 
     explicit LogBook(QString directory = QString(), QObject *parent = nullptr);
 
@@ -40,8 +42,13 @@ public:
     bool logConversionFailure(const QString &text, const QString &error);
     // A stored file that could not be used at start-up (settings, accounts), in the form of the
     // entries above: "[" + error + "] " + subject. Written whatever the save switch says: the
-    // operator's own data is at stake, and a damaged settings file leaves the switch off.
+    // operator's own data is at stake, and the switch may have been lost with a damaged line.
     bool logStoreFailure(const QString &error, const QString &subject);
+
+    // Items an operator cleared from a queue before their delivery, one line each: date-time +
+    // " -- " + the queue's name + ": " + the item. Written whatever the save switch says, all
+    // lines or none; false when they could not be written.
+    bool logCleared(const QString &queueName, const QList<QByteArray> &items);
 
     QString filePath(const QString &fileName) const;
 

@@ -12,6 +12,12 @@ public:
     virtual bool question(const QString &title, const QString &text) = 0;
     // A modal notice that follows an operator's action.
     virtual void notice(const QString &title, const QString &text) = 0;
+    // The same, showing by its icon that something was refused or not found, or that it only
+    // informs. Where no icon can be shown it is a plain notice.
+    virtual void errorNotice(const QString &title, const QString &text) { notice(title, text); }
+    virtual void informationNotice(const QString &title, const QString &text) {
+        notice(title, text);
+    }
     // A notice raised from a timer tick: shown without blocking the caller, never more than one
     // at a time (a notice already on screen absorbs the repeat).
     virtual void backgroundNotice(const QString &title, const QString &text) = 0;

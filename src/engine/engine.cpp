@@ -54,6 +54,7 @@ Engine::Engine(Services services, QObject *parent)
     connect(&m_txLink, &TxLink::sent, this, [this] { emit traffic(txLine, true); });
     m_elapsed.start();
     m_clock = [this] { return m_elapsed.nsecsElapsed(); };
+    m_receivedData.setRowLimit(receivedDataRowLimit);
     m_timer.setInterval(100);
     connect(&m_timer, &QTimer::timeout, this, &Engine::tick);
     connect(&m_listExport, &ListExport::rowExported, this, &Engine::rowExported);
@@ -224,14 +225,35 @@ void Engine::updateStatusDisplay(int n) {
 // Decodes the waiting items in their order until none is left or the tick's budget is spent
 // (the item that reaches it is still decoded), so a burst never queues behind a fixed pace.
 void Engine::feedDecoder(bool &tickIdle) {
+    m_arrivalBudgetNs = decodeBudgetNs;
     if (!m_services.settings.flag(SettingKey::ProcessData) || m_pendingMessages.isEmpty())
         return;
     tickIdle = false;
-    const qint64 deadline = m_clock() + decodeBudgetNs;
+    decodeFor(decodeBudgetNs);
+}
+
+// Spends at most `budgetNs` (the item that reaches it is still decoded); returns what it spent.
+qint64 Engine::decodeFor(qint64 budgetNs) {
+    const qint64 start = m_clock();
+    const qint64 deadline = start + budgetNs;
     do {
         decodeFirst();
     } while (!m_pendingMessages.isEmpty() && m_clock() < deadline &&
              m_services.settings.flag(SettingKey::ProcessData));
+    return m_clock() - start;
+}
+
+// Messages stored by the IP receiver are decoded as they arrive, and their lines leave at once
+// when the link is free, instead of waiting for the next tick. Between two ticks this spends no
+// more than one tick's budget; what is left waits for the tick.
+void Engine::decodeArrivals() {
+    if (!m_services.settings.flag(SettingKey::ProcessData) || m_pendingMessages.isEmpty() ||
+        m_arrivalBudgetNs <= 0)
+        return;
+    m_arrivalBudgetNs -= decodeFor(m_arrivalBudgetNs);
+    if (!m_txLink.awaitsAcknowledgement())
+        m_txLink.sendNext();
+    publishStatus();
 }
 
 void Engine::decodeFirst() {
@@ -331,10 +353,10 @@ void Engine::reopenLostDevice(int line) {
 }
 
 void Engine::reportDevice(int line, const char *event) {
-    const QString lineName =
-        line == txLine ? QStringLiteral("Tx link") : QStringLiteral("Zorer-Uda %1").arg(line);
-    const QString text = QStringLiteral("%1: device %2 %3")
-                             .arg(lineName, comPort(line).portName(), QLatin1String(event));
+    const QString lineName = line == txLine ? tr("Tx link") : tr("Zorer-Uda %1").arg(line);
+    const QString text =
+        (qstrcmp(event, "lost") == 0 ? tr("%1: device %2 lost") : tr("%1: device %2 back"))
+            .arg(lineName, comPort(line).portName());
     showReceived(text.toLatin1());
     m_services.logs.log_connection(text);
 }

@@ -46,6 +46,9 @@ public:
     using Clock = std::function<qint64()>;
     // What one tick may spend decoding, so the windows stay responsive under a burst.
     static constexpr qint64 decodeBudgetNs = 20'000'000;
+    // "Received Data" keeps this many rows, the newest: a Coms Setup window left open for days
+    // must not fill the memory.
+    static constexpr int receivedDataRowLimit = 20000;
 
     explicit Engine(Services services, QObject *parent = nullptr);
     ~Engine() override;
@@ -72,6 +75,8 @@ public:
     // The IP network: the START/STOP IP toggle, and the watchdog that the IP receiver feeds.
     IpServerToggle &ipServerToggle() { return m_ipServerToggle; }
     void feedIpWatchdog() { m_ipServerToggle.feedWatchdog(); }
+    // Decodes what has just been queued, within the tick's budget.
+    void decodeArrivals();
     void showIpPeer(const QString &address) { m_ipServerToggle.showPeer(address); }
 
     void setSetupWindowOpen(bool open) { m_setupWindowOpen = open; }
@@ -108,6 +113,7 @@ private:
     void showReceived(const QByteArray &text);
     void updateStatusDisplay(int n);
     void feedDecoder(bool &tickIdle);
+    qint64 decodeFor(qint64 budgetNs);
     void decodeFirst();
     void connectionLost();
     void stopLine(int line);
@@ -129,6 +135,7 @@ private:
     EngineStatus m_publishedStatus;
     TxLink m_txLink;
     Decoder m_decoder;
+    qint64 m_arrivalBudgetNs = decodeBudgetNs; // left for decoding on arrival until the next tick
     QElapsedTimer m_elapsed;
     Clock m_clock;
     QueueJournal *m_journal = nullptr;

@@ -14,6 +14,7 @@
 #include <QTcpSocket>
 #include <QThread>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -117,6 +118,7 @@ void TxLink::closeTcp() {
         m_tcp->disconnect(this);
         m_tcp->abort();
         m_tcp.release()->deleteLater();
+        m_writeOnConnect.clear();
         emit connectionClosed();
     }
     showNotConnected();
@@ -221,7 +223,7 @@ void TxLink::sendOverNetwork(const QByteArray &framed) {
         m_state.IpTestInFlight || (m_state.TxViaTcp && (!tcpOpen() || forceBackup()));
     if (!newConnection) {
         if (tcpOpen()) {
-            m_tcp->write(framed);
+            writeWhenConnected(framed);
             emit sent();
         }
         return;
@@ -238,9 +240,19 @@ void TxLink::sendOverNetwork(const QByteArray &framed) {
         openConnection(settings.text(SettingKey::TxIpAdd), SettingKey::TxIpPort, TxTarget::Primary);
     }
     if (tcpOpen()) {
-        m_tcp->write(framed);
+        writeWhenConnected(framed);
         emit sent();
     }
+}
+
+// Bytes written while the connection is still being made are dropped when it is refused, and
+// Qt complains about each such write on standard error: they wait for the connection instead.
+// A connection that fails takes them with it, and the attempt runs out like any unanswered one.
+void TxLink::writeWhenConnected(const QByteArray &framed) {
+    if (m_tcp->state() == QAbstractSocket::ConnectedState)
+        m_tcp->write(framed);
+    else
+        m_writeOnConnect = framed;
 }
 
 void TxLink::openConnection(const QString &address, SettingKey portKey, TxTarget target) {
@@ -253,13 +265,16 @@ void TxLink::openConnection(const QString &address, SettingKey portKey, TxTarget
         m_tcp->disconnect(this);
         m_tcp.release()->deleteLater();
     }
+    m_writeOnConnect.clear();
     m_tcp = std::make_unique<QTcpSocket>();
     QTcpSocket *socket = m_tcp.get();
     // The indicators show a connection only while one is up, not while attempts are refused.
     const QString shownAddress = address + QStringLiteral(" / ") + QString::number(*port);
-    connect(socket, &QTcpSocket::connected, this, [this, shownAddress] {
+    connect(socket, &QTcpSocket::connected, this, [this, socket, shownAddress] {
         m_services.status.txConnected = true;
         m_services.status.txAddress = shownAddress;
+        if (!m_writeOnConnect.isEmpty())
+            socket->write(std::exchange(m_writeOnConnect, QByteArray()));
     });
     connect(socket, &QTcpSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
         if (state == QAbstractSocket::UnconnectedState)

@@ -95,6 +95,7 @@ private:
     void sendHead(bool &tickIdle);
     void sendOverNetwork(const QByteArray &framed);
     void openConnection(const QString &address, SettingKey portKey, TxTarget target);
+    void writeWhenConnected(const QByteArray &framed);
     void showNotConnected();
     void selfTestUnanswered();
     void resendOnNewConnection();
@@ -119,4 +120,5 @@ private:
     // for it (after a clear, or a second ACK for one send) must not remove an unsent line.
     bool m_lineAwaitingAck = false;
     bool m_sentOnKeptConnection = false; // the line in flight went into an already open connection
+    QByteArray m_writeOnConnect;         // the line for the connection still being made
 };

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <algorithm>
 
 ByteListModel::ByteListModel(const QString &objectName, QObject *parent)
     : QAbstractListModel(parent) {
@@ -20,10 +21,19 @@ void ByteListModel::append(const QByteArray &item) {
 }
 
 void ByteListModel::appendHere(const QByteArray &item) {
+    if (m_rowLimit > 0 && size() >= m_rowLimit)
+        dropOldest();
     const int row = size();
     beginInsertRows(QModelIndex(), row, row);
     m_items.push_back(item);
     endInsertRows();
+}
+
+void ByteListModel::dropOldest() {
+    const int count = std::min(std::max(m_rowLimit / 100, 1), size());
+    beginRemoveRows(QModelIndex(), 0, count - 1);
+    m_items.erase(m_items.begin(), m_items.begin() + count);
+    endRemoveRows();
 }
 
 void ByteListModel::removeFirst() {

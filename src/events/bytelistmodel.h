@@ -15,6 +15,10 @@ public:
     explicit ByteListModel(const QString &objectName = QString(), QObject *parent = nullptr);
 
     void append(const QByteArray &item); // any thread, in the order of the calls
+    // At most `limit` rows (0: no limit): a row added to a full list first takes the oldest
+    // hundredth away, in one step. For a display log, never for a queue.
+    void setRowLimit(int limit) { m_rowLimit = limit; }
+    int rowLimit() const { return m_rowLimit; }
     bool isEmpty() const { return m_items.empty(); }
     int size() const { return static_cast<int>(m_items.size()); }
     QByteArray first() const { return m_items.empty() ? QByteArray() : m_items.front(); }
@@ -31,6 +35,8 @@ signals:
 
 private:
     void appendHere(const QByteArray &item);
+    void dropOldest();
 
     std::deque<QByteArray> m_items;
+    int m_rowLimit = 0;
 };

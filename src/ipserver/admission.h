@@ -29,17 +29,35 @@ public:
     // Writes "[" + reason + "] " + text to the exception log.
     void logRefusal(const QByteArray &reason, const QByteArray &text) const;
     // Stores the message as "[" + peer + "]" + message and lists it; false when it could not be
-    // stored, and the panel must then get no reply.
-    bool store(const QByteArray &message) const;
+    // stored, and the panel must then get no reply. Without `waitForDisk` the record is written
+    // but not waited for: for a message whose loss in a crash costs no line to the automation.
+    bool store(const QByteArray &message, bool waitForDisk = true) const;
     // The same in two steps: written (the journal's ticket, 0 without a journal; none when it
     // could not be written), then waited for until it is on the disk.
     std::optional<quint64> write(const QByteArray &message) const;
     bool durable(quint64 ticket) const;
+    // A mark of what this thread has stored so far: a change tells that a line was stored.
+    quint64 storedMark() const;
+    // Waits until everything this thread stored is on the disk; false when it could not be.
+    bool storedDurably() const;
+
+    // While one lives on a thread, a wait for the disk there is not made but noted in `ticket`
+    // (the highest): the caller then holds back every reply until flushed(ticket) is true, and
+    // so shares one flush among all the messages it serves meanwhile.
+    class DeferredFlush {
+    public:
+        explicit DeferredFlush(quint64 &ticket);
+        ~DeferredFlush();
+        DeferredFlush(const DeferredFlush &) = delete;
+        DeferredFlush &operator=(const DeferredFlush &) = delete;
+    };
 
     const QByteArray &peer() const { return m_peer; }
     const ReceiverServices &services() const { return m_services; }
 
 private:
+    bool waitForDisk(quint64 ticket) const;
+
     ReceiverServices m_services;
     QByteArray m_peer;
 };

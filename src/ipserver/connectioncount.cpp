@@ -1,17 +1,21 @@
 #include "connectioncount.h"
 
-#include "receiveroutput.h"
+#include "receiverhandover.h"
 
-#include "common/namedlocks.h"
-
-void ConnectionCount::add(int delta) {
-    NamedLockGuard guard(NamedLocks::ConnectionCount);
-    m_count += delta;
-    // Handed over under the lock, so the display ends on the latest count.
-    emit m_output.threadCountChanged(QString::number(m_count));
+bool ConnectionCount::tryAdd(int limit) {
+    int count = m_count.load();
+    do {
+        if (count >= limit)
+            return false;
+    } while (!m_count.compare_exchange_weak(count, count + 1));
+    return true;
 }
 
-QString ConnectionCount::text() const {
-    NamedLockGuard guard(NamedLocks::ConnectionCount);
-    return QString::number(m_count);
+void ConnectionCount::announce() {
+    m_output.connectionCountChanged();
+}
+
+void ConnectionCount::remove() {
+    --m_count;
+    m_output.connectionCountChanged();
 }

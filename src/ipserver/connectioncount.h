@@ -1,20 +1,27 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 
-class ReceiverOutput;
+class ReceiverHandOver;
 
-// "Connections": the number of connection threads running, changed under "CSemaphore" as each
-// thread starts and ends. Every change is handed to the display in the order it was made.
+// "Connections": the number of open connections, changed by the I/O threads as connections are
+// taken on and end, read by the tick and the toggle at any moment. Taking one on fails at the
+// limit, so the count never passes it.
 class ConnectionCount {
 public:
-    explicit ConnectionCount(ReceiverOutput &output)
+    explicit ConnectionCount(ReceiverHandOver &output)
         : m_output(output) {}
 
-    void add(int delta);
-    QString text() const; // "0" when none
+    // Counts a new connection unless `limit` are open already; announce() shows it, once the
+    // connection's watchdog feed has been handed over, so the display never runs ahead of it.
+    bool tryAdd(int limit);
+    void announce();
+    void remove();
+    int value() const { return m_count.load(); }
+    QString text() const { return QString::number(value()); } // "0" when none
 
 private:
-    ReceiverOutput &m_output;
-    int m_count = 0; // guarded by "CSemaphore"
+    ReceiverHandOver &m_output;
+    std::atomic<int> m_count{0};
 };

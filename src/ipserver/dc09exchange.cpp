@@ -2,7 +2,7 @@
 
 #include "dc09keys.h"
 #include "notedaccounts.h"
-#include "receiveroutput.h"
+#include "receiverhandover.h"
 #include "repeatedmessages.h"
 
 #include "accounts/pollsupervision.h"
@@ -94,9 +94,9 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
         return outcome;
     }
     if (decision == Decision::Kept)
-        emit m_services.output.watchdogFed();
+        m_services.output.watchdogFed();
     else
-        emit m_services.output.dataShown(text);
+        m_services.output.dataShown(text);
     return outcome;
 }
 
@@ -106,7 +106,7 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
 Dc09Exchange::Decision Dc09Exchange::accept(const dc09::Receipt &receipt, const QByteArray &text) {
     const Admission::Lookup lookup = m_admission.lookUp(accountOf(receipt));
     if (!lookup.converted)
-        emit m_services.output.errorAccountShown(QString::fromLatin1(receipt.account));
+        m_services.output.errorAccountShown(QString::fromLatin1(receipt.account));
     if (!m_admission.admits(lookup.record)) {
         m_admission.logRefusal("sent from " + m_admission.peer() +
                                    ", not from the account's NUA / IP: not taken as its poll, "
@@ -114,9 +114,14 @@ Dc09Exchange::Decision Dc09Exchange::accept(const dc09::Receipt &receipt, const 
                                text);
         return Decision::Withdrawn;
     }
+    const quint64 stored = m_admission.storedMark();
     // No status byte in DC-09: the unarmed delay.
     if (lookup.record)
         m_services.polls.PollReceived(lookup.record->accNum, 0, m_admission.peer());
+    // A restore line it stored is on the disk before the reply, as a report is.
+    const bool storedLine = m_admission.storedMark() != stored;
+    if (storedLine && !m_admission.storedDurably())
+        return Decision::NotStored;
     if (!receipt.messages.isEmpty() && !queueOnce(receipt))
         return Decision::NotStored;
     return Decision::Kept;

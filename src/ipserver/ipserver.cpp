@@ -1,21 +1,29 @@
 #include "ipserver.h"
 
-#include "connectionthread.h"
-#include "datagramthread.h"
+#include "iothread.h"
+#include "listeningsockets.h"
 
 #include "common/logbook.h"
+#include "protocol/dc09frame.h"
 
-#include <QTimer>
+#include <QElapsedTimer>
+#include <algorithm>
 
 namespace {
 
-// Panels reconnect in bursts after a network outage or a restart of the server, thousands at
-// once; a short queue would drop their attempts, and they would come back only seconds later.
-// The system caps it at its own maximum (on Linux net.core.somaxconn, 4096 by default).
-constexpr int listenBacklog = 8192;
-// Out of descriptors, the listener pauses; it tries again this often, while the system keeps
-// the waiting connections queued.
-constexpr int acceptRetryMs = 100;
+// About one per core, at least two: a thread that waits for the disk leaves the others serving.
+int ioThreadCount() {
+    return std::max(2, QThread::idealThreadCount());
+}
+
+qint64 steadyMs() {
+    static QElapsedTimer started = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return started.elapsed();
+}
 
 } // namespace
 
@@ -23,12 +31,9 @@ IpServer::IpServer(AccountTable &accounts, PollSupervision &polls, LogBook &logs
     : QObject(parent)
     , m_accounts(accounts)
     , m_polls(polls)
-    , m_logs(logs) {
-    m_listener.accepted = [this](qintptr descriptor) { startConnection(descriptor); };
-    m_listener.setListenBacklogSize(listenBacklog);
-    connect(&m_listener, &QTcpServer::acceptError, this, [this] {
-        QTimer::singleShot(acceptRetryMs, this, [this] { m_listener.resumeAccepting(); });
-    });
+    , m_logs(logs)
+    , m_clockMs(steadyMs) {
+    m_handOver.setCountSource([this] { return m_count.value(); });
 }
 
 IpServer::~IpServer() {
@@ -36,56 +41,60 @@ IpServer::~IpServer() {
 }
 
 void IpServer::activate() {
-    if (m_listener.isListening())
+    if (isActive() || m_port < 1 || m_port > 65535)
         return;
-    m_registry.reopen();
-    if (m_port < 1 || m_port > 65535)
+    // A connection holds at most one message's worth of unread bytes: the largest DC-09 frame.
+    const listeningsockets::Opened listener =
+        listeningsockets::openListener(m_address, quint16(m_port), int(dc09::maxFrameSize));
+    m_error = listener.error;
+    if (listener.fd < 0)
         return;
-    if (m_listener.listen(m_address, quint16(m_port)))
-        startDatagrams();
+    m_listener = listener.fd;
+    openDatagrams();
+    const IoThread::Shared shared{services(),        m_count,   m_refusals, m_disconnectLogFailures,
+                                  m_connectionLimit, m_clockMs, m_limits};
+    for (int i = 0, count = ioThreadCount(); i < count; ++i) {
+        m_threads.push_back(
+            std::make_unique<IoThread>(shared, m_listener, i == 0 ? m_datagrams : -1));
+        m_threads.back()->start(QThread::HighPriority);
+    }
 }
 
 // A port whose UDP side is taken still serves TCP; the reason goes to the exception log.
-void IpServer::startDatagrams() {
-    m_datagrams = std::make_unique<DatagramThread>(services(), m_address, serverPort());
-    if (m_datagrams->begin())
-        return;
-    m_logs.appendStamped(LogBook::ConversionLog, "[" + m_datagrams->errorString().toLatin1() +
-                                                     "] UDP " + QByteArray::number(serverPort()));
-    m_datagrams.reset();
+void IpServer::openDatagrams() {
+    const listeningsockets::Opened datagrams =
+        listeningsockets::openDatagramSocket(m_address, serverPort());
+    m_datagrams = datagrams.fd;
+    if (m_datagrams < 0)
+        m_logs.appendStamped(LogBook::ConversionLog, "[" + datagrams.error.toLatin1() + "] UDP " +
+                                                         QByteArray::number(serverPort()));
 }
 
 ReceiverServices IpServer::services() {
-    return {m_accounts, m_polls, m_logs, m_output, m_journal, &m_dc09};
+    return {m_accounts, m_polls, m_logs, m_handOver, m_journal, &m_dc09};
 }
 
 void IpServer::deactivate() {
-    m_listener.close();
-    m_datagrams.reset();
-    m_registry.stopAll();
-    for (const Connection &connection : m_threads)
-        connection.thread->wait();
+    for (const auto &thread : m_threads)
+        thread->stop();
+    for (const auto &thread : m_threads)
+        thread->wait();
     m_threads.clear();
+    listeningsockets::closeSocket(m_datagrams);
+    listeningsockets::closeSocket(m_listener);
+    m_datagrams = -1;
+    m_listener = -1;
+    // What the ended connections handed over is shown now, their count of 0 included.
+    m_handOver.deliverNow();
 }
 
-void IpServer::startConnection(qintptr descriptor) {
-    auto thread = std::make_unique<ConnectionThread>(
-        descriptor, ConnectionThread::Context{services(), m_registry, m_count,
-                                              m_disconnectLogFailures, m_idleTimeoutMs});
-    ConnectionThread *started = thread.get();
-    const quint64 id = ++m_nextId;
-    connect(started, &QThread::finished, this, [this, id] { join(id); });
-    m_threads.push_back({id, std::move(thread)});
-    started->start(QThread::HighPriority);
+quint16 IpServer::serverPort() const {
+    return listeningsockets::localPort(m_listener);
 }
 
-void IpServer::join(quint64 id) {
-    // A stop may have joined and released the thread before this queued notice arrived.
-    for (auto it = m_threads.begin(); it != m_threads.end(); ++it) {
-        if (it->id == id) {
-            it->thread->wait();
-            m_threads.erase(it);
-            return;
-        }
-    }
+int IpServer::openConnections() const {
+    int open = 0;
+    for (const auto &thread : m_threads)
+        open += thread->connections();
+    return open;
 }

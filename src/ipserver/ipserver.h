@@ -1,9 +1,11 @@
 #pragma once
 
 #include "connectioncount.h"
-#include "connectionregistry.h"
+#include "connectionrefusals.h"
 #include "dc09services.h"
 #include "notedaccounts.h"
+#include "panelconnection.h"
+#include "receiverhandover.h"
 #include "receiveroutput.h"
 #include "receiverservices.h"
 #include "repeatedmessages.h"
@@ -12,28 +14,29 @@
 
 #include <QHostAddress>
 #include <QObject>
-#include <QTcpServer>
 #include <atomic>
 #include <functional>
-#include <list>
 #include <memory>
+#include <vector>
 
 class AccountTable;
-class ConnectionThread;
-class DatagramThread;
+class IoThread;
 class LogBook;
 class PollSupervision;
 class QueueJournal;
 
 // The IP network receiver: a TCP server for the alarm panels, listening on every local IPv4
-// address (tests give 127.0.0.1), with one thread per accepted connection, and DC-09 over UDP on
-// the same port number, started and stopped with it. Lives on the
-// user-interface thread; what the connections produce leaves through output().
+// address (tests give 127.0.0.1), and DC-09 over UDP on the same port number, started and
+// stopped with it. A few I/O threads serve every connection and the datagrams, each with its own
+// event loop; the object itself lives on the user-interface thread, and what the connections
+// produce reaches it in batches through output().
 class IpServer : public QObject, public IpServerControl {
     Q_OBJECT
 public:
     static constexpr int defaultPort = 10001;
     static constexpr int defaultIdleTimeoutMs = 10000;
+    static constexpr int defaultMessageDeadlineMs = 30000;
+    static constexpr int defaultConnectionLimit = 20000;
 
     IpServer(AccountTable &accounts, PollSupervision &polls, LogBook &logs,
              QObject *parent = nullptr);
@@ -51,57 +54,55 @@ public:
     void setDc09Options(std::function<Dc09Options()> options) {
         m_dc09.options = std::move(options);
     }
-    // How long a connection may stay silent; the panels' protocol gives 10 s.
-    void setIdleTimeout(int milliseconds) { m_idleTimeoutMs = milliseconds; }
+    // How long a connection may stay silent (the panels' protocol gives 10 s), and how long a
+    // message may take from its first byte to its answer; set before the server starts.
+    void setIdleTimeout(int milliseconds) { m_limits.idleMs = milliseconds; }
+    void setMessageDeadline(int milliseconds) { m_limits.messageDeadlineMs = milliseconds; }
+    // Connections beyond this many open are closed as soon as they come; any moment.
+    void setConnectionLimit(int connections) { m_connectionLimit = connections; }
+    // The steady clock, in milliseconds, of the time limits; tests step their own.
+    void setClock(std::function<qint64()> milliseconds) { m_clockMs = std::move(milliseconds); }
 
-    // IpServerControl. The port is taken when the server is activated; deactivating ends every
-    // connection at once (blocked waits are woken) and waits for their threads.
-    bool isActive() const override { return m_listener.isListening(); }
+    // IpServerControl. The port is taken when the server is activated; deactivating closes
+    // every connection at once and ends the I/O threads.
+    bool isActive() const override { return m_listener >= 0; }
     void deactivate() override;
     void setPort(int port) override { m_port = port; }
     void activate() override;
-    QString threadCount() const override { return m_count.text(); }
+    // The count the user-interface thread has been handed (the live one is m_count).
+    QString threadCount() const override { return QString::number(m_handOver.shownCount()); }
 
-    quint16 serverPort() const { return m_listener.serverPort(); }
-    QString errorString() const { return m_listener.errorString(); }
-    // Connection threads not yet joined.
-    int connectionThreads() const { return int(m_threads.size()); }
+    quint16 serverPort() const;
+    QString errorString() const { return m_error; }
+    // Connections the I/O threads hold.
+    int openConnections() const;
+    int ioThreads() const { return int(m_threads.size()); }
+    // Connections closed as soon as they were taken (limit, resources), since the program began.
+    quint64 refusedConnections() const { return m_refusals.count(); }
 
 private:
-    class Listener : public QTcpServer {
-    public:
-        std::function<void(qintptr)> accepted;
-
-    protected:
-        void incomingConnection(qintptr descriptor) override { accepted(descriptor); }
-    };
-
-    void startConnection(qintptr descriptor);
     ReceiverServices services();
-    void startDatagrams();
-    void join(quint64 id);
-
-    struct Connection {
-        quint64 id;
-        std::unique_ptr<ConnectionThread> thread;
-    };
+    void openDatagrams();
 
     AccountTable &m_accounts;
     PollSupervision &m_polls;
     LogBook &m_logs;
     ReceiverOutput m_output;
+    ReceiverHandOver m_handOver{m_output};
     QueueJournal *m_journal = nullptr;
     RepeatedMessages m_repeated;
     NotedAccounts m_withoutLineNumber;
     Dc09Services m_dc09{nullptr, &m_repeated, {}, &m_withoutLineNumber};
-    std::unique_ptr<DatagramThread> m_datagrams;
-    ConnectionCount m_count{m_output};
-    ConnectionRegistry m_registry;
+    ConnectionCount m_count{m_handOver};
+    ConnectionRefusals m_refusals{m_logs};
     std::atomic<int> m_disconnectLogFailures{0};
-    Listener m_listener;
+    std::atomic<int> m_connectionLimit{defaultConnectionLimit};
+    PanelConnection::Limits m_limits{defaultIdleTimeoutMs, defaultMessageDeadlineMs};
+    std::function<qint64()> m_clockMs;
     QHostAddress m_address{QHostAddress::AnyIPv4};
     int m_port = defaultPort;
-    int m_idleTimeoutMs = defaultIdleTimeoutMs;
-    std::list<Connection> m_threads;
-    quint64 m_nextId = 0;
+    int m_listener = -1;
+    int m_datagrams = -1;
+    QString m_error;
+    std::vector<std::unique_ptr<IoThread>> m_threads;
 };

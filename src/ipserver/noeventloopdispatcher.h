@@ -2,10 +2,10 @@
 
 #include <QAbstractEventDispatcher>
 
-// The event dispatcher of a connection thread, which runs no event loop: its socket is served by
-// blocking waits alone. The system's dispatcher would hold a wake-up descriptor per thread,
-// doubling the descriptors a connection costs, and would end the whole process when none is left
-// for a new thread. This one holds nothing and ignores what is registered with it.
+// The Qt event dispatcher of an I/O thread, which runs its own event loop instead: Qt's would
+// hold a wake-up descriptor the thread never uses, and, created as the thread starts, would end
+// the whole process if no descriptor were left at that moment. This one holds nothing and
+// ignores what is registered with it.
 class NoEventLoopDispatcher : public QAbstractEventDispatcher {
     Q_OBJECT
 public:

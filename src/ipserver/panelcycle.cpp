@@ -1,6 +1,6 @@
 #include "panelcycle.h"
 
-#include "receiveroutput.h"
+#include "receiverhandover.h"
 
 #include "accounts/accounttable.h"
 #include "accounts/pollsupervision.h"
@@ -35,9 +35,9 @@ bool PanelCycle::handle(const QByteArray &received) {
     if (m_sendFailed)
         return false;
     if (!m_reply.isEmpty())
-        emit m_services.output.watchdogFed();
+        m_services.output.watchdogFed();
     else
-        emit m_services.output.dataShown(m_message);
+        m_services.output.dataShown(m_message);
     return true;
 }
 
@@ -57,7 +57,7 @@ void PanelCycle::applyPollRule() {
     m_message = poll.message;
     const Admission::Lookup lookup = m_admission.lookUp(poll.accountText);
     if (!lookup.converted) {
-        emit m_services.output.errorAccountShown(QString::fromLatin1(poll.accountText));
+        m_services.output.errorAccountShown(QString::fromLatin1(poll.accountText));
         return;
     }
     if (refusedForItsKey(lookup, poll.accountText))
@@ -65,6 +65,7 @@ void PanelCycle::applyPollRule() {
     // A poll from another address than the account's is answered as before, but it must not
     // keep the panel alive: anyone can send it.
     const bool matches = m_admission.admits(lookup.record);
+    const quint64 stored = m_admission.storedMark();
     std::optional<QByteArray> elements;
     if (lookup.record && matches)
         elements = m_services.polls.PollReceived(lookup.record->accNum, poll.status, m_peer);
@@ -72,8 +73,13 @@ void PanelCycle::applyPollRule() {
         elements = pollReply(*lookup.record, poll.status);
     if (lookup.record && !matches)
         m_admission.logRefusal(otherAddress("not taken as its poll, not queued"), m_message);
+    // Only a poll that stored a line for the automation software (a restore) waits for the disk
+    // before its reply; a crash can cost any other poll no more than its "Polling" row.
+    const bool storedLine = m_admission.storedMark() != stored;
     const bool admitted = elements && matches;
-    if (admitted && !m_admission.store(m_message))
+    if (admitted && !m_admission.store(m_message, storedLine))
+        return;
+    if (!admitted && storedLine && !m_admission.storedDurably())
         return;
     // An account deleted between the look-up and the poll is answered as an unknown one.
     if (!sendReply(elements.value_or(QByteArray()) + acknowledgement))
@@ -93,7 +99,7 @@ void PanelCycle::applyReportRule() {
     if (report->accountText) {
         const Admission::Lookup lookup = m_admission.lookUp(*report->accountText);
         if (!lookup.converted) {
-            emit m_services.output.errorAccountShown(QString::fromLatin1(report->shownText));
+            m_services.output.errorAccountShown(QString::fromLatin1(report->shownText));
             return;
         }
         if (refusedForItsKey(lookup, *report->accountText))

@@ -5,14 +5,14 @@ struct Dc09Services;
 class LogBook;
 class PollSupervision;
 class QueueJournal;
-class ReceiverOutput;
+class ReceiverHandOver;
 
-// What the connection threads use; every member is safe to call from any thread.
+// What the I/O threads use; every member is safe to call from any thread.
 struct ReceiverServices {
     AccountTable &accounts;
     PollSupervision &polls;
     LogBook &logs;
-    ReceiverOutput &output;
+    ReceiverHandOver &output;           // to the user-interface thread, in batches
     QueueJournal *journal = nullptr;    // where accepted messages are stored before their reply
     const Dc09Services *dc09 = nullptr; // none: the receiver speaks no DC-09
 };

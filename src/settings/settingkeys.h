@@ -67,6 +67,8 @@ enum class SettingKey {
     FastWidths,
     SiaWidths,
     PollWidths,
+    // The IP receiver's limit of open connections; more are closed as soon as they come.
+    MaxConnections,
     // Not stored: they start with these values at every start.
     PollFailCodeSia,
     PollRestCodeSia,
@@ -91,7 +93,7 @@ const std::array<SettingRow, settingCount> &settingRows();
 const SettingRow &settingRow(SettingKey key);
 
 // The order in which the values are written back.
-const std::array<SettingKey, 55> &settingWriteOrder();
+const std::array<SettingKey, 56> &settingWriteOrder();
 
 // Drop-down item lists shared by the windows and the engine.
 constexpr int comPortChoices = 9; // "Com1" ... "Com9"

@@ -1,11 +1,14 @@
 #include "settingsstore.h"
 
+#include "inilinecheck.h"
 #include "inirawvalue.h"
 #include "settings.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QSaveFile>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <optional>
 
@@ -96,6 +99,50 @@ bool storeIsDamaged(QSettings &store) {
     return store.status() == QSettings::FormatError;
 }
 
+// What the file holds now; nothing for a missing file or a store that is no file (the registry).
+std::optional<QByteArray> fileContent(const QString &fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// The settings from the sound lines of a damaged file, read through a copy of their own so that
+// each value is undone exactly as from the file itself.
+void readSoundLines(Settings &settings, const QByteArray &soundText) {
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(soundText) != soundText.size() || !copy.flush()) {
+        settings.restoreDefaults();
+        return;
+    }
+    QSettings store(copy.fileName(), QSettings::IniFormat);
+    Read_Registry(settings, store);
+}
+
+// Whether writing `settings` would change a value the store holds (or add a missing one).
+bool storeDiffers(const Settings &settings, QSettings &store) {
+    for (SettingKey key : settingWriteOrder()) {
+        if (storedText(store, storeKey(settingRow(key))) != settings.storedText(key))
+            return true;
+    }
+    for (int i = 0; i < deviceCount; ++i) {
+        if (storedText(store, deviceKey(i)) != settings.device(i))
+            return true;
+    }
+    return false;
+}
+
+// The file as it stands, kept beside it as "<name>.bak" (replacing the last one) before it is
+// rewritten. True also when there is no file to keep.
+bool keepPreviousFile(const QString &fileName) {
+    const std::optional<QByteArray> content = fileContent(fileName);
+    if (!content)
+        return true;
+    QSaveFile backup(fileName + QStringLiteral(".bak"));
+    return backup.open(QIODevice::WriteOnly) && backup.write(*content) == content->size() &&
+           backup.commit();
+}
+
 // The damaged file under a name of its own beside it; empty when it could not be moved.
 QString keepDamagedFile(const QString &fileName) {
     const QString stem = fileName + QStringLiteral(".damaged-") +
@@ -128,24 +175,33 @@ void Read_Registry(Settings &settings, QSettings &store) {
         settings.setDevice(i, storedText(store, deviceKey(i)).value_or(Settings::defaultDevice(i)));
 }
 
-void Write_Registry(const Settings &settings, QSettings &store) {
+bool Write_Registry(const Settings &settings, QSettings &store) {
+    store.sync();
+    if (!storeDiffers(settings, store))
+        return true;
+    const bool kept = keepPreviousFile(store.fileName());
     for (SettingKey key : settingWriteOrder())
         store.setValue(storeKey(settingRow(key)).path(), settings.storedText(key));
     for (int i = 0; i < deviceCount; ++i)
         store.setValue(deviceKey(i).path(), settings.device(i));
     store.sync();
+    return kept;
 }
 
 SettingsReadResult readSettings(Settings &settings) {
     SettingsReadResult result;
     auto store = openSettingsStore();
     result.fileName = store->fileName();
-    Read_Registry(settings, *store);
-    if (!storeIsDamaged(*store))
+    const std::optional<QByteArray> content = fileContent(result.fileName);
+    const IniLineCheck check = content ? checkIniLines(*content) : IniLineCheck{};
+    if (check.damaged.isEmpty() && !storeIsDamaged(*store)) {
+        Read_Registry(settings, *store);
         return result;
+    }
     result.damaged = true;
+    result.damage = check.description();
     store.reset();
     result.keptAs = keepDamagedFile(result.fileName);
-    settings.restoreDefaults();
+    readSoundLines(settings, check.soundText);
     return result;
 }

@@ -54,6 +54,8 @@ QByteArray snapshot(const QueueState &state) {
     return bytes;
 }
 
+thread_local quint64 lastTicketHere = 0;
+
 } // namespace
 
 QueueJournal::QueueJournal(QObject *parent)
@@ -189,6 +191,7 @@ bool QueueJournal::compactLocked() {
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return compactionFailedLocked(m_file.errorString());
     m_liveBytes = bytes.size();
+    m_fileBytes = bytes.size();
     m_flushed = m_written;
     return true;
 }
@@ -220,7 +223,8 @@ bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops) {
         return false;
     }
     const QByteArray bytes = journalformat::encodeRecord(encodeOps(ops));
-    const qint64 before = m_file.size();
+    // The size is kept here, not asked of the system: one less call per record.
+    const qint64 before = m_fileBytes;
     if (!writeBytes(m_file, bytes)) {
         const QString error = m_file.errorString();
         // A part of a record must not stay in front of the records that follow it.
@@ -233,7 +237,8 @@ bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops) {
         m_state.apply(op);
     ++m_written;
     reportLocked(true, QString());
-    if (m_file.size() - m_liveBytes > m_compactionThreshold)
+    m_fileBytes += bytes.size();
+    if (m_fileBytes - m_liveBytes > m_compactionThreshold)
         compactLocked();
     return true;
 }
@@ -267,7 +272,12 @@ quint64 QueueJournal::record(std::vector<QueueOp> ops,
     }
     if (underLock)
         underLock(ops.front().id);
-    return inBatchHere() ? m_written + 1 : m_written;
+    lastTicketHere = inBatchHere() ? m_written + 1 : m_written;
+    return lastTicketHere;
+}
+
+quint64 QueueJournal::lastTicketOfThisThread() {
+    return lastTicketHere;
 }
 
 quint64 QueueJournal::addPending(const QByteArray &source, const QByteArray &message,

@@ -53,6 +53,9 @@ public:
 
     // Waits until everything up to the ticket is on the disk; false when the flush failed.
     bool flushed(quint64 ticket);
+    // The ticket of the last record the calling thread wrote (0: none yet): what a caller that
+    // did not wait at once must wait for before it tells anyone the record is kept.
+    static quint64 lastTicketOfThisThread();
 
     // Changes made on this thread while a batch is open are written as one record when the
     // outermost batch ends: all of them or none survive a crash.
@@ -111,6 +114,7 @@ private:
     bool m_flushing = false;
     bool m_failing = false;
     qint64 m_liveBytes = 0;
+    qint64 m_fileBytes = 0; // the length of the file as written
     qint64 m_compactionThreshold = 4 * 1024 * 1024;
     QThread *m_batchThread = nullptr;
     int m_batchDepth = 0;

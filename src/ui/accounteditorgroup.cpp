@@ -121,6 +121,14 @@ AccountEntry AccountEditorGroup::entry() const {
     return entry;
 }
 
+QString AccountEditorGroup::nameText() const {
+    return m_name->text();
+}
+
+QString AccountEditorGroup::nuaIpText() const {
+    return m_nuaIp->text();
+}
+
 std::optional<QByteArray> AccountEditorGroup::editedDc09Key() const {
     if (!m_dc09Key->isModified())
         return std::nullopt;

@@ -24,6 +24,8 @@ public:
 
     void fill(const AccountRecord &account); // the account as the editor shows it
     AccountEntry entry() const;              // what the fields hold
+    QString nameText() const;                // "Account Name" as typed
+    QString nuaIpText() const;               // "NUA / IP Address" as typed
     void clear();                            // "Clear Page"
     void setLoggedOn(bool loggedOn);
 

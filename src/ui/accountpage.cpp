@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 
 #include <QHBoxLayout>
+#include <QList>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -94,7 +95,7 @@ void AccountPage::find() {
     AccountTable &accounts = m_services.accounts;
     const qsizetype match = firstNameMatch(accounts.records(), m_view->searchText());
     if (match < 0) {
-        m_services.dialogs.notice(tr("Error"), tr("Account Not Found"));
+        m_services.dialogs.errorNotice(tr("Error"), tr("Account Not Found"));
         return;
     }
     accounts.setCurrentIndex(match);
@@ -106,7 +107,7 @@ void AccountPage::find() {
 void AccountPage::save(AccountEditor::Button button) {
     const AccountEntry entry = m_editorGroup->entry();
     const std::optional<QByteArray> key = m_editorGroup->editedDc09Key();
-    if (button == AccountEditor::Button::AddUpdate && !dc09KeyAcceptable(key))
+    if (button == AccountEditor::Button::AddUpdate && (!textsStorable() || !dc09KeyAcceptable(key)))
         return;
     const AccountEditor::Outcome outcome = m_editor.save(button, entry);
     if (outcome == AccountEditor::Outcome::Added || outcome == AccountEditor::Outcome::Updated)
@@ -114,12 +115,33 @@ void AccountPage::save(AccountEditor::Button button) {
     View_Account();
 }
 
+// The account file holds its texts in single bytes. A character outside them would be stored as
+// something else without a word, so the save is refused and the character named instead.
+bool AccountPage::textsStorable() {
+    const QString nameCharacter = firstUnstorableCharacter(m_editorGroup->nameText());
+    const QString nuaIpCharacter = firstUnstorableCharacter(m_editorGroup->nuaIpText());
+    if (nameCharacter.isEmpty() && nuaIpCharacter.isEmpty())
+        return true;
+    const QString character = nameCharacter.isEmpty() ? nuaIpCharacter : nameCharacter;
+    const QString code =
+        QStringLiteral("U+%1").arg(character.toUcs4().value(0), 4, 16, QLatin1Char('0')).toUpper();
+    m_services.dialogs.errorNotice(
+        tr("Error"),
+        (nameCharacter.isEmpty()
+             ? tr("The NUA / IP address holds the character \"%1\" (%2), which the account "
+                  "file cannot store. Nothing was saved.")
+             : tr("The account name holds the character \"%1\" (%2), which the account file "
+                  "cannot store. Nothing was saved."))
+            .arg(character, code));
+    return false;
+}
+
 bool AccountPage::dc09KeyAcceptable(const std::optional<QByteArray> &key) {
     if (!m_services.dc09Keys || !key || key->isEmpty() || dc09::parseKey(*key))
         return true;
-    m_services.dialogs.notice(tr("Error"),
-                              tr("The DC-09 key must be 32, 48 or 64 hex digits, or 16, 24 or 32 "
-                                 "characters"));
+    m_services.dialogs.errorNotice(
+        tr("Error"), tr("The DC-09 key must be 32, 48 or 64 hex digits, or 16, 24 or 32 "
+                        "characters"));
     return false;
 }
 
@@ -128,5 +150,5 @@ void AccountPage::saveDc09Key(quint32 number, const std::optional<QByteArray> &k
         return;
     const Dc09Keys::SaveResult saved = m_services.dc09Keys->setKeyText(number, *key);
     if (!saved.ok)
-        m_services.dialogs.notice(tr("I/O Error"), saved.error);
+        m_services.dialogs.errorNotice(tr("I/O Error"), saved.error);
 }

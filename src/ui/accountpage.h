@@ -36,6 +36,7 @@ private:
     void copyIntoEditor(const QString &enteredControl);
     void find();
     void save(AccountEditor::Button button);
+    bool textsStorable();
     bool dc09KeyAcceptable(const std::optional<QByteArray> &key);
     void saveDc09Key(quint32 number, const std::optional<QByteArray> &key);
 

@@ -224,6 +224,10 @@ bool AccountView::eventFilter(QObject *watched, QEvent *event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::FocusIn && watched != m_searchText && isOperatorEntry(event))
         emit entered(watched->objectName());
+    // After a delete the button keeps the focus, so no entry precedes the next click: the press
+    // copies the account on view, and a delete by mouse always names it.
+    if (watched == m_delete && type == QEvent::MouseButtonPress)
+        emit entered(watched->objectName());
     if (watched == m_searchText && type == QEvent::MouseButtonPress) {
         // A click into the search field selects what it holds, ready to be typed over.
         m_searchText->setFocus(Qt::MouseFocusReason);

@@ -1,7 +1,6 @@
 #include "bytelistgroup.h"
 
 #include "events/bytelistmodel.h"
-#include "events/pendingmessagemodel.h"
 
 #include <QListView>
 #include <QPushButton>
@@ -9,11 +8,6 @@
 
 ByteListGroup::ByteListGroup(const QString &caption, const QString &listName,
                              const QString &clearName, ByteListModel &model, QWidget *parent)
-    : ByteListGroup(
-          caption, listName, clearName, model, [&model] { model.clear(); }, parent) {}
-
-ByteListGroup::ByteListGroup(const QString &caption, const QString &listName,
-                             const QString &clearName, PendingMessageModel &model, QWidget *parent)
     : ByteListGroup(
           caption, listName, clearName, model, [&model] { model.clear(); }, parent) {}
 

@@ -4,7 +4,6 @@
 #include <functional>
 
 class ByteListModel;
-class PendingMessageModel;
 class QAbstractItemModel;
 
 // A captioned list of received text ("Received Data", "Pending Messages") with its "Clear"
@@ -14,11 +13,8 @@ class ByteListGroup : public QGroupBox {
 public:
     ByteListGroup(const QString &caption, const QString &listName, const QString &clearName,
                   ByteListModel &model, QWidget *parent = nullptr);
-    ByteListGroup(const QString &caption, const QString &listName, const QString &clearName,
-                  PendingMessageModel &model, QWidget *parent = nullptr);
-
-private:
+    // A list whose "Clear" does more than empty the model (asks, keeps a copy).
     ByteListGroup(const QString &caption, const QString &listName, const QString &clearName,
                   QAbstractItemModel &model, const std::function<void()> &clearItems,
-                  QWidget *parent);
+                  QWidget *parent = nullptr);
 };

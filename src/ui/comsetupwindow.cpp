@@ -6,6 +6,7 @@
 #include "heartbeatgroup.h"
 #include "ipconnectiongroup.h"
 #include "pathgroup.h"
+#include "queueclearing.h"
 #include "zorerudagroup.h"
 
 #include <QCloseEvent>
@@ -29,9 +30,11 @@ ComSetupWindow::ComSetupWindow(Services services, QWidget *parent)
                                         QStringLiteral("BitBtn2"), services.engine.receivedData(),
                                         this),
                       2, 0, 1, 2);
-    layout->addWidget(new ByteListGroup(tr("Pending Messages"), QStringLiteral("ListBox2"),
-                                        QStringLiteral("BitBtn1"),
-                                        services.engine.pendingMessages(), this),
+    QueueClearing clearing(services.engine, services.txQueue, services.logs, services.dialogs);
+    layout->addWidget(new ByteListGroup(
+                          tr("Pending Messages"), QStringLiteral("ListBox2"),
+                          QStringLiteral("BitBtn1"), services.engine.pendingMessages(),
+                          [clearing]() mutable { clearing.clearPendingMessages(); }, this),
                       2, 2);
 }
 

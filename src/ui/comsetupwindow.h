@@ -7,6 +7,7 @@ class IpConnectionGroup;
 class LogBook;
 class OperatorDialogs;
 class Settings;
+class TxQueue;
 
 // "Coms Setup": every control that drives the engine. Created once and kept for the whole run;
 // closing it only hides it, and the engine keeps running behind it.
@@ -18,6 +19,7 @@ public:
         Engine &engine;
         LogBook &logs;
         OperatorDialogs &dialogs;
+        TxQueue &txQueue;
     };
 
     explicit ComSetupWindow(Services services, QWidget *parent = nullptr);

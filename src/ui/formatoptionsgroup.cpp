@@ -73,10 +73,11 @@ FormatOptionsGroup::FormatOptionsGroup(Settings &settings, Engine &engine, QWidg
                                       SettingKey::PollRestCodeSia, this),
                       row++, 3);
 
-    auto *lights = new TrafficLights(engine, 5, this);
+    QPushButton *startStop = createStartStopButton(engine, 5, this);
+    auto *lights = new TrafficLights(engine, 5, startStop, this);
     layout->addWidget(new QLabel(tr("TX"), this), row, 0, Qt::AlignRight);
     layout->addWidget(lights->txLed(), row, 1);
     layout->addWidget(new QLabel(tr("RX"), this), row, 2, Qt::AlignRight);
     layout->addWidget(lights->rxLed(), row++, 3);
-    layout->addWidget(createStartStopButton(engine, 5, this), row, 0, 1, 4);
+    layout->addWidget(startStop, row, 0, 1, 4);
 }

@@ -20,6 +20,7 @@ LanguageMenu::LanguageMenu(QMenu &menu, Settings &settings, OperatorDialogs &dia
 void LanguageMenu::choose(const QString &language) {
     m_settings.setText(SettingKey::Language, language);
     if (language != Languages::current())
-        m_dialogs.notice(QStringLiteral("Voduro"), tr("Restart Voduro to load new language"));
+        m_dialogs.informationNotice(QStringLiteral("Voduro"),
+                                    tr("Restart Voduro to load new language"));
     emit chosen(language);
 }

@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr int txLine = 5;
+
 QString startStopCaption(bool started) {
     return started ? QCoreApplication::translate("LineControls", "STOP COMS")
                    : QCoreApplication::translate("LineControls", "START COMS");
@@ -28,7 +30,7 @@ QPushButton *createStartStopButton(Engine &engine, int line, QWidget *parent) {
     return button;
 }
 
-TrafficLights::TrafficLights(Engine &engine, int line, QWidget *parent)
+TrafficLights::TrafficLights(Engine &engine, int line, QPushButton *startStop, QWidget *parent)
     : QObject(parent)
     , m_engine(engine)
     , m_line(line)
@@ -42,12 +44,15 @@ TrafficLights::TrafficLights(Engine &engine, int line, QWidget *parent)
     }
     connect(&m_txTimer, &QTimer::timeout, this, [this] { m_txLed->setLit(false); });
     connect(&m_rxTimer, &QTimer::timeout, this, [this] { m_rxLed->setLit(false); });
+    if (line == txLine)
+        return;
     connect(&engine, &Engine::traffic, this, [this](int trafficLine, bool transmit) {
         if (trafficLine == m_line && m_engine.isLineStarted(m_line))
             flash(transmit);
     });
-    connect(&engine, &Engine::lineStateChanged, this, [this](int changed, bool started) {
-        if (changed == m_line && !started)
+    // After the engine's own handler of the click, which was connected first.
+    connect(startStop, &QPushButton::clicked, this, [this] {
+        if (!m_engine.isLineStarted(m_line))
             switchOff();
     });
 }

@@ -9,6 +9,7 @@
 #include "languagemenu.h"
 #include "operatoraccess.h"
 #include "passwordprompt.h"
+#include "queueclearing.h"
 #include "statuspanel.h"
 #include "traycontrol.h"
 #include "windowlayout.h"
@@ -154,11 +155,18 @@ void MainWindow::storeLayout() {
 }
 
 void MainWindow::clearEvents() {
+    QueueClearing clearing = queueClearing();
+    if (!clearing.confirmTxPending() || !clearing.clearTxPending())
+        return;
     EventLists &lists = m_services.lists;
     for (EventListModel *list : {&lists.contactId, &lists.fast, &lists.sia, &lists.poll})
         list->clear();
-    m_services.engine.clearTxQueue();
     m_services.engine.receivedData().clear();
+}
+
+QueueClearing MainWindow::queueClearing() const {
+    return QueueClearing(m_services.engine, m_services.txQueue, m_services.logs,
+                         m_services.dialogs);
 }
 
 void MainWindow::clearPage() {
@@ -179,7 +187,7 @@ void MainWindow::clearPage() {
     case EventPages::TxPending:
         if (m_services.dialogs.question(tr("Clear Messages"),
                                         tr("Are You Sure You Want to Clear Pending Messages?")))
-            m_services.engine.clearTxQueue();
+            queueClearing().clearTxPending();
         break;
     case EventPages::PollingAccounts:
         if (m_accountPage)

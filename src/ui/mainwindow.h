@@ -9,10 +9,12 @@ class QCloseEvent;
 struct EventLists;
 class EventPages;
 class LanguageMenu;
+class LogBook;
 class OperatorAccess;
 class OperatorDialogs;
 class PasswordPrompt;
 class QDialog;
+class QueueClearing;
 class QMenu;
 class Settings;
 class StatusPanel;
@@ -29,6 +31,7 @@ public:
         TxQueue &txQueue;
         OperatorDialogs &dialogs;
         Settings &settings;
+        LogBook &logs; // where cleared queue items are kept
     };
 
     static inline const QString defaultBaseTitle = QStringLiteral("Voduro Version 2.19 (Voduro) ");
@@ -81,6 +84,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    QueueClearing queueClearing() const;
     void createMenu();
     void showLoggedOn(bool loggedOn);
     QWidget *createCentralArea();

@@ -19,7 +19,20 @@ bool MessageBoxDialogs::question(const QString &title, const QString &text) {
 }
 
 void MessageBoxDialogs::notice(const QString &title, const QString &text) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, m_parentWindow);
+    showNotice(QMessageBox::NoIcon, title, text);
+}
+
+void MessageBoxDialogs::errorNotice(const QString &title, const QString &text) {
+    showNotice(QMessageBox::Critical, title, text);
+}
+
+void MessageBoxDialogs::informationNotice(const QString &title, const QString &text) {
+    showNotice(QMessageBox::Information, title, text);
+}
+
+void MessageBoxDialogs::showNotice(QMessageBox::Icon icon, const QString &title,
+                                   const QString &text) {
+    QMessageBox box(icon, title, text, QMessageBox::Ok, m_parentWindow);
     box.exec();
 }
 

@@ -2,9 +2,9 @@
 
 #include "common/operatordialogs.h"
 
+#include <QMessageBox>
 #include <QPointer>
 
-class QMessageBox;
 class QWidget;
 
 // Operator questions and notices as message boxes. Questions and notices that follow an
@@ -20,12 +20,16 @@ public:
 
     bool question(const QString &title, const QString &text) override;
     void notice(const QString &title, const QString &text) override;
+    void errorNotice(const QString &title, const QString &text) override;
+    void informationNotice(const QString &title, const QString &text) override;
     void backgroundNotice(const QString &title, const QString &text) override;
 
     // The background notice on screen, if any.
     QMessageBox *visibleBackgroundNotice() const;
 
 private:
+    void showNotice(QMessageBox::Icon icon, const QString &title, const QString &text);
+
     QPointer<QWidget> m_parentWindow;
     QPointer<QMessageBox> m_backgroundNotice;
 };

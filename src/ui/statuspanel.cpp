@@ -65,7 +65,8 @@ QWidget *StatusPanel::createInputLine(int line, const QString &labelName, const 
 QWidget *StatusPanel::createTxLine() {
     QFrame *frame = createFrame(this);
     m_txConnected = new LedIndicator(QStringLiteral("ConnectedLED5"), primaryColor, frame);
-    m_labels[5] = createLabel(QStringLiteral("ComLabTx"), txCaption, frame);
+    m_txCaption = tr("Tx Link");
+    m_labels[5] = createLabel(QStringLiteral("ComLabTx"), m_txCaption, frame);
     m_txAddress = createLabel(QStringLiteral("Tx_Address"), noTxAddressText, frame);
     m_comOk = createLabel(QStringLiteral("ComOK"), tr("OK"), frame);
     m_faultLed = new LedIndicator(QStringLiteral("ComFaultLED"), QColor(0xff, 0x00, 0x00), frame);
@@ -95,5 +96,5 @@ void StatusPanel::showStatus(const EngineStatus &status) {
 
 void StatusPanel::showDisconnectLogFailures(int failures) {
     // The count follows the caption, not the previous count: "Tx Link12" would read as twelve.
-    m_labels[5]->setText(txCaption + QString::number(failures));
+    m_labels[5]->setText(m_txCaption + QString::number(failures));
 }

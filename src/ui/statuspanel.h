@@ -15,7 +15,6 @@ public:
     static inline const QColor primaryColor{0x00, 0xff, 0x00};
     static inline const QColor secondaryColor{0xff, 0xff, 0x00};
     static inline const QColor selfTestColor{0x00, 0x00, 0xff};
-    static inline const QString txCaption = QStringLiteral("Tx Link");
 
     explicit StatusPanel(QWidget *parent = nullptr);
 
@@ -35,4 +34,5 @@ private:
     QLabel *m_txAddress = nullptr;
     QLabel *m_comOk = nullptr;
     LedIndicator *m_faultLed = nullptr;
+    QString m_txCaption; // "Tx Link" in the language of the run
 };

@@ -21,8 +21,8 @@ ZorerUdaGroup::ZorerUdaGroup(int line, Settings &settings, Engine &engine, QWidg
     SettingBinding::bindCheckBox(sendAck, settings,
                                  line == 1 ? SettingKey::Port1Ack : SettingKey::Port2Ack);
 
-    auto *lights = new TrafficLights(engine, line, this);
     QPushButton *startStop = createStartStopButton(engine, line, this);
+    auto *lights = new TrafficLights(engine, line, startStop, this);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(serial.port, 0, 0, 1, 2);

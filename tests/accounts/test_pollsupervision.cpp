@@ -152,7 +152,8 @@ void TestPollSupervision::largeDelaysSaturateInEveryReload() {
     QCOMPARE(savedPollTimer(0, 999, 66, 999), quint16(65535));
     QCOMPARE(savedPollTimer(0, 10, 66, 1), quint16(69));      // the greater delay
     QCOMPARE(savedPollTimer(12, 999, 999, 999), quint16(12)); // a running timer goes on
-    QCOMPARE(savedPollTimer(0, 0, 0, 5), quint16(3));
+    QCOMPARE(savedPollTimer(0, 0, 0, 5), quint16(0));         // no delay: not supervised
+    QCOMPARE(savedPollTimer(40, 0, 0, 5), quint16(0));        // nor after its delays went to 0
 
     // The countdown itself is unchanged: one minute per tick from the top.
     ticks(1);

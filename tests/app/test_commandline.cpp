@@ -72,6 +72,10 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--headles"} << QByteArray("'headles'");
         QTest::newRow("unknown short option") << QStringList{"-x"} << QByteArray("'x'");
         QTest::newRow("stray argument") << QStringList{"--headless", "now"} << QByteArray("'now'");
+        QTest::newRow("stray argument after --version")
+            << QStringList{"--version", "extra"} << QByteArray("'extra'");
+        QTest::newRow("stray argument after --help")
+            << QStringList{"--help", "extra"} << QByteArray("'extra'");
         QTest::newRow("--workdir without its directory")
             << QStringList{"--workdir"} << QByteArray("'--workdir'");
         QTest::newRow("--workdir that does not exist")

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -117,6 +118,95 @@ private slots:
         static const QRegularExpression stamped(
             "(^|\n)\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Log: Cannot write IP_ACK_log.TXT: ");
         QVERIFY2(stamped.match(QString::fromLocal8Bit(err)).hasMatch(), err.constData());
+    }
+
+    // A hand-edited settings file with a quote left open: the lines after it still configure
+    // the Tx link, whose receiver is unreachable. Standard error holds the damage and the fault,
+    // stamped, and nothing of Qt's, even with Qt's own messages let through: no line is written
+    // into a connection that is not yet made.
+    void damagedSettingsAndUnreachableReceiverLeaveOnlyTheirOwnLines() {
+        QTemporaryDir directory;
+        const QString settingsFile = directory.filePath("config/Voduro.conf");
+        QVERIFY(QDir().mkpath(directory.filePath("config")));
+        QFile file(settingsFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Strings]\nPW=\"61\nTx IP Add=127.0.0.1\nTx IP Port=" +
+                   QByteArray::number(unusedLoopbackPort()) +
+                   "\nTX Timeout=1\nTX Att=2\nHeart Beat=1\n[Integers]\nTx Num=9\n[Logic]\n"
+                   "Tx Open=1\n");
+        file.close();
+        QProcessEnvironment environment = displaylessEnvironment();
+        environment.insert("XDG_CONFIG_HOME", directory.filePath("config"));
+        QProcess service;
+        service.setProcessEnvironment(environment);
+        service.setWorkingDirectory(directory.path());
+        service.start(VODURO_BINARY, {"--headless", "--debug-qt"});
+        QVERIFY(service.waitForStarted(10000));
+
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += service.readAllStandardError()).contains("Tx link: FAULT"),
+                                 20000);
+        ::kill(static_cast<pid_t>(service.processId()), SIGTERM);
+        QVERIFY(service.waitForFinished(20000));
+        QCOMPARE(service.exitCode(), 0);
+        err += service.readAllStandardError();
+        const QStringList kept = QDir(directory.filePath("config")).entryList({"Voduro.conf.dam*"});
+        QCOMPARE(kept.size(), 1);
+        const QString stamp("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d ");
+        const QRegularExpression expected(
+            "^" + stamp + QRegularExpression::escape(settingsFile) +
+            QRegularExpression::escape(": Settings file damaged (line 2: quote not closed); kept "
+                                       "as " +
+                                       directory.filePath("config/" + kept.first()) +
+                                       "; the other values read, defaults for the rest\n") +
+            stamp + "Tx link: FAULT\n$");
+        QVERIFY2(expected.match(QString::fromLocal8Bit(err)).hasMatch(), err.constData());
+        QCOMPARE(QSettings(settingsFile, QSettings::IniFormat).value("Strings/PW").toString(),
+                 QStringLiteral("6158"));
+    }
+
+    // The windows asked for where no display can be reached: said in one line, then the monitor
+    // runs as --headless would, and stops cleanly on SIGTERM.
+    void windowsWithoutADisplayRunTheServiceInstead_data() {
+        QTest::addColumn<QString>("display");
+        QTest::newRow("no display named") << QString();
+        // The X11 platform named too, so that a desktop session's own display is not found
+        // instead.
+        QTest::newRow("display that cannot be reached") << QStringLiteral(":97");
+    }
+    void windowsWithoutADisplayRunTheServiceInstead() {
+        QFETCH(QString, display);
+        QTemporaryDir directory;
+        const quint16 ipPort = unusedLoopbackPort();
+        {
+            QSettings store(directory.filePath("config/Voduro.conf"), QSettings::IniFormat);
+            store.setValue("Logic/TCP Open", "1");
+            store.setValue("Strings/TCP Port", QString::number(ipPort));
+        }
+        QProcessEnvironment environment = displaylessEnvironment();
+        environment.insert("XDG_CONFIG_HOME", directory.filePath("config"));
+        if (!display.isEmpty()) {
+            environment.insert("DISPLAY", display);
+            environment.insert("QT_QPA_PLATFORM", "xcb");
+        }
+        QProcess monitor;
+        monitor.setProcessEnvironment(environment);
+        monitor.setWorkingDirectory(directory.path());
+        monitor.start(VODURO_BINARY, {"--test-listen-address", "127.0.0.1"});
+        QVERIFY(monitor.waitForStarted(10000));
+
+        QTRY_VERIFY_WITH_TIMEOUT(panelDelivered(ipPort, "IP TEST"), 20000);
+        ::kill(static_cast<pid_t>(monitor.processId()), SIGTERM);
+        QVERIFY(monitor.waitForFinished(20000));
+        QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(monitor.exitCode(), 0);
+        QCOMPARE(monitor.readAllStandardError(),
+                 QByteArray("No display found: running without windows (start with --headless "
+                            "to say so; set DISPLAY for the windows)\n"));
+        QCOMPARE(QSettings(directory.filePath("config/Voduro.conf"), QSettings::IniFormat)
+                     .value("Logic/TCP Open")
+                     .toString(),
+                 QStringLiteral("1"));
     }
 };
 

@@ -55,6 +55,7 @@ class LanguageTest : public QObject {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             QVERIFY(box);
             text = box->text();
+            QCOMPARE(box->icon(), QMessageBox::Information);
             box->button(QMessageBox::Ok)->click();
         });
     }

@@ -5,6 +5,7 @@
 #include "support/tempenvironment.h"
 #include "support/unreadablefile.h"
 #include "ui/comsetupwindow.h"
+#include "ui/exitpasswordwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/promptanswer.h"
 
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QSerialPort>
 #include <QSettings>
@@ -19,6 +21,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 
 // Start-up and shutdown of the whole program: in this process, and as the real binary.
@@ -30,6 +33,20 @@ class StartupTest : public QObject {
         env.prepareProgram(process);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(VODURO_BINARY, QStringList());
+    }
+
+    // Ends the event loop with `code` once `hops` rounds of posted events have passed: a quit
+    // that closing a window asks for (two rounds later) ends it first.
+    static void exitBehindPostedEvents(int code, int hops) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [code, hops] {
+                if (hops == 0)
+                    QCoreApplication::exit(code);
+                else
+                    exitBehindPostedEvents(code, hops - 1);
+            },
+            Qt::QueuedConnection);
     }
 
 private slots:
@@ -175,27 +192,93 @@ private slots:
         QCOMPARE(env.storedValue("Logic/Port1 Open"), QStringLiteral("1"));
     }
 
-    // A settings file the store cannot parse is kept beside, the operator is told, and the
-    // monitor runs on the defaults, which the end of start-up stores.
-    void damagedSettingsFileIsKeptAndReported() {
+    // With the main window hidden in the tray, the "Application Password" or "Coms Setup" window
+    // is the last one showing: leaving it, whichever way, must not end the monitoring.
+    void leavingTheLastShownWindowKeepsTheMonitorRunning_data() {
+        QTest::addColumn<QString>("leave");
+        for (const char *leave : {"OK", "Cancel", "Escape", "Coms Setup closed"})
+            QTest::newRow(leave) << QString::fromLatin1(leave);
+    }
+    void leavingTheLastShownWindowKeepsTheMonitorRunning() {
+        QFETCH(QString, leave);
         TempEnvironment env;
-        const QByteArray damaged("[Strings]\nPW=4321\n[Logic\nPort1 Open=1\n");
+        Monitor monitor;
+        QTimer::singleShot(0, &monitor, [&] {
+            MainWindow &main = monitor.mainWindow();
+            PromptAnswer::next(QStringLiteral("6158"));
+            main.logOnOrOff();
+            const bool setup = leave == QLatin1String("Coms Setup closed");
+            main.findChild<QAction *>(setup ? "Coms1" : "ExitPassword1")->trigger();
+            QWidget *window = &monitor.comSetupWindow();
+            for (QWidget *topLevel : QApplication::topLevelWidgets()) {
+                if (!setup && qobject_cast<ExitPasswordWindow *>(topLevel))
+                    window = topLevel;
+            }
+            QVERIFY(window && window->isVisible());
+            main.hide(); // as the minimise to the tray does
+            if (setup)
+                window->close();
+            else if (leave == QLatin1String("Escape"))
+                QTest::keyClick(window, Qt::Key_Escape);
+            else
+                window
+                    ->findChild<QPushButton *>(leave == QLatin1String("OK") ? "BitBtn1" : "Cancel")
+                    ->click();
+            QVERIFY(!window->isVisible());
+            exitBehindPostedEvents(7, 10);
+        });
+        QTimer::singleShot(30000, &monitor, [] { QCoreApplication::exit(3); });
+        QCOMPARE(monitor.exec(), 7);
+    }
+
+    // A settings file with a damaged line is kept beside, the operator is told, and the monitor
+    // runs on what could be read and the defaults, which the end of start-up stores; the save
+    // after that keeps that file as "Voduro.conf.bak".
+    void damagedSettingsFileIsKeptAndReported_data() {
+        QTest::addColumn<QByteArray>("damaged");
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("section line not closed")
+            << QByteArray("[Strings]\nPW=4321\n[Logic\nIn Tray=0\n")
+            << "line 3: section line not closed by \"]\""
+            << "4321";
+        QTest::newRow("quote not closed")
+            << QByteArray("[Strings]\nPW=\"4321\n[Logic]\nIn Tray=0\n")
+            << "line 2: quote not closed"
+            << "6158";
+        QTest::newRow("line without =")
+            << QByteArray("[Strings]\nPW=4321\nIn Tray 0\n[Logic]\nIn Tray=0\n")
+            << "line 3: no \"=\""
+            << "4321";
+    }
+    void damagedSettingsFileIsKeptAndReported() {
+        QFETCH(QByteArray, damaged);
+        QFETCH(QString, damage);
+        TempEnvironment env;
         QVERIFY(env.writeSettings(damaged));
         Monitor monitor;
         const QStringList kept =
             QDir(env.filePath("config")).entryList({QStringLiteral("Voduro.conf.damaged-*")});
         QCOMPARE(kept.size(), 1);
         QCOMPARE(env.readFile("config/" + kept.first()), damaged);
-        QCOMPARE(env.storedValue("Strings/PW"), QStringLiteral("6158"));
-        QVERIFY(!monitor.engine().isLineStarted(1));
+        QTEST(env.storedValue("Strings/PW"), "password");
+        QCOMPARE(env.storedValue("Logic/In Tray"), QStringLiteral("0"));
+        const QString report = QStringLiteral("Settings file damaged (%1); kept as %2")
+                                   .arg(damage, env.filePath("config/" + kept.first()));
         const QString status = monitor.mainWindow().statusBar()->currentMessage();
-        QVERIFY2(status.contains(env.settingsFile()) && status.contains(kept.first()),
-                 qPrintable(status));
+        QVERIFY2(status.startsWith(env.settingsFile() + ": " + report), qPrintable(status));
         const QByteArray log = env.readFile("IP_EXPlog.TXT");
-        QVERIFY2(log.contains("] " + env.settingsFile().toLocal8Bit() + "\r\n\r\n"),
+        QVERIFY2(log.contains(" -- [" + report.toLocal8Bit()) &&
+                     log.contains("] " + env.settingsFile().toLocal8Bit() + "\r\n\r\n"),
                  log.constData());
-        QVERIFY(log.contains(kept.first().toLocal8Bit()));
         QVERIFY(!monitor.logs().saveEnabled());
+        QVERIFY(!env.fileExists("config/Voduro.conf.bak"));
+
+        const QByteArray startUpWrite = env.readFile("config/Voduro.conf");
+        monitor.settings().setText(SettingKey::RxNum, QStringLiteral("55"));
+        monitor.core().saveSettings();
+        QCOMPARE(env.readFile("config/Voduro.conf.bak"), startUpWrite);
+        QCOMPARE(env.storedValue("Strings/RX Num"), QStringLiteral("55"));
     }
 
     // An account file that exists but cannot be read is reported and never replaced.
@@ -232,6 +315,30 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
         QCOMPARE(env.storedValue("Strings/PW"), QStringLiteral("6158"));
+    }
+
+    // The offscreen platform warns as the windows open: Qt's own messages stay off standard
+    // error unless --debug-qt asks for them; the program's own lines always pass.
+    void qtMessagesOnlyWithTheDebugSwitch() {
+        for (const bool debugQt : {false, true}) {
+            TempEnvironment env;
+            QVERIFY(env.writeSettings("[Strings]\nPW=\"4321\n"));
+            QProcess process;
+            env.prepareProgram(process);
+            process.start(VODURO_BINARY, debugQt ? QStringList{"--debug-qt"} : QStringList());
+            QVERIFY(process.waitForStarted(10000));
+            QTRY_COMPARE_WITH_TIMEOUT(env.storedValue("Strings/PW"), QStringLiteral("6158"), 20000);
+            ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+            QVERIFY(process.waitForFinished(20000));
+            QCOMPARE(process.exitCode(), 0);
+            QList<QByteArray> lines = process.readAllStandardError().split('\n');
+            lines.removeAll(QByteArray());
+            const QByteArray own = "voduro: " + env.settingsFile().toLocal8Bit() +
+                                   ": Settings file damaged (line 2: quote not closed); kept as ";
+            QCOMPARE(lines.size() > 1, debugQt);
+            QVERIFY(std::any_of(lines.cbegin(), lines.cend(),
+                                [&](const QByteArray &line) { return line.startsWith(own); }));
+        }
     }
 
     void programRestartsZorerUdaOneOnItsSavedDevice() {

@@ -15,14 +15,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A panel on a plain non-blocking socket, so that connecting runs no event loop: the server in
-// this thread accepts nothing until the test lets it.
+// A panel on a plain non-blocking socket, so that connecting runs no event loop of the test's.
 struct RawPanel {
     int fd = -1;
     QByteArray received;
 
-    explicit RawPanel(quint16 port) {
-        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    explicit RawPanel(quint16 port)
+        : RawPanel() {
+        connectTo(port);
+    }
+    RawPanel()
+        : fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0)) {}
+    void connectTo(quint16 port) const {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -143,13 +147,18 @@ private slots:
         QVERIFY(f.start());
         rlimit saved{};
         QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+        // The panels' sockets first: the server accepts on its own threads meanwhile.
+        Panels panels;
+        for (int i = 0; i < 25; ++i)
+            panels.push_back(std::make_unique<RawPanel>());
         rlimit tight = saved;
-        tight.rlim_cur = rlim_t(openDescriptors() + 30);
+        tight.rlim_cur = rlim_t(openDescriptors() + 5);
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
-        Panels panels = connectRaw(f.port(), 25); // their own descriptors leave 5
+        for (const auto &panel : panels)
+            panel->connectTo(f.port());
         // Connections are taken until the descriptors run out, all in one go.
-        QTRY_VERIFY_WITH_TIMEOUT(f.server.connectionThreads() > 0, 15000);
-        const int heldAtTheLimit = f.server.connectionThreads();
+        QTRY_VERIFY_WITH_TIMEOUT(f.server.openConnections() > 0, 15000);
+        const int heldAtTheLimit = f.server.openConnections();
         // Their threads start and serve while no descriptor is free.
         QTRY_COMPARE_WITH_TIMEOUT(f.server.threadCount(), QString::number(heldAtTheLimit), 15000);
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);

@@ -51,7 +51,7 @@ void TestConnections::fiftyPanelsAtOnceAllAnswered() {
     for (auto &panel : panels)
         panel->close();
     QTRY_COMPARE_WITH_TIMEOUT(f.server.threadCount(), u"0"_s, 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(f.server.connectionThreads(), 0, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.server.openConnections(), 0, 15000);
 }
 
 void TestConnections::silentConnectionClosedWithoutLogLine() {
@@ -113,7 +113,7 @@ void TestConnections::stopWithTwoHundredConnectionsWakesThemAll() {
     QVERIFY2(stopping.elapsed() < 30000, "the stop waited for the connections' time-out");
     QVERIFY(!f.server.isActive());
     QCOMPARE(f.server.threadCount(), u"0"_s);
-    QCOMPARE(f.server.connectionThreads(), 0);
+    QCOMPARE(f.server.openConnections(), 0);
     for (auto &panel : panels)
         QVERIFY(panel->waitClosedByServer());
     // A stop is not the panels closing.

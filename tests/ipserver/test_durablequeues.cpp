@@ -1,5 +1,4 @@
 #include "decoder/messagedecoder.h"
-#include "ipserver/connectionregistry.h"
 #include "ipserverfixture.h"
 #include "protocol/automationlines.h"
 #include "store/queuejournal.h"

@@ -203,7 +203,7 @@ private slots:
 
         // The silent and half-way panels are closed by the receiver; the others closed.
         QTRY_COMPARE_WITH_TIMEOUT(f.server.threadCount(), u"0"_s, 40000);
-        QTRY_COMPARE_WITH_TIMEOUT(f.server.connectionThreads(), 0, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.server.openConnections(), 0, 15000);
         for (const auto &client : clients)
             QTRY_VERIFY_WITH_TIMEOUT(client->isClosed(), 15000);
         QCOMPARE(peak, clientCount);

@@ -33,7 +33,7 @@ private slots:
         QSettings check(env.settingsFile(), QSettings::IniFormat);
         QCOMPARE(check.childGroups(), (QStringList{"Devices", "Integers", "Logic", "Strings"}));
         check.beginGroup(QStringLiteral("Integers"));
-        QCOMPARE(check.childKeys().size(), 8);
+        QCOMPARE(check.childKeys().size(), 9);
         QCOMPARE(check.value("Port 1 Speed").toString(), QStringLiteral("3"));
         QCOMPARE(check.value("PollTimeOut").toString(), QStringLiteral("1"));
         check.endGroup();
@@ -150,8 +150,8 @@ private slots:
         const QByteArray written = env.readFile(QStringLiteral("config/Voduro.conf"));
 
         Settings reread;
+        QVERIFY(!readSettings(reread).damaged);
         auto store = openSettingsStore();
-        Read_Registry(reread, *store);
         QCOMPARE(reread.text(SettingKey::Password), text);
         QCOMPARE(reread.text(SettingKey::TxIpAdd2), text);
         QCOMPARE(reread.device(0), text);
@@ -160,18 +160,53 @@ private slots:
         QCOMPARE(env.readFile(QStringLiteral("config/Voduro.conf")), written);
     }
 
-    // A file the store cannot parse is moved aside unchanged, and the defaults take over, even
-    // when the bad line is in a section no setting lives in.
-    void damagedFileIsKeptAsideAndDefaultsUsed_data() {
+    // A file with lines the reader would skip or misread is moved aside unchanged; the settings
+    // come from its sound lines, the lines under a broken section line keep the section it
+    // names, and a damaged line's value takes its default.
+    void damagedFileIsKeptAsideAndItsSoundLinesRead_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("broken section line")
-            << QByteArray("[Strings\nPW=1234\n[Logic]\nIn Tray=0\n");
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("rxNum");
+        QTest::addColumn<bool>("inTray");
+        QTest::newRow("section line not closed")
+            << QByteArray("[Strings]\nPW=1234\nRX Num=77\n[Logic\nIn Tray=0\n")
+            << "line 4: section line not closed by \"]\""
+            << "1234"
+            << "77" << false;
+        QTest::newRow("quote not closed")
+            << QByteArray("[Strings]\nPW=\"1234\nRX Num=77\n[Logic]\nIn Tray=0\n")
+            << "line 2: quote not closed"
+            << "6158"
+            << "77" << false;
         QTest::newRow("line without =")
-            << QByteArray("[Strings]\nPW=1234\n[Other]\nnot a setting line\n");
-        QTest::newRow("binary") << QByteArray("\xff\xfe\x00\x01binary", 10);
+            << QByteArray("[Strings]\nPW=1234\nRX Num 77\n[Logic]\nIn Tray=0\n")
+            << "line 3: no \"=\""
+            << "1234"
+            << "04" << false;
+        QTest::newRow("backslash joining the next line")
+            << QByteArray("[Strings]\nPW=12\\\nRX Num=77\n[Logic]\nIn Tray=0\n")
+            << "line 2: ends in \"\\\", which joins the next line to it"
+            << "6158"
+            << "77" << false;
+        QTest::newRow("backslash that escapes nothing")
+            << QByteArray("[Strings]\nPW=C:\\data\nRX Num=77\n")
+            << "line 2: \"\\\" before a character it cannot escape"
+            << "6158"
+            << "77" << true;
+        QTest::newRow("two damaged lines, CR LF")
+            << QByteArray("[Strings] x\r\nPW=1234\r\n# note\r\nRX Num=77\r\n")
+            << "line 1: text after the section line's \"]\"; line 3: no \"=\""
+            << "1234"
+            << "77" << true;
+        QTest::newRow("binary") << QByteArray("\xff\xfe\x00\x01binary", 10)
+                                << "line 1: not UTF-8 text"
+                                << "6158"
+                                << "04" << true;
     }
-    void damagedFileIsKeptAsideAndDefaultsUsed() {
+    void damagedFileIsKeptAsideAndItsSoundLinesRead() {
         QFETCH(QByteArray, content);
+        QFETCH(QString, damage);
         TempEnvironment env;
         QDir().mkpath(env.filePath(QStringLiteral("config")));
         writeRaw(env.settingsFile(), content);
@@ -180,19 +215,22 @@ private slots:
 
         const SettingsReadResult result = readSettings(settings);
         QVERIFY(result.damaged);
+        QCOMPARE(result.damage, damage);
         QCOMPARE(result.fileName, env.settingsFile());
         QVERIFY(result.keptAs.startsWith(env.settingsFile() + QStringLiteral(".damaged-")));
         QVERIFY(!QFile::exists(env.settingsFile()));
         QFile kept(result.keptAs);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), content);
-        QCOMPARE(settings.text(SettingKey::Password), QStringLiteral("6158"));
-        QVERIFY(settings.flag(SettingKey::InTray));
+        QTEST(settings.text(SettingKey::Password), "password");
+        QTEST(settings.text(SettingKey::RxNum), "rxNum");
+        QTEST(settings.flag(SettingKey::InTray), "inTray");
+        QVERIFY(settings.flag(SettingKey::ProcessData));
 
         Write_Registry(settings, *openSettingsStore());
         QSettings check(env.settingsFile(), QSettings::IniFormat);
         QCOMPARE(check.status(), QSettings::NoError);
-        QCOMPARE(check.value("Strings/PW").toString(), QStringLiteral("6158"));
+        QTEST(check.value("Strings/PW").toString(), "password");
         QCOMPARE(check.childGroups(), (QStringList{"Devices", "Integers", "Logic", "Strings"}));
 
         // A second damaged file on the same second gets a name of its own.
@@ -207,14 +245,47 @@ private slots:
     void soundFileIsNotMoved() {
         TempEnvironment env;
         QDir().mkpath(env.filePath(QStringLiteral("config")));
-        writeRaw(env.settingsFile(), "[Strings]\nPW=1234\n; a comment\n\n[Other]\nx=1\n");
+        writeRaw(env.settingsFile(),
+                 "[Strings] ; texts\nPW = \"12;\\\"4\" ; quoted\n; a comment\n\n"
+                 "RX Num=0\\x34\n[Other]\nx=1\n");
         Settings settings;
         const SettingsReadResult result = readSettings(settings);
         QVERIFY(!result.damaged);
         QVERIFY(result.keptAs.isEmpty());
-        QCOMPARE(settings.text(SettingKey::Password), QStringLiteral("1234"));
+        QCOMPARE(settings.text(SettingKey::Password), QStringLiteral("12;\"4"));
+        QCOMPARE(settings.text(SettingKey::RxNum), QStringLiteral("04"));
         QCOMPARE(QDir(env.filePath(QStringLiteral("config"))).entryList(QDir::Files),
                  QStringList{QStringLiteral("Voduro.conf")});
+    }
+
+    // A rewrite keeps the file as it stood as "Voduro.conf.bak"; a write that would change
+    // nothing leaves the file and its copy alone; a copy that cannot be written is said, and the
+    // values are written all the same.
+    void rewriteKeepsThePreviousFile() {
+        TempEnvironment env;
+        QDir().mkpath(env.filePath(QStringLiteral("config")));
+        const QByteArray handEdited("; the centre's notes\n[Strings]\nTCP Port=10002\n");
+        writeRaw(env.settingsFile(), handEdited);
+        Settings settings;
+        QVERIFY(!readSettings(settings).damaged);
+        QVERIFY(Write_Registry(settings, *openSettingsStore()));
+        QCOMPARE(env.readFile(QStringLiteral("config/Voduro.conf.bak")), handEdited);
+        const QByteArray firstWrite = env.readFile(QStringLiteral("config/Voduro.conf"));
+        QVERIFY(firstWrite.contains("TCP%20Port=10002"));
+
+        QVERIFY(Write_Registry(settings, *openSettingsStore()));
+        QCOMPARE(env.readFile(QStringLiteral("config/Voduro.conf.bak")), handEdited);
+        QCOMPARE(env.readFile(QStringLiteral("config/Voduro.conf")), firstWrite);
+
+        settings.setText(SettingKey::RxNum, QStringLiteral("77"));
+        QVERIFY(Write_Registry(settings, *openSettingsStore()));
+        QCOMPARE(env.readFile(QStringLiteral("config/Voduro.conf.bak")), firstWrite);
+
+        QVERIFY(QFile::remove(env.filePath(QStringLiteral("config/Voduro.conf.bak"))));
+        QVERIFY(QDir().mkpath(env.filePath(QStringLiteral("config/Voduro.conf.bak"))));
+        settings.setText(SettingKey::RxNum, QStringLiteral("78"));
+        QVERIFY(!Write_Registry(settings, *openSettingsStore()));
+        QCOMPARE(env.storedValue(QStringLiteral("Strings/RX Num")), QStringLiteral("78"));
     }
 
     void devicesAreReadAndWrittenBack() {

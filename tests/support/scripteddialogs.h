@@ -13,17 +13,24 @@ public:
         enum Kind { Question, Notice, BackgroundNotice } kind;
         QString title;
         QString text;
+        enum Icon { NoIcon, Error, Information } icon = NoIcon;
     };
 
     bool question(const QString &title, const QString &text) override {
-        asked.append({Entry::Question, title, text});
+        asked.append({Entry::Question, title, text, Entry::NoIcon});
         return answers.isEmpty() ? true : answers.takeFirst();
     }
     void notice(const QString &title, const QString &text) override {
-        asked.append({Entry::Notice, title, text});
+        asked.append({Entry::Notice, title, text, Entry::NoIcon});
+    }
+    void errorNotice(const QString &title, const QString &text) override {
+        asked.append({Entry::Notice, title, text, Entry::Error});
+    }
+    void informationNotice(const QString &title, const QString &text) override {
+        asked.append({Entry::Notice, title, text, Entry::Information});
     }
     void backgroundNotice(const QString &title, const QString &text) override {
-        asked.append({Entry::BackgroundNotice, title, text});
+        asked.append({Entry::BackgroundNotice, title, text, Entry::NoIcon});
     }
 
     QStringList texts() const {

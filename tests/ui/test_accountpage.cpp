@@ -247,6 +247,7 @@ private slots:
             search->setText(sought);
             f.button("FindAcc")->click();
             QCOMPARE(f.dialogs.texts().last(), u"Account Not Found"_s);
+            QCOMPARE(f.dialogs.asked.last().icon, ScriptedDialogs::Entry::Error);
             QCOMPARE(f.text("ViewName"), u"Jones & Co"_s);
         }
     }
@@ -334,14 +335,17 @@ private slots:
         f.button("AddUpdate")->click();
         QCOMPARE(f.dialogs.texts(), (QStringList{asked, asked}));
         QCOMPARE(f.text("ViewPolling"), u"0"_s);
-        QCOMPARE(f.text("ViewPollTimer"), u"33"_s); // still running, from its old delay
+        QCOMPARE(f.text("ViewPollTimer"), u"0"_s); // no delay left: not supervised any more
 
-        // A new account with no delay at all asks nothing; its timer still starts.
+        // A new account with no delay at all asks nothing and is never declared failed.
         f.fillEditor(u"Quiet"_s, u"55"_s, 0, 0);
         f.button("AddUpdate")->click();
         QCOMPARE(f.dialogs.texts().size(), 2);
-        QCOMPARE(f.file().right(104), (Image{55, "Quiet", 0, 0, 0, 3}.bytes()));
+        QCOMPARE(f.file().right(104), (Image{55, "Quiet", 0, 0, 0, 0}.bytes()));
         QCOMPARE(f.text("ViewName"), u"Quiet"_s);
+        for (int minute = 0; minute < 4; ++minute)
+            f.polls.minuteTick();
+        QCOMPARE(f.accounts.CurrentAccount()->pollFailed, quint16(0));
     }
 
     // The editor keeps a running timer, and restarts a failed one and forgets the failure.
@@ -393,10 +397,11 @@ private slots:
         page.setLoggedOn(true);
         page.findChild<QPushButton *>(u"AccEdit"_s)->click();
         page.findChild<QSpinBox *>(u"NewAccPoll"_s)->setValue(0);
+        page.findChild<QSpinBox *>(u"NewAccArmPoll"_s)->setValue(5);
         page.findChild<QPushButton *>(u"AddUpdate"_s)->click();
         QCOMPARE(dialogs.texts().size(), 1);
-        // Failed while asked: the save restarts it, from the new delays of 0: 3 minutes.
-        QCOMPARE(f.accounts.CurrentAccount()->pollTimer, quint16(3));
+        // Failed while asked: the save restarts it, from the new armed delay: 5 + 3 minutes.
+        QCOMPARE(f.accounts.CurrentAccount()->pollTimer, quint16(8));
         QCOMPARE(f.accounts.CurrentAccount()->pollFailed, quint16(0));
     }
 
@@ -411,6 +416,47 @@ private slots:
         QCOMPARE(caption(f), u"Account:0"_s);
         QCOMPARE(enabled(f), states(false, false, false, false, false, false));
         QCOMPARE(f.text("ViewName"), QString());
+    }
+
+    // The file holds single-byte text: a character beyond it is never stored changed, the save
+    // is refused and names it; every character it can hold reads back as typed.
+    void unstorableCharactersAreRefused() {
+        AccountPageFixture f(smith.bytes());
+        QVERIFY(f.ready());
+        const QByteArray before = f.file();
+        f.fillEditor(u"x"_s, u"77"_s, 10, 0);
+        f.edit("NewAccName")->setText(u"O\u2019Brien \u0141"_s);
+        f.button("AddUpdate")->click();
+        f.edit("NewAccName")->setText(u"Caf\u00e9 M\u00fcller \u00bd"_s);
+        f.edit("NewNuaIp")->setText(u"10.0.0.\U0001F600"_s);
+        f.button("AddUpdate")->click();
+        QCOMPARE(f.file(), before);
+        QCOMPARE(f.dialogs.texts(),
+                 (QStringList{u"The account name holds the character \"\u2019\" (U+2019), which "
+                              "the account file cannot store. Nothing was saved."_s,
+                              u"The NUA / IP address holds the character \"\U0001F600\" "
+                              "(U+1F600), which the account file cannot store. Nothing was "
+                              "saved."_s}));
+        QCOMPARE(f.dialogs.asked.last().icon, ScriptedDialogs::Entry::Error);
+
+        f.edit("NewNuaIp")->setText(u"10.0.0.\u00ff"_s);
+        f.button("AddUpdate")->click();
+        const Image saved{77, "Caf\xe9 M\xfcller \xbd", 10, 0, 0, 13, "10.0.0.\xff"};
+        QCOMPARE(f.file(), loaded(smith).bytes() + saved.bytes());
+        QCOMPARE(f.text("ViewName"), u"Caf\u00e9 M\u00fcller \u00bd"_s);
+    }
+
+    // After a delete the button keeps the focus; the next click deletes the account now on view.
+    void deleteTwiceByMouse() {
+        AccountPageFixture f(threeAccounts());
+        QVERIFY(f.ready());
+        QTest::mouseClick(f.button("DeleteBtn"), Qt::LeftButton);
+        QCOMPARE(f.accounts.AccountCount(), 2);
+        const QString second = f.text("ViewName");
+        QTest::mouseClick(f.button("DeleteBtn"), Qt::LeftButton);
+        QCOMPARE(f.dialogs.texts(), QStringList());
+        QCOMPARE(f.accounts.AccountCount(), 1);
+        QVERIFY(f.text("ViewName") != second);
     }
 
     // "&Delete" by its accelerator acts on the number typed, without the copy of the view.

@@ -4,7 +4,9 @@
 #include "windowfixture.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -84,6 +86,30 @@ private slots:
         QCOMPARE(field->text(), shown);
         QTest::keyClick(field, Qt::Key_Backspace);
         QCOMPARE(field->text(), shown.chopped(1));
+    }
+
+    // Pasting, by Ctrl+V, Shift+Insert or the context menu, is held to the rule of the keys.
+    void pastingIsHeldToTheFieldsRule() {
+        WindowFixture f;
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        for (const char *name :
+             {"RxNo", "LineNo", "TxAtt", "TxTimeout", "HBeatTime", "Terminate", "FltWarning"}) {
+            auto *field = f.control<QLineEdit>(QString::fromLatin1(name));
+            for (const char *refused : {"abc", "12345", "1 2", "7:"}) {
+                clipboard->setText(QString::fromLatin1(refused));
+                field->clear();
+                QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+                QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
+                field->paste(); // what the context menu's "Paste" does
+                QVERIFY2(field->text().isEmpty(),
+                         qPrintable(QString::fromLatin1(name) + QLatin1Char(' ') + refused +
+                                    QLatin1Char(' ') + field->text()));
+            }
+            clipboard->setText(QStringLiteral("7"));
+            field->clear();
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(field->text(), QStringLiteral("7"));
+        }
     }
 
     void longerValuesFromTheSettingsAreShownWhole() {
@@ -204,13 +230,28 @@ private slots:
         QVERIFY(lines.at(2).endsWith(" - Logging Stopped\r"));
     }
 
+    // Pending messages were acknowledged to their panels: they go only on the operator's Yes,
+    // and each leaves a copy in the cleared-items file.
     void clearButtonsEmptyTheirOwnList() {
         WindowFixture f;
         f.engine.pendingMessages().append("1234", "3 pending");
+        f.engine.pendingMessages().append("10.0.0.7", "2 second");
         f.engine.receivedData().append("[1]RING");
+        f.dialogs.answers = {false};
+        f.control<QPushButton>(QStringLiteral("BitBtn1"))->click();
+        QCOMPARE(f.engine.pendingMessages().size(), 2);
+        QCOMPARE(f.dialogs.texts(),
+                 QStringList{"Messages not yet decoded and delivered: 2.\nThey will be removed "
+                             "from \"Pending Messages\"; a copy of each is kept in "
+                             "Cleared_log.TXT.\nClear them?"});
+        QVERIFY(f.env.readFile(LogBook::ClearedLog).isEmpty());
         f.control<QPushButton>(QStringLiteral("BitBtn1"))->click();
         QVERIFY(f.engine.pendingMessages().isEmpty());
         QCOMPARE(f.engine.receivedData().size(), 1);
+        const QList<QByteArray> kept = f.env.readFile(LogBook::ClearedLog).split('\n');
+        QCOMPARE(kept.size(), 3);
+        QVERIFY(kept.at(0).endsWith(" -- Pending Messages: [1234]3 pending\r"));
+        QVERIFY(kept.at(1).endsWith(" -- Pending Messages: [10.0.0.7]2 second\r"));
 
         f.engine.pendingMessages().append("1234", "3 pending");
         f.control<QPushButton>(QStringLiteral("BitBtn2"))->click();
@@ -266,8 +307,25 @@ private slots:
         QVERIFY(pty.write("RING\r\n"));
         QTRY_VERIFY_WITH_TIMEOUT(rx->isLit(), 10000);
         QVERIFY(!tx->isLit());
+        // A speed change stops the line and leaves its lights to their flash.
+        auto *speed = f.control<QComboBox>(QStringLiteral("Speed1"));
+        speed->setCurrentIndex(speed->currentIndex() == 4 ? 3 : 4);
+        QVERIFY(!f.engine.isLineStarted(1));
+        QVERIFY(rx->isLit());
         QTRY_VERIFY_WITH_TIMEOUT(!rx->isLit(), 10000);
         QVERIFY(!f.control<LedIndicator>(QStringLiteral("RxLED2"))->isLit());
+    }
+
+    // The Tx link has no light controller: its traffic flashes nothing.
+    void txLinkLightsStayDark() {
+        WindowFixture f;
+        useTcpPath(f);
+        f.control<QPushButton>(QStringLiteral("Start_Stop5"))->click();
+        QVERIFY(f.engine.isLineStarted(5));
+        emit f.engine.traffic(5, true);
+        emit f.engine.traffic(5, false);
+        QVERIFY(!f.control<LedIndicator>(QStringLiteral("TxLED5"))->isLit());
+        QVERIFY(!f.control<LedIndicator>(QStringLiteral("RxLED5"))->isLit());
     }
 };
 

@@ -19,6 +19,7 @@ class DialogsTest : public QObject {
     struct Answer {
         QString text;
         QList<QMessageBox::StandardButton> buttons;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
     };
     static void answerNextBox(Answer &seen, QMessageBox::StandardButton button,
                               int key = Qt::Key_unknown) {
@@ -26,6 +27,7 @@ class DialogsTest : public QObject {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             QVERIFY(box);
             seen.text = box->text();
+            seen.icon = box->icon();
             for (QAbstractButton *each : box->buttons())
                 seen.buttons.append(box->standardButton(each));
             if (button != QMessageBox::NoButton)
@@ -76,7 +78,18 @@ private slots:
         dialogs.notice(QStringLiteral("Voduro"), QStringLiteral("Setup IP Secondary Port"));
         QCOMPARE(seen.text, QStringLiteral("Setup IP Secondary Port"));
         QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
+        QCOMPARE(seen.icon, QMessageBox::NoIcon);
         QVERIFY(boxesOnScreen().isEmpty());
+
+        // A refusal looks like an error, a word to the wise like information.
+        Answer error;
+        answerNextBox(error, QMessageBox::Ok);
+        dialogs.errorNotice(QStringLiteral("Error"), QStringLiteral("Account Not Found"));
+        Answer information;
+        answerNextBox(information, QMessageBox::Ok);
+        dialogs.informationNotice(QStringLiteral("Voduro"), QStringLiteral("Restart"));
+        QCOMPARE(error.icon, QMessageBox::Critical);
+        QCOMPARE(information.icon, QMessageBox::Information);
     }
 
     void backgroundNoticesNeverStack() {

@@ -50,6 +50,21 @@ class MainWindowTest : public QObject {
         return rect.isValid() && rect.top() >= 0 && rect.bottom() < view->viewport()->height();
     }
 
+    // The cleared-items file, each line without its leading date and time.
+    static QStringList clearedItems(const WindowFixture &f) {
+        QStringList items;
+        const QByteArray file = f.env.readFile(LogBook::ClearedLog);
+        if (!file.isEmpty() && !file.endsWith("\r\n"))
+            return {QStringLiteral("unended line")};
+        for (const QByteArray &line : file.split('\n')) {
+            const qsizetype separator = line.indexOf(" -- ");
+            if (!line.isEmpty())
+                items.append(QString::fromLatin1(separator > 0 ? line.mid(separator + 4).chopped(1)
+                                                               : QByteArray("no date: ") + line));
+        }
+        return items;
+    }
+
     static void clickPage(WindowFixture &f, int page) {
         f.main.pages()->setCurrentIndex(page);
         f.control<QPushButton>(QStringLiteral("ClrPageBtn"))->click();
@@ -270,8 +285,10 @@ private slots:
         f.dialogs.answers = {false, true};
         clickPage(f, EventPages::TxPending);
         QCOMPARE(rowCounts(f), (QList<int>{1, 1, 1, 1, 1, 1}));
+        QCOMPARE(clearedItems(f), QStringList());
         clickPage(f, EventPages::TxPending);
         QCOMPARE(rowCounts(f), (QList<int>{1, 1, 1, 1, 0, 1}));
+        QCOMPARE(clearedItems(f), QStringList{"Tx Pending: 0410 0042 18 1130 01 001"});
         QCOMPARE(f.dialogs.asked.size(), 2);
         for (const ScriptedDialogs::Entry &entry : f.dialogs.asked) {
             QCOMPARE(entry.kind, ScriptedDialogs::Entry::Question);
@@ -281,16 +298,50 @@ private slots:
         }
     }
 
-    void clearEventsEmptiesEverythingWithoutAsking() {
+    // Lines not yet delivered go only when the operator, told how many, says Yes, and only
+    // after a copy of each went to the cleared-items file, whatever the log switch says.
+    void clearEventsAsksBeforeUndeliveredLinesGo() {
         WindowFixture f;
         fill(f);
+        f.txQueue.append("0410 0043 18 1130 01 002");
         f.engine.pendingMessages().append("1234", "3 waiting");
+        f.dialogs.answers = {false};
+        f.control<QPushButton>(QStringLiteral("Button1"))->click();
+        QCOMPARE(rowCounts(f), (QList<int>{1, 1, 1, 1, 2, 1}));
+        QCOMPARE(clearedItems(f), QStringList());
+        QCOMPARE(f.dialogs.asked.size(), 1);
+        QCOMPARE(f.dialogs.asked.at(0).title, QStringLiteral("Clear Events"));
+        QCOMPARE(f.dialogs.asked.at(0).text,
+                 QStringLiteral("Lines not yet delivered to the automation software: 2.\nThey "
+                                "will be removed from \"Tx Pending\"; a copy of each is kept in "
+                                "Cleared_log.TXT.\nClear them?"));
+
         f.control<QPushButton>(QStringLiteral("Button1"))->click();
         QCOMPARE(rowCounts(f), (QList<int>{0, 0, 0, 0, 0, 0}));
         QCOMPARE(f.engine.pendingMessages().size(), 1); // decoder input is not an event
-        QVERIFY(f.dialogs.asked.isEmpty());
+        QCOMPARE(clearedItems(f), (QStringList{"Tx Pending: 0410 0042 18 1130 01 001",
+                                               "Tx Pending: 0410 0043 18 1130 01 002"}));
+        // With nothing undelivered there is nothing to ask.
+        f.lists.sia.addRow(QStringLiteral("01/02/2026 10:00:04"), {"1234", "0046"});
+        f.control<QPushButton>(QStringLiteral("Button1"))->click();
+        QCOMPARE(f.lists.sia.rowCount(), 0);
+        QCOMPARE(f.dialogs.asked.size(), 2);
         QCOMPARE(f.control<QPushButton>(QStringLiteral("Button1"))->text(), "Clear Events");
         QCOMPARE(f.control<QPushButton>(QStringLiteral("ClrPageBtn"))->text(), "Clear Page");
+    }
+
+    // A copy that cannot be written keeps everything in place, and the operator is told.
+    void clearEventsKeepsEverythingWhenTheCopyFails() {
+        WindowFixture f;
+        fill(f);
+        QVERIFY(QDir().mkdir(LogBook::ClearedLog));
+        f.control<QPushButton>(QStringLiteral("Button1"))->click();
+        QCOMPARE(rowCounts(f), (QList<int>{1, 1, 1, 1, 1, 1}));
+        QCOMPARE(f.dialogs.asked.size(), 2);
+        QCOMPARE(f.dialogs.asked.last().icon, ScriptedDialogs::Entry::Error);
+        QCOMPARE(f.dialogs.asked.last().text,
+                 QStringLiteral("The cleared items cannot be written to Cleared_log.TXT, so "
+                                "nothing was cleared."));
     }
 
     // The clearing buttons take the rows away before an idle tick could export them: the

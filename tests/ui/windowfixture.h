@@ -8,8 +8,8 @@
 
 // Both windows over a full engine in a temporary working directory, as the program wires them.
 struct WindowFixture : EngineFixture {
-    ComSetupWindow setup{{settings, engine, logs, dialogs}};
-    MainWindow main{{engine, lists, txQueue, dialogs, settings}};
+    ComSetupWindow setup{{settings, engine, logs, dialogs, txQueue}};
+    MainWindow main{{engine, lists, txQueue, dialogs, settings, logs}};
 
     WindowFixture() { main.setComSetupWindow(&setup); }
 

@@ -1,0 +1,2239 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>AccountEditor</name>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="23"/>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="23"/>
+        <source>Account Not Found</source>
+        <translation>Konto nicht gefunden</translation>
+    </message>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="32"/>
+        <location filename="../src/accounts/accounteditor.cpp" line="39"/>
+        <source>Confirm</source>
+        <translation>Bestätigen</translation>
+    </message>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="33"/>
+        <source>Account already in use, do you want to overwrite?</source>
+        <translation>Das Konto wird bereits verwendet. Soll es überschrieben werden?</translation>
+    </message>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="40"/>
+        <source>You have set one of the polling times to 0, this will stop polling, are you sure?</source>
+        <translation>Sie haben eine der Polling-Zeiten auf 0 gesetzt. Damit endet die Polling-Überwachung. Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <location filename="../src/accounts/accounteditor.cpp" line="52"/>
+        <source>I/O Error</source>
+        <translation>E/A-Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>AccountEditorGroup</name>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="40"/>
+        <source>Edit / New Account</source>
+        <translation>Konto bearbeiten / neu</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="64"/>
+        <source>Synchronise  Clock</source>
+        <translation>Uhrzeit synchronisieren</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="64"/>
+        <source>Match NUA / IP</source>
+        <translation>NUA / IP prüfen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="65"/>
+        <source>Report fault as SIA</source>
+        <translation>Störung als SIA melden</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="68"/>
+        <source>&amp;Add / Update</source>
+        <translation>&amp;Hinzufügen / Ändern</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="77"/>
+        <source>Account Name</source>
+        <translation>Kontoname</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="77"/>
+        <source>Account Number</source>
+        <translation>Kontonummer</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="78"/>
+        <source>Polling Delay</source>
+        <translation>Polling-Intervall</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="78"/>
+        <source>Polling Delay (Armed)</source>
+        <translation>Polling-Intervall (scharf)</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="79"/>
+        <source>NUA / IP Address</source>
+        <translation>NUA / IP-Adresse</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="79"/>
+        <source>DC-09 Key</source>
+        <translation>DC-09-Schlüssel</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="85"/>
+        <source>Minutes</source>
+        <translation>Minuten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accounteditorgroup.cpp" line="92"/>
+        <source>Number of polls that can be missed before an alarm is raised.....</source>
+        <translation>Anzahl ausbleibender Pollings, bevor ein Alarm ausgelöst wird.....</translation>
+    </message>
+</context>
+<context>
+    <name>AccountPage</name>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="98"/>
+        <location filename="../src/ui/accountpage.cpp" line="129"/>
+        <location filename="../src/ui/accountpage.cpp" line="143"/>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="98"/>
+        <source>Account Not Found</source>
+        <translation>Konto nicht gefunden</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="131"/>
+        <source>The NUA / IP address holds the character &quot;%1&quot; (%2), which the account file cannot store. Nothing was saved.</source>
+        <translation>Die NUA / IP-Adresse enthält das Zeichen „%1“ (%2), das die Kontendatei nicht speichern kann. Es wurde nichts gespeichert.</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="133"/>
+        <source>The account name holds the character &quot;%1&quot; (%2), which the account file cannot store. Nothing was saved.</source>
+        <translation>Der Kontoname enthält das Zeichen „%1“ (%2), das die Kontendatei nicht speichern kann. Es wurde nichts gespeichert.</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="143"/>
+        <source>The DC-09 key must be 32, 48 or 64 hex digits, or 16, 24 or 32 characters</source>
+        <translation>Der DC-09-Schlüssel muss aus 32, 48 oder 64 Hexadezimalziffern oder aus 16, 24 oder 32 Zeichen bestehen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountpage.cpp" line="153"/>
+        <source>I/O Error</source>
+        <translation>E/A-Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>AccountTable</name>
+    <message>
+        <location filename="../src/accounts/accounttable.cpp" line="59"/>
+        <source>%1 could not be read (%2); it is kept as it is and not saved over</source>
+        <translation>%1 konnte nicht gelesen werden (%2); die Datei bleibt unverändert und wird nicht überschrieben</translation>
+    </message>
+</context>
+<context>
+    <name>AccountView</name>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="60"/>
+        <source>Synchronise  Clock</source>
+        <translation>Uhrzeit synchronisieren</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="60"/>
+        <source>Match NUA / IP</source>
+        <translation>NUA / IP prüfen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="61"/>
+        <source>Report fault as SIA</source>
+        <translation>Störung als SIA melden</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="71"/>
+        <source>&amp;First</source>
+        <translation>&amp;Erstes</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="72"/>
+        <source>&amp;Previous</source>
+        <translation>&amp;Vorheriges</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="73"/>
+        <source>&amp;Next</source>
+        <translation>&amp;Nächstes</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="74"/>
+        <source>&amp;Last</source>
+        <translation>Le&amp;tztes</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="77"/>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="78"/>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="84"/>
+        <source>Find Account</source>
+        <translation>Konto suchen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="85"/>
+        <source>Enter Account Details Here - Then Click Find Account</source>
+        <translation>Kontoangaben hier eingeben – dann „Konto suchen“ klicken</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="93"/>
+        <source>Account Name</source>
+        <translation>Kontoname</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="93"/>
+        <source>Account Number</source>
+        <translation>Kontonummer</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="94"/>
+        <source>Polling Delay</source>
+        <translation>Polling-Intervall</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="94"/>
+        <source>Polling Delay (Armed)</source>
+        <translation>Polling-Intervall (scharf)</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="95"/>
+        <source>Poll Timeout......</source>
+        <translation>Polling-Frist......</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="95"/>
+        <source>NUA / IP Address</source>
+        <translation>NUA / IP-Adresse</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="101"/>
+        <source>Minutes</source>
+        <translation>Minuten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="104"/>
+        <source>IP / NUA Number</source>
+        <translation>IP / NUA-Nummer</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/accountview.cpp" line="118"/>
+        <source>Account:</source>
+        <translation>Konten:</translation>
+    </message>
+</context>
+<context>
+    <name>AllowanceConfirmation</name>
+    <message>
+        <location filename="../src/ui/allowanceconfirmation.cpp" line="29"/>
+        <source>Confirm</source>
+        <translation>Bestätigen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/allowanceconfirmation.cpp" line="30"/>
+        <source>Are you sure you want to alter the Poll timeout value?</source>
+        <translation>Soll die Zahl der ausbleibenden Pollings wirklich geändert werden?</translation>
+    </message>
+</context>
+<context>
+    <name>ByteListGroup</name>
+    <message>
+        <location filename="../src/ui/bytelistgroup.cpp" line="26"/>
+        <source>Clear</source>
+        <translation>Leeren</translation>
+    </message>
+</context>
+<context>
+    <name>ComSetupWindow</name>
+    <message>
+        <location filename="../src/ui/comsetupwindow.cpp" line="20"/>
+        <source>Coms Setup</source>
+        <translation>Verbindungen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/comsetupwindow.cpp" line="29"/>
+        <source>Received Data</source>
+        <translation>Empfangene Daten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/comsetupwindow.cpp" line="35"/>
+        <source>Pending Messages</source>
+        <translation>Wartende Meldungen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/comsetupwindow.cpp" line="42"/>
+        <source>Tx Setup</source>
+        <translation>Tx-Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>Engine</name>
+    <message>
+        <location filename="../src/engine/engine.cpp" line="334"/>
+        <source>Tx link</source>
+        <translation>Tx-Verbindung</translation>
+    </message>
+    <message>
+        <location filename="../src/engine/engine.cpp" line="334"/>
+        <source>Zorer-Uda %1</source>
+        <translation>Zorer-Uda %1</translation>
+    </message>
+    <message>
+        <location filename="../src/engine/engine.cpp" line="335"/>
+        <source>%1: device %2 lost</source>
+        <translation>%1: Gerät %2 verloren</translation>
+    </message>
+    <message>
+        <location filename="../src/engine/engine.cpp" line="336"/>
+        <source>%1: device %2 back</source>
+        <translation>%1: Gerät %2 wieder da</translation>
+    </message>
+</context>
+<context>
+    <name>EventLists</name>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="373"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="383"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="393"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="401"/>
+        <source>Date / Time</source>
+        <translation>Datum / Uhrzeit</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="374"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="384"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="394"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="402"/>
+        <source>Zorer-Uda / IP</source>
+        <translation>Zorer-Uda / IP</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="375"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="385"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="395"/>
+        <location filename="../src/events/eventlistmodel.cpp" line="403"/>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="376"/>
+        <source>Line Fault</source>
+        <translation>Leitungsstörung</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="377"/>
+        <source>AC Fail</source>
+        <translation>Netzausfall</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="378"/>
+        <source>Battery Fault</source>
+        <translation>Akkustörung</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="379"/>
+        <source>Armed</source>
+        <translation>Scharf</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="380"/>
+        <source>Eng-on-Site</source>
+        <translation>Techniker vor Ort</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="386"/>
+        <source>Type</source>
+        <translation>Typ</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="387"/>
+        <source>Event Code</source>
+        <translation>Ereigniscode</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="388"/>
+        <source>Area</source>
+        <translation>Bereich</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="389"/>
+        <source>User / Zone</source>
+        <translation>Benutzer / Zone</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="396"/>
+        <source>Event</source>
+        <translation>Ereignis</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="397"/>
+        <source>ASCII Data</source>
+        <translation>ASCII-Daten</translation>
+    </message>
+    <message>
+        <location filename="../src/events/eventlistmodel.cpp" line="406"/>
+        <source>Test</source>
+        <translation>Test</translation>
+    </message>
+</context>
+<context>
+    <name>EventPages</name>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="37"/>
+        <source>Contact ID</source>
+        <translation>Contact ID</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="38"/>
+        <source>Fast Format</source>
+        <translation>Fast Format</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="40"/>
+        <source>SIA</source>
+        <translation>SIA</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="41"/>
+        <source>Polling</source>
+        <translation>Polling</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="42"/>
+        <source>Tx Pending</source>
+        <translation>Tx-Warteschlange</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/eventpages.cpp" line="45"/>
+        <location filename="../src/ui/eventpages.cpp" line="54"/>
+        <source>Polling Accounts</source>
+        <translation>Polling-Konten</translation>
+    </message>
+</context>
+<context>
+    <name>EventTexts</name>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="15"/>
+        <source>100 Medical</source>
+        <translation>100 Medizinischer Notruf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="16"/>
+        <source>101 Pendant Transmitter</source>
+        <translation>101 Personennotruf-Sender</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="17"/>
+        <source>102 Fail to Report In</source>
+        <translation>102 Meldung ausgeblieben</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="18"/>
+        <source>110 Fire Alarm</source>
+        <translation>110 Brandalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="19"/>
+        <source>111 Smoke</source>
+        <translation>111 Rauchmelder</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="20"/>
+        <source>112 Combustion</source>
+        <translation>112 Verbrennung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="21"/>
+        <source>113 Water Flow</source>
+        <translation>113 Wasserfluss (Sprinkler)</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="22"/>
+        <source>114 Heat</source>
+        <translation>114 Wärmemelder</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="23"/>
+        <source>115 Pull Station</source>
+        <translation>115 Druckknopfmelder</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="24"/>
+        <source>116 Duct</source>
+        <translation>116 Lüftungskanal</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="25"/>
+        <source>117 Flame</source>
+        <translation>117 Flammenmelder</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="26"/>
+        <source>118 Near Alarm</source>
+        <translation>118 Voralarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="27"/>
+        <source>120 Panic</source>
+        <translation>120 Panikalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="28"/>
+        <source>121 Duress</source>
+        <translation>121 Bedrohung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="29"/>
+        <source>122 Silent</source>
+        <translation>122 Stiller Alarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="30"/>
+        <source>123 Audible</source>
+        <translation>123 Lauter Alarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="31"/>
+        <source>130 Burglary</source>
+        <translation>130 Einbruch</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="32"/>
+        <source>131 Perimeter</source>
+        <translation>131 Außenhaut</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="33"/>
+        <source>132 Interior</source>
+        <translation>132 Innenraum</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="34"/>
+        <source>133 24 Hour</source>
+        <translation>133 24-Stunden</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="35"/>
+        <source>134 Entry/Exit</source>
+        <translation>134 Ein-/Ausgang</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="36"/>
+        <source>135 Day/Night</source>
+        <translation>135 Tag/Nacht</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="37"/>
+        <source>136 Outdoor</source>
+        <translation>136 Außenbereich</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="38"/>
+        <source>137 Tamper</source>
+        <translation>137 Sabotage</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="39"/>
+        <source>138 Near Alarm</source>
+        <translation>138 Voralarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="40"/>
+        <source>139 Confirmed Intruder</source>
+        <translation>139 Bestätigter Einbruch</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="41"/>
+        <source>140 General Alarm</source>
+        <translation>140 Allgemeiner Alarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="42"/>
+        <source>143 Exp. module failure</source>
+        <translation>143 Ausfall Erweiterungsmodul</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="43"/>
+        <source>144 Sensor tamper</source>
+        <translation>144 Sabotage Melder</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="44"/>
+        <source>145 Module Tamper</source>
+        <translation>145 Sabotage Modul</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="45"/>
+        <source>150 24 Hour non-Burg</source>
+        <translation>150 24-Stunden (kein Einbruch)</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="46"/>
+        <source>151 Gas detected</source>
+        <translation>151 Gas erkannt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="47"/>
+        <source>152 Refrigeration</source>
+        <translation>152 Kühlung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="48"/>
+        <source>153 Loss of Heat</source>
+        <translation>153 Heizungsausfall</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="49"/>
+        <source>154 Water Leakage</source>
+        <translation>154 Wasseraustritt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="50"/>
+        <source>155 Foil Break</source>
+        <translation>155 Alarmfolie unterbrochen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="51"/>
+        <source>156 Day Trouble</source>
+        <translation>156 Tagstörung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="52"/>
+        <source>157 Low bottled Gas level</source>
+        <translation>157 Flaschengas niedrig</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="53"/>
+        <source>158 High Temp</source>
+        <translation>158 Übertemperatur</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="54"/>
+        <source>159 Low Temp</source>
+        <translation>159 Untertemperatur</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="55"/>
+        <source>161 Loss of Air Flow</source>
+        <translation>161 Ausfall Luftstrom</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="56"/>
+        <source>200 24 Hour non-Burg</source>
+        <translation>200 24-Stunden (kein Einbruch)</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="57"/>
+        <source>201 Low Water Pressure</source>
+        <translation>201 Wasserdruck niedrig</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="58"/>
+        <source>202 Low CO2</source>
+        <translation>202 CO2 niedrig</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="59"/>
+        <source>203 Gate Valve Sensor</source>
+        <translation>203 Absperrschieber-Sensor</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="60"/>
+        <source>204 Low water level</source>
+        <translation>204 Wasserstand niedrig</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="61"/>
+        <source>205 Pump activated</source>
+        <translation>205 Pumpe eingeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="62"/>
+        <source>206 Pump failure</source>
+        <translation>206 Pumpenausfall</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="63"/>
+        <source>220 Key Tube Alarm</source>
+        <translation>220 Alarm Schlüsseldepot</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="64"/>
+        <source>300 System Trouble</source>
+        <translation>300 Systemstörung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="65"/>
+        <source>301 AC Loss</source>
+        <translation>301 Netzausfall</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="66"/>
+        <source>302 Low System Battery</source>
+        <translation>302 Systemakku schwach</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="67"/>
+        <source>303 RAM checksum bad</source>
+        <translation>303 RAM-Prüfsumme fehlerhaft</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="68"/>
+        <source>304 ROM checksum bad</source>
+        <translation>304 ROM-Prüfsumme fehlerhaft</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="69"/>
+        <source>305 System Reset</source>
+        <translation>305 Systemneustart</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="70"/>
+        <source>306 Panel prog. Changed</source>
+        <translation>306 Zentralenprogramm geändert</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="71"/>
+        <source>307 Self-test failure</source>
+        <translation>307 Selbsttest fehlgeschlagen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="72"/>
+        <source>308 System Shutdown</source>
+        <translation>308 System abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="73"/>
+        <source>309 Battery Test Failure</source>
+        <translation>309 Akkutest fehlgeschlagen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="74"/>
+        <source>310 Ground Fault</source>
+        <translation>310 Erdschluss</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="75"/>
+        <source>320 Sounder/Relay</source>
+        <translation>320 Signalgeber/Relais</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="76"/>
+        <source>321 Bell 1</source>
+        <translation>321 Sirene 1</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="77"/>
+        <source>322 Bell 2</source>
+        <translation>322 Sirene 2</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="78"/>
+        <source>323 Alarm Relay</source>
+        <translation>323 Alarmrelais</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="79"/>
+        <source>324 Trouble Relay</source>
+        <translation>324 Störungsrelais</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="80"/>
+        <source>325 Reversing</source>
+        <translation>325 Umpolung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="81"/>
+        <source>328 Aux Fault</source>
+        <translation>328 Störung Hilfsausgang</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="82"/>
+        <source>330 System Peripheral</source>
+        <translation>330 Systemperipherie</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="83"/>
+        <source>331 Polling Loop Open</source>
+        <translation>331 Ringbus unterbrochen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="84"/>
+        <source>332 Polling Loop Short</source>
+        <translation>332 Ringbus Kurzschluss</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="85"/>
+        <source>333 Exp. Module Failure</source>
+        <translation>333 Ausfall Erweiterungsmodul</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="86"/>
+        <source>334 Repeater Failure</source>
+        <translation>334 Ausfall Repeater</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="87"/>
+        <source>335 Local Printer Paper Out</source>
+        <translation>335 Drucker ohne Papier</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="88"/>
+        <source>336 Local Printer Failure</source>
+        <translation>336 Druckerstörung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="89"/>
+        <source>350 Communication Fault</source>
+        <translation>350 Übertragungsstörung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="90"/>
+        <source>351 Telephone 1 Fault</source>
+        <translation>351 Störung Telefonleitung 1</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="91"/>
+        <source>352 Telephone 2 Fault</source>
+        <translation>352 Störung Telefonleitung 2</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="92"/>
+        <source>353 Lng-Rnge Rad. xmttr. Fault</source>
+        <translation>353 Störung Weitbereichs-Funksender</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="93"/>
+        <source>354 Fail to Communicate</source>
+        <translation>354 Übertragung fehlgeschlagen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="94"/>
+        <source>355 Loss of radio super.</source>
+        <translation>355 Funküberwachung ausgefallen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="95"/>
+        <source>356 Loss of central polling</source>
+        <translation>356 Zentralabfrage ausgefallen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="96"/>
+        <source>370 Protection Loop</source>
+        <translation>370 Meldelinie</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="97"/>
+        <source>371 Protection Loop open</source>
+        <translation>371 Meldelinie unterbrochen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="98"/>
+        <source>372 Protection Loop short</source>
+        <translation>372 Meldelinie Kurzschluss</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="99"/>
+        <source>373 Fire Trouble</source>
+        <translation>373 Störung Brandmeldung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="100"/>
+        <source>380 Sensor Trouble</source>
+        <translation>380 Melderstörung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="101"/>
+        <source>381 Loss of super. RF</source>
+        <translation>381 Funküberwachung Melder ausgefallen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="102"/>
+        <source>382 Loss of super. RPM</source>
+        <translation>382 Überwachung Busmodul ausgefallen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="103"/>
+        <source>383 Sensor Tamper</source>
+        <translation>383 Sabotage Melder</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="104"/>
+        <source>384 RF xmitter low battery</source>
+        <translation>384 Funksender Batterie schwach</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="105"/>
+        <source>400 Open/Close</source>
+        <translation>400 Unscharf/Scharf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="106"/>
+        <source>401 O/C by User</source>
+        <translation>401 Unscharf/Scharf durch Benutzer</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="107"/>
+        <source>402 Group O/C</source>
+        <translation>402 Unscharf/Scharf Bereichsgruppe</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="108"/>
+        <source>403 Automatic O/C</source>
+        <translation>403 Automatisch Unscharf/Scharf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="109"/>
+        <source>404 Late to O/C</source>
+        <translation>404 Verspätet Unscharf/Scharf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="110"/>
+        <source>405 Deferred O/C</source>
+        <translation>405 Aufgeschoben Unscharf/Scharf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="111"/>
+        <source>406 Cancel</source>
+        <translation>406 Abbruch</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="112"/>
+        <source>407 Remote Arm/Disarm</source>
+        <translation>407 Fern-Scharf/Unscharf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="113"/>
+        <source>408 Quick Arm</source>
+        <translation>408 Schnellscharf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="114"/>
+        <source>409 Keyswitch O/C</source>
+        <translation>409 Schlüsselschalter Unscharf/Scharf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="115"/>
+        <source>411 Download Access</source>
+        <translation>411 Fernzugriff</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="116"/>
+        <source>412 Successful Download access</source>
+        <translation>412 Fernzugriff erfolgreich</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="117"/>
+        <source>413 Unsuccessful access</source>
+        <translation>413 Zugriff fehlgeschlagen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="118"/>
+        <source>414 System Shutdown</source>
+        <translation>414 System abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="119"/>
+        <source>415 Dialer Shutdown</source>
+        <translation>415 Wählgerät abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="120"/>
+        <source>421 Access denied</source>
+        <translation>421 Zutritt verweigert</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="121"/>
+        <source>422 Access report by user</source>
+        <translation>422 Zutrittsmeldung durch Benutzer</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="122"/>
+        <source>457 Exit Error</source>
+        <translation>457 Fehler beim Verlassen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="123"/>
+        <source>459 Recent Close</source>
+        <translation>459 Kürzlich scharfgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="124"/>
+        <source>520 Sounder/Relay disable</source>
+        <translation>520 Signalgeber/Relais gesperrt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="125"/>
+        <source>521 Bell 1 disable</source>
+        <translation>521 Sirene 1 gesperrt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="126"/>
+        <source>522 Bell 2 disable</source>
+        <translation>522 Sirene 2 gesperrt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="127"/>
+        <source>523 Alarm relay disable</source>
+        <translation>523 Alarmrelais gesperrt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="128"/>
+        <source>524 Trouble relay disable</source>
+        <translation>524 Störungsrelais gesperrt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="129"/>
+        <source>525 Reversing relay disable</source>
+        <translation>525 Umpolrelais gesperrt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="130"/>
+        <source>551 Dialer disabled</source>
+        <translation>551 Wählgerät gesperrt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="131"/>
+        <source>552 Radio xmitter disabled</source>
+        <translation>552 Funksender gesperrt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="132"/>
+        <source>570 Zone bypass</source>
+        <translation>570 Zone abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="133"/>
+        <source>571 Fire bypass</source>
+        <translation>571 Brandzone abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="134"/>
+        <source>572 24 Hour zone bypass</source>
+        <translation>572 24-Stunden-Zone abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="135"/>
+        <source>573 Burg bypass</source>
+        <translation>573 Einbruchzone abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="136"/>
+        <source>574 Group bypass</source>
+        <translation>574 Zonengruppe abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="137"/>
+        <source>575 Swinger Bypass</source>
+        <translation>575 Zone nach Alarmhäufung abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="138"/>
+        <source>601 Manual Trigger Test</source>
+        <translation>601 Manueller Testruf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="139"/>
+        <source>602 Periodic Test report</source>
+        <translation>602 Periodische Testmeldung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="140"/>
+        <source>603 Periodic RF xmission</source>
+        <translation>603 Periodische Funkübertragung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="141"/>
+        <source>604 Fire test</source>
+        <translation>604 Brandmeldetest</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="142"/>
+        <source>605 Status report to follow</source>
+        <translation>605 Statusbericht folgt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="143"/>
+        <source>606 Listen-in to follow</source>
+        <translation>606 Mithören folgt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="144"/>
+        <source>607 Walk test mode</source>
+        <translation>607 Gehtest</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="145"/>
+        <source>621 Event log Reset</source>
+        <translation>621 Ereignisspeicher zurückgesetzt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="146"/>
+        <source>622 Event Log 50% full</source>
+        <translation>622 Ereignisspeicher 50 % voll</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="147"/>
+        <source>623 Event log 90% full</source>
+        <translation>623 Ereignisspeicher 90 % voll</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="148"/>
+        <source>624 Event log overflow</source>
+        <translation>624 Ereignisspeicher übergelaufen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="149"/>
+        <source>625 Time/Date reset</source>
+        <translation>625 Uhrzeit/Datum zurückgesetzt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="150"/>
+        <source>626 Time/Date inaccurate</source>
+        <translation>626 Uhrzeit/Datum ungenau</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="151"/>
+        <source>627 Program mode entry</source>
+        <translation>627 Programmiermodus begonnen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="152"/>
+        <source>628 Program Mode exit.</source>
+        <translation>628 Programmiermodus beendet.</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="153"/>
+        <source>631 Exception Schedule change</source>
+        <translation>631 Ausnahmezeitplan geändert</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="157"/>
+        <source>** Not Reported</source>
+        <translation>** Nicht gemeldet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="158"/>
+        <source>MA Medical Alarm</source>
+        <translation>MA Medizinischer Alarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="159"/>
+        <source>MH Medical Alarm Restore</source>
+        <translation>MH Rückstellung medizinischer Alarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="160"/>
+        <source>MB Medical Bypass</source>
+        <translation>MB Medizinisch abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="161"/>
+        <source>MU Medical Unbypass</source>
+        <translation>MU Medizinisch zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="162"/>
+        <source>FA Fire Alarm</source>
+        <translation>FA Brandalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="163"/>
+        <source>FH Fire Alarm Restore</source>
+        <translation>FH Rückstellung Brandalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="164"/>
+        <source>FB Fire Bypass</source>
+        <translation>FB Brand abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="165"/>
+        <source>FU Fire Unbypass</source>
+        <translation>FU Brand zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="166"/>
+        <source>FT Fire Trouble</source>
+        <translation>FT Störung Brandmeldung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="167"/>
+        <source>FJ Fire Trouble Restore</source>
+        <translation>FJ Störung Brandmeldung behoben</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="168"/>
+        <source>HA Holdup Alarm</source>
+        <translation>HA Überfallalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="169"/>
+        <source>HH Holdup Alarm Restore</source>
+        <translation>HH Rückstellung Überfallalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="170"/>
+        <source>HB Holdup Bypass</source>
+        <translation>HB Überfall abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="171"/>
+        <source>HU Holdup Unbypass</source>
+        <translation>HU Überfall zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="172"/>
+        <source>PA Panic Alarm</source>
+        <translation>PA Panikalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="173"/>
+        <source>PH Panic Alarm Restore</source>
+        <translation>PH Rückstellung Panikalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="174"/>
+        <source>PB Panic Bypass</source>
+        <translation>PB Panik abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="175"/>
+        <source>PU Panic Unbypass</source>
+        <translation>PU Panik zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="176"/>
+        <source>QA Emergency Alarm</source>
+        <translation>QA Notfallalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="177"/>
+        <source>QR Emergency Alarm Restore</source>
+        <translation>QR Rückstellung Notfallalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="178"/>
+        <source>QB Emergency Bypass</source>
+        <translation>QB Notfall abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="179"/>
+        <source>QU Emergency Unbypass</source>
+        <translation>QU Notfall zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="180"/>
+        <source>BA Burglary Alarm</source>
+        <translation>BA Einbruchalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="181"/>
+        <source>BH Burglary Alarm Restore</source>
+        <translation>BH Rückstellung Einbruchalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="182"/>
+        <source>BB Burglary Bypass</source>
+        <translation>BB Einbruch abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="183"/>
+        <source>BU Burglary Unbypass</source>
+        <translation>BU Einbruch zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="184"/>
+        <source>BV Burglary Verified</source>
+        <translation>BV Einbruch bestätigt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="185"/>
+        <source>UA Untyped Zone Alarm</source>
+        <translation>UA Alarm Zone ohne Typ</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="186"/>
+        <source>UH Untyped Zone Restore</source>
+        <translation>UH Rückstellung Zone ohne Typ</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="187"/>
+        <source>UB Untyped Zone Bypass</source>
+        <translation>UB Zone ohne Typ abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="188"/>
+        <source>UU Untyped Zone Unbypass</source>
+        <translation>UU Zone ohne Typ zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="189"/>
+        <source>GA Gas Alarm</source>
+        <translation>GA Gasalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="190"/>
+        <source>GH Gas Restore</source>
+        <translation>GH Rückstellung Gasalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="191"/>
+        <source>GB Gas Bypass</source>
+        <translation>GB Gas abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="192"/>
+        <source>GU Gas Unbypass</source>
+        <translation>GU Gas zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="193"/>
+        <source>KA Heat Alarm</source>
+        <translation>KA Wärmealarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="194"/>
+        <source>KH Heat Restore</source>
+        <translation>KH Rückstellung Wärmealarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="195"/>
+        <source>KB Heat Bypass</source>
+        <translation>KB Wärme abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="196"/>
+        <source>KU Heat Unbypass</source>
+        <translation>KU Wärme zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="197"/>
+        <source>SA Sprinkler Alarm</source>
+        <translation>SA Sprinkleralarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="198"/>
+        <source>SH Sprinkler Restore</source>
+        <translation>SH Rückstellung Sprinkleralarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="199"/>
+        <source>SB Sprinkler Bypass</source>
+        <translation>SB Sprinkler abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="200"/>
+        <source>SU Sprinkler Unbypass</source>
+        <translation>SU Sprinkler zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="201"/>
+        <source>WA Water Alarm</source>
+        <translation>WA Wasseralarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="202"/>
+        <source>WH Water Restore</source>
+        <translation>WH Rückstellung Wasseralarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="203"/>
+        <source>WB Water Bypass</source>
+        <translation>WB Wasser abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="204"/>
+        <source>WU Water Unbypass</source>
+        <translation>WU Wasser zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="205"/>
+        <source>ZA Freeze Alarm</source>
+        <translation>ZA Frostalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="206"/>
+        <source>ZH Freeze Restore</source>
+        <translation>ZH Rückstellung Frostalarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="207"/>
+        <source>ZB Freeze Bypass</source>
+        <translation>ZB Frost abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="208"/>
+        <source>ZU Freeze Unbypass</source>
+        <translation>ZU Frost zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="209"/>
+        <source>AT AC Loss</source>
+        <translation>AT Netzausfall</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="210"/>
+        <source>AR AC Restore</source>
+        <translation>AR Netz wieder da</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="211"/>
+        <source>EE Exit Error</source>
+        <translation>EE Fehler beim Verlassen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="212"/>
+        <source>YP Auxiliary Power Trouble</source>
+        <translation>YP Störung Hilfsspannung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="213"/>
+        <source>YQ Auxiliary Power Restore</source>
+        <translation>YQ Hilfsspannung wieder in Ordnung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="214"/>
+        <source>YT Battery Trouble</source>
+        <translation>YT Akkustörung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="215"/>
+        <source>YR Battery Restore</source>
+        <translation>YR Akku wieder in Ordnung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="216"/>
+        <source>YW System Reset (Watch dog)</source>
+        <translation>YW Systemneustart (Watchdog)</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="217"/>
+        <source>YM System Battery Missing</source>
+        <translation>YM Systemakku fehlt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="218"/>
+        <source>UT General Trouble</source>
+        <translation>UT Allgemeine Störung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="219"/>
+        <source>UJ General Trouble Restore</source>
+        <translation>UJ Allgemeine Störung behoben</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="220"/>
+        <source>ET Expansion Trouble</source>
+        <translation>ET Störung Erweiterung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="221"/>
+        <source>ER Expansion Restore</source>
+        <translation>ER Störung Erweiterung behoben</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="222"/>
+        <source>TA Tamper alarm</source>
+        <translation>TA Sabotagealarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="223"/>
+        <source>TR Tamper Restore</source>
+        <translation>TR Rückstellung Sabotage</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="224"/>
+        <source>TB Tamper Bypass</source>
+        <translation>TB Sabotage abgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="225"/>
+        <source>TU Tamper Unbypass</source>
+        <translation>TU Sabotage zugeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="226"/>
+        <source>YX Service Required</source>
+        <translation>YX Wartung erforderlich</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="227"/>
+        <source>JA User Code Tamper/lockout</source>
+        <translation>JA Codesabotage/Sperre</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="228"/>
+        <source>YA Bell Trouble</source>
+        <translation>YA Störung Sirene</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="229"/>
+        <source>YH Bell Trouble Restore</source>
+        <translation>YH Störung Sirene behoben</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="230"/>
+        <source>LT Phone Line Trouble</source>
+        <translation>LT Störung Telefonleitung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="231"/>
+        <source>LR Phone Line Restore</source>
+        <translation>LR Störung Telefonleitung behoben</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="232"/>
+        <source>YC Communication Restore</source>
+        <translation>YC Übertragung wieder in Ordnung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="233"/>
+        <source>BC Burglary Cancel</source>
+        <translation>BC Einbruch abgebrochen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="234"/>
+        <source>CA Automatic Closing</source>
+        <translation>CA Automatisch scharfgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="235"/>
+        <source>OA Automatic Opening</source>
+        <translation>OA Automatisch unscharfgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="236"/>
+        <source>CL System Closed</source>
+        <translation>CL System scharfgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="237"/>
+        <source>OP System Opened</source>
+        <translation>OP System unscharfgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="238"/>
+        <source>CG Area Closed</source>
+        <translation>CG Bereich scharfgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="239"/>
+        <source>OG Area Opened</source>
+        <translation>OG Bereich unscharfgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="240"/>
+        <source>OR Open After an Alarm</source>
+        <translation>OR Unscharf nach Alarm</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="241"/>
+        <source>OC Cancel Report</source>
+        <translation>OC Abbruchmeldung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="242"/>
+        <source>CR Recent Closing</source>
+        <translation>CR Kürzlich scharfgeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="243"/>
+        <source>CW Force Armed</source>
+        <translation>CW Zwangsscharf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="244"/>
+        <source>CE Auto Arming Cancelled</source>
+        <translation>CE Automatische Scharfschaltung abgebrochen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="245"/>
+        <source>RB Remote UDL begin</source>
+        <translation>RB Fernprogrammierung begonnen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="246"/>
+        <source>RS Remote UDL Successful</source>
+        <translation>RS Fernprogrammierung erfolgreich</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="247"/>
+        <source>DC Access Closed</source>
+        <translation>DC Zutritt geschlossen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="248"/>
+        <source>DD Access Denied</source>
+        <translation>DD Zutritt verweigert</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="249"/>
+        <source>DG Access Granted</source>
+        <translation>DG Zutritt gewährt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="250"/>
+        <source>DK Access Lockout</source>
+        <translation>DK Zutritt gesperrt</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="251"/>
+        <source>RX Manual Trigger Test</source>
+        <translation>RX Manueller Testruf</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="252"/>
+        <source>RP Periodic Test report</source>
+        <translation>RP Periodische Testmeldung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="253"/>
+        <source>RR Power Up</source>
+        <translation>RR Eingeschaltet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="254"/>
+        <source>FX Fire test</source>
+        <translation>FX Brandmeldetest</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="255"/>
+        <source>TS Walk test mode Started</source>
+        <translation>TS Gehtest begonnen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="256"/>
+        <source>TE Walk test mode ended</source>
+        <translation>TE Gehtest beendet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="257"/>
+        <source>JL Event log 90% full</source>
+        <translation>JL Ereignisspeicher 90 % voll</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="258"/>
+        <source>JO Event log overflow</source>
+        <translation>JO Ereignisspeicher übergelaufen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="259"/>
+        <source>JD Date changed</source>
+        <translation>JD Datum geändert</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="260"/>
+        <source>JT Time Changed</source>
+        <translation>JT Uhrzeit geändert</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="261"/>
+        <source>LB Program mode entry</source>
+        <translation>LB Programmiermodus begonnen</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="262"/>
+        <source>LS Program Mode exit</source>
+        <translation>LS Programmiermodus beendet</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="263"/>
+        <source>XT Transmitter Battery Trouble</source>
+        <translation>XT Batteriestörung Funksender</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="264"/>
+        <source>YS Communication Trouble</source>
+        <translation>YS Übertragungsstörung</translation>
+    </message>
+    <message>
+        <location filename="../src/strings/eventtexts.cpp" line="265"/>
+        <source>XR Transmitter Battery Restore</source>
+        <translation>XR Batterie Funksender wieder in Ordnung</translation>
+    </message>
+</context>
+<context>
+    <name>ExitPasswordWindow</name>
+    <message>
+        <location filename="../src/ui/exitpasswordwindow.cpp" line="13"/>
+        <source>Application Password</source>
+        <translation>Anwendungspasswort</translation>
+    </message>
+</context>
+<context>
+    <name>FormatOptionsGroup</name>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="23"/>
+        <source>Save Data in LOG Files</source>
+        <translation>Daten in LOG-Dateien speichern</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="25"/>
+        <source>Process Data</source>
+        <translation>Daten verarbeiten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="27"/>
+        <source>Run in Tray</source>
+        <translation>Im Infobereich ausführen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="28"/>
+        <source>Forward to Voduro</source>
+        <translation>An Voduro weiterleiten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="44"/>
+        <source>Format &amp;&amp; Options</source>
+        <translation>Format &amp;&amp; Optionen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="50"/>
+        <source>High Speed</source>
+        <translation>High Speed</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="50"/>
+        <source>Basic</source>
+        <translation>Basic</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="52"/>
+        <source>Format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="63"/>
+        <source>Poll Fail Code</source>
+        <translation>Code Polling-Ausfall</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="67"/>
+        <source>SIA</source>
+        <translation>SIA</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="71"/>
+        <source>Poll Restore</source>
+        <translation>Polling wieder da</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="78"/>
+        <source>TX</source>
+        <translation>TX</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/formatoptionsgroup.cpp" line="80"/>
+        <source>RX</source>
+        <translation>RX</translation>
+    </message>
+</context>
+<context>
+    <name>HeartBeatGroup</name>
+    <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="28"/>
+        <source>Heart Beat</source>
+        <translation>Lebenszeichen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="34"/>
+        <source>Rx Number:</source>
+        <translation>Empfängernummer:</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
+        <source>Rx Line:</source>
+        <translation>Empfängerlinie:</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="37"/>
+        <source>Tx Attempts:</source>
+        <translation>Tx-Versuche:</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="38"/>
+        <source>Tx Timeout:</source>
+        <translation>Tx-Zeitlimit:</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="39"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="41"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="64"/>
+        <source>Sec</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="40"/>
+        <source>Heartbeat:</source>
+        <translation>Lebenszeichen:</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="53"/>
+        <source>Add -----&gt;</source>
+        <translation>Anhängen -----&gt;</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="64"/>
+        <source>Fault Warning:</source>
+        <translation>Störungswarnung:</translation>
+    </message>
+</context>
+<context>
+    <name>IpConnectionGroup</name>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="41"/>
+        <source>IP Conection</source>
+        <translation>IP-Verbindung</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="46"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="53"/>
+        <source>START IP</source>
+        <translation>IP STARTEN</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="53"/>
+        <source>STOP IP</source>
+        <translation>IP STOPPEN</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="61"/>
+        <source>Log Connections</source>
+        <translation>Verbindungen protokollieren</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="72"/>
+        <source>Accept DC-09</source>
+        <translation>DC-09 annehmen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="74"/>
+        <source>DC-09 clear messages</source>
+        <translation>DC-09-Klartextmeldungen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="77"/>
+        <source>DC-09 clear message time check</source>
+        <translation>Zeitprüfung der DC-09-Klartextmeldungen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="81"/>
+        <source>Listen on Port:</source>
+        <translation>Empfang auf Port:</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="85"/>
+        <source>Connections</source>
+        <translation>Verbindungen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="87"/>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+</context>
+<context>
+    <name>IpServerToggle</name>
+    <message>
+        <location filename="../src/engine/ipservertoggle.cpp" line="13"/>
+        <source>Close all the connections already connected to Voduro.</source>
+        <translation>Bitte zuerst alle Verbindungen trennen, die zu Voduro bestehen.</translation>
+    </message>
+</context>
+<context>
+    <name>LanguageMenu</name>
+    <message>
+        <location filename="../src/ui/languagemenu.cpp" line="24"/>
+        <source>Restart Voduro to load new language</source>
+        <translation>Voduro neu starten, um die neue Sprache zu laden</translation>
+    </message>
+</context>
+<context>
+    <name>LineControls</name>
+    <message>
+        <location filename="../src/ui/linecontrols.cpp" line="14"/>
+        <source>STOP COMS</source>
+        <translation>KOMM. STOPPEN</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/linecontrols.cpp" line="15"/>
+        <source>START COMS</source>
+        <translation>KOMM. STARTEN</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="82"/>
+        <source>Language</source>
+        <translation>Sprache</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="87"/>
+        <source>Setup</source>
+        <translation>Einrichtung</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="89"/>
+        <source>Coms</source>
+        <translation>Verbindungen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="92"/>
+        <source>Exit Password</source>
+        <translation>Passwort zum Beenden</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="99"/>
+        <location filename="../src/ui/mainwindow.cpp" line="118"/>
+        <source>Log on</source>
+        <translation>Anmelden</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="118"/>
+        <source>Log off</source>
+        <translation>Abmelden</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="132"/>
+        <source>Clear Events</source>
+        <translation>Ereignisse löschen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="133"/>
+        <source>Clear Page</source>
+        <translation>Seite löschen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="179"/>
+        <source>Clear Messages</source>
+        <translation>Meldungen löschen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="180"/>
+        <source>Are You Sure You Want to Clear Pending Messages?</source>
+        <translation>Sollen die wartenden Meldungen wirklich gelöscht werden?</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/mainwindow.cpp" line="208"/>
+        <location filename="../src/ui/mainwindow.cpp" line="224"/>
+        <source>Close Application</source>
+        <translation>Anwendung beenden</translation>
+    </message>
+</context>
+<context>
+    <name>Monitor</name>
+    <message>
+        <location filename="../src/app/monitor.cpp" line="125"/>
+        <source>Cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>MonitorCore</name>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="133"/>
+        <source>Settings file cannot be read and cannot be moved aside; defaults in use, settings not saved</source>
+        <translation>Einstellungsdatei nicht lesbar und nicht beiseitezulegen; Standardwerte in Gebrauch, Einstellungen werden nicht gespeichert</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="139"/>
+        <source>Settings file cannot be read; kept as %1, defaults in use</source>
+        <translation>Einstellungsdatei nicht lesbar; aufbewahrt als %1, Standardwerte in Gebrauch</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="148"/>
+        <source>Account file cannot be read (%1); no accounts loaded, the file is kept and not saved over</source>
+        <translation>Kontendatei nicht lesbar (%1); keine Konten geladen, die Datei bleibt erhalten und wird nicht überschrieben</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="159"/>
+        <source>DC-09 key file cannot be read (%1); its keys stay as they were</source>
+        <translation>DC-09-Schlüsseldatei nicht lesbar (%1); ihre Schlüssel bleiben, wie sie waren</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="167"/>
+        <source>line %1 holds no account and DC-09 key; skipped</source>
+        <translation>Zeile %1 enthält kein Konto mit DC-09-Schlüssel; übersprungen</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="168"/>
+        <source>lines %1 hold no account and DC-09 key; skipped</source>
+        <translation>Zeilen %1 enthalten kein Konto mit DC-09-Schlüssel; übersprungen</translation>
+    </message>
+</context>
+<context>
+    <name>OperatorAccess</name>
+    <message>
+        <location filename="../src/ui/operatoraccess.cpp" line="18"/>
+        <source>Log on</source>
+        <translation>Anmelden</translation>
+    </message>
+</context>
+<context>
+    <name>PasswordForm</name>
+    <message>
+        <location filename="../src/ui/passwordform.cpp" line="11"/>
+        <source>Password:</source>
+        <translation>Passwort:</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/passwordform.cpp" line="15"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/passwordform.cpp" line="18"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>PathGroup</name>
+    <message>
+        <location filename="../src/ui/pathgroup.cpp" line="25"/>
+        <source>Path</source>
+        <translation>Übertragungsweg</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/pathgroup.cpp" line="29"/>
+        <source>Disable ACK</source>
+        <translation>ACK abschalten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/pathgroup.cpp" line="34"/>
+        <source>Force Backup</source>
+        <translation>Ersatzweg erzwingen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/pathgroup.cpp" line="40"/>
+        <location filename="../src/ui/pathgroup.cpp" line="97"/>
+        <source>Setup IP Secondary Address</source>
+        <translation>Sekundäre IP-Adresse einrichten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/pathgroup.cpp" line="43"/>
+        <location filename="../src/ui/pathgroup.cpp" line="101"/>
+        <source>Setup IP Secondary Port</source>
+        <translation>Sekundären IP-Port einrichten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/pathgroup.cpp" line="72"/>
+        <source>IP Primary Address &amp; Port</source>
+        <translation>Primäre IP-Adresse &amp; Port</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/pathgroup.cpp" line="75"/>
+        <source>IP Secondary Address &amp; Port</source>
+        <translation>Sekundäre IP-Adresse &amp; Port</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/pathgroup.cpp" line="95"/>
+        <source>Setup IP Primary Address</source>
+        <translation>Primäre IP-Adresse einrichten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/pathgroup.cpp" line="99"/>
+        <source>Setup IP Primary Port</source>
+        <translation>Primären IP-Port einrichten</translation>
+    </message>
+</context>
+<context>
+    <name>QueueClearing</name>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="19"/>
+        <source>Clear Events</source>
+        <translation>Ereignisse löschen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="20"/>
+        <source>Lines not yet delivered to the automation software: %1.
+They will be removed from &quot;Tx Pending&quot;; a copy of each is kept in %2.
+Clear them?</source>
+        <translation>Noch nicht an die Alarmbearbeitungssoftware übermittelte Zeilen: %1.
+Sie werden aus der „Tx-Warteschlange“ entfernt; eine Kopie jeder Zeile bleibt in %2.
+Jetzt löschen?</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="36"/>
+        <source>Clear Messages</source>
+        <translation>Meldungen löschen</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="37"/>
+        <source>Messages not yet decoded and delivered: %1.
+They will be removed from &quot;Pending Messages&quot;; a copy of each is kept in %2.
+Clear them?</source>
+        <translation>Noch nicht dekodierte und übermittelte Meldungen: %1.
+Sie werden aus „Wartende Meldungen“ entfernt; eine Kopie jeder Meldung bleibt in %2.
+Jetzt löschen?</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="53"/>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/queueclearing.cpp" line="54"/>
+        <source>The cleared items cannot be written to %1, so nothing was cleared.</source>
+        <translation>Die gelöschten Einträge können nicht in %1 geschrieben werden; daher wurde nichts gelöscht.</translation>
+    </message>
+</context>
+<context>
+    <name>QueueJournal</name>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="148"/>
+        <source>the queue journal %1 is not open</source>
+        <translation>das Warteschlangen-Journal %1 ist nicht geöffnet</translation>
+    </message>
+</context>
+<context>
+    <name>SerialControls</name>
+    <message>
+        <location filename="../src/ui/serialcontrols.cpp" line="59"/>
+        <source>7 Data</source>
+        <translation>7 Daten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/serialcontrols.cpp" line="61"/>
+        <source>Even</source>
+        <translation>Gerade</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/serialcontrols.cpp" line="64"/>
+        <source>2 Stop</source>
+        <translation>2 Stopp</translation>
+    </message>
+</context>
+<context>
+    <name>StatusPanel</name>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="44"/>
+        <source>Zorer-Uda 1</source>
+        <translation>Zorer-Uda 1</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="45"/>
+        <source>Zorer-Uda 2</source>
+        <translation>Zorer-Uda 2</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="46"/>
+        <source>IP Network</source>
+        <translation>IP-Netz</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="68"/>
+        <source>Tx Link</source>
+        <translation>Tx-Verbindung</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="71"/>
+        <location filename="../src/ui/statuspanel.cpp" line="93"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="77"/>
+        <source>Computer</source>
+        <translation>Computer</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/statuspanel.cpp" line="93"/>
+        <source>FAULT</source>
+        <translation>STÖRUNG</translation>
+    </message>
+</context>
+<context>
+    <name>TrayControl</name>
+    <message>
+        <location filename="../src/ui/traycontrol.cpp" line="19"/>
+        <source>Restore</source>
+        <translation>Wiederherstellen</translation>
+    </message>
+</context>
+<context>
+    <name>Voduro</name>
+    <message>
+        <location filename="../src/app/durablequeues.cpp" line="25"/>
+        <source>Another Voduro monitor (process %1) is running in %2; only one may use a working directory.</source>
+        <translation>Ein anderer Voduro-Monitor (Prozess %1) läuft bereits in %2; ein Arbeitsverzeichnis darf nur einer nutzen.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/durablequeues.cpp" line="30"/>
+        <source>Cannot create the lock file %1.</source>
+        <translation>Die Sperrdatei %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/durablequeues.cpp" line="40"/>
+        <source>Queue journal cannot be written (%1); messages are not acknowledged until it can</source>
+        <translation>Warteschlangen-Journal nicht schreibbar (%1); Meldungen werden erst danach quittiert</translation>
+    </message>
+    <message>
+        <location filename="../src/app/durablequeues.cpp" line="45"/>
+        <source>Queue journal damaged: %1 bytes skipped, the records after them kept; damaged file kept as %2</source>
+        <translation>Warteschlangen-Journal beschädigt: %1 Bytes übersprungen, die folgenden Einträge erhalten; beschädigte Datei aufbewahrt als %2</translation>
+    </message>
+    <message>
+        <location filename="../src/app/durablequeues.cpp" line="51"/>
+        <source>Queue journal ended in an unfinished record: %1 bytes cut</source>
+        <translation>Warteschlangen-Journal endete mit einem unvollständigen Eintrag: %1 Bytes abgeschnitten</translation>
+    </message>
+</context>
+<context>
+    <name>ZorerUdaGroup</name>
+    <message>
+        <location filename="../src/ui/zorerudagroup.cpp" line="15"/>
+        <source>Zorer-Uda %1</source>
+        <translation>Zorer-Uda %1</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/zorerudagroup.cpp" line="19"/>
+        <source>ACK Required</source>
+        <translation>ACK erforderlich</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/zorerudagroup.cpp" line="35"/>
+        <source>From Receiver</source>
+        <translation>Vom Empfänger</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/zorerudagroup.cpp" line="40"/>
+        <source>TX</source>
+        <translation>TX</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/zorerudagroup.cpp" line="42"/>
+        <source>RX</source>
+        <translation>RX</translation>
+    </message>
+</context>
+</TS>
