@@ -67,6 +67,7 @@ std::optional<Dc09Keys::Line> Dc09Keys::parsed(const QByteArray &text) {
 Dc09Keys::LoadResult Dc09Keys::load() {
     QFile file(m_path);
     QList<Line> lines;
+    QSet<QByteArray> badTexts;
     LoadResult result;
     if (file.exists()) {
         if (!file.open(QIODevice::ReadOnly))
@@ -80,18 +81,22 @@ Dc09Keys::LoadResult Dc09Keys::load() {
             // Kept as written, so that a save leaves it for the person who wrote it.
             const std::optional<Line> line = parsed(text);
             lines.append(line.value_or(Line{text, {}, {}}));
-            if (!line)
+            if (!line) {
                 result.badLines.append(number);
+                badTexts.insert(text);
+            }
         }
         if (!lines.isEmpty() && lines.last().text.isEmpty())
             lines.removeLast(); // the end of the last line
     }
     QMutexLocker locker(&m_mutex);
-    // A file read while it is being written must not take keys away from panels meanwhile.
-    result.keptPrevious = m_loaded && !result.badLines.isEmpty();
+    // A file read while it is being written (cut short, a line half typed) must not take keys
+    // away from panels meanwhile: a bad line the keys in use were read with is no such sign.
+    result.keptPrevious = m_loaded && !m_badTexts.contains(badTexts);
     if (result.keptPrevious)
         return result;
     m_loaded = true;
+    m_badTexts = badTexts;
     m_lines = lines;
     rebuildLocked();
     return result;
@@ -158,8 +163,9 @@ QByteArray Dc09Keys::keyText(quint32 number) const {
 
 Dc09Keys::SaveResult Dc09Keys::setKeyText(quint32 number, const QByteArray &text) {
     if (!text.isEmpty() && !dc09::parseKey(text))
-        return {false, QStringLiteral("Not a DC-09 key: 32, 48 or 64 hex digits, or 16, 24 or "
-                                      "32 characters (\"hex:\" or \"text:\" before them says which)")};
+        return {false,
+                QStringLiteral("Not a DC-09 key: 32, 48 or 64 hex digits, or 16, 24 or "
+                               "32 characters (\"hex:\" or \"text:\" before them says which)")};
     QMutexLocker locker(&m_mutex);
     const QList<Line> lines = editedLocked(number, text);
     const SaveResult saved = writeLocked(lines);

@@ -24,7 +24,7 @@ public:
     struct LoadResult {
         QString error;       // the file exists but cannot be read; the keys are then as before
         QList<int> badLines; // 1-based numbers of lines that hold no account and key, skipped
-        // A later read with a bad line (the file cut short, or half edited) changes nothing:
+        // A later read with a new bad line (the file cut short, or half edited) changes nothing:
         // the keys read before stay until the file reads whole.
         bool keptPrevious = false;
         bool exposed = false; // the file can be read by its group or by others
@@ -37,7 +37,7 @@ public:
     explicit Dc09Keys(QString path = fileName);
 
     // Reads the file; a missing file means no keys. The first read takes the good lines of a
-    // file with bad ones; a later read then keeps the keys it has.
+    // file with bad ones; a later read with a bad line not seen then keeps the keys it has.
     LoadResult load();
     // The key (16, 24 or 32 bytes) of the account text as the panel sends it.
     std::optional<QByteArray> key(const QByteArray &account) const;
@@ -73,6 +73,7 @@ private:
     mutable QMutex m_mutex;
     QList<Line> m_lines;
     bool m_loaded = false;
+    QSet<QByteArray> m_badTexts;                  // the bad lines of the read in use
     QHash<QByteArray, dc09::AccountKey> m_byText; // by the account text in capitals
     QHash<quint32, dc09::AccountKey> m_byNumber;
     mutable QSet<QByteArray> m_otherReadingNoted;

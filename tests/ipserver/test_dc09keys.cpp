@@ -1,7 +1,7 @@
+#include "common/datetimetext.h"
 #include "ipserver/dc09keys.h"
 #include "ipserver/repeatedmessages.h"
 #include "support/tempenvironment.h"
-#include "common/datetimetext.h"
 
 #include <QFile>
 #include <QtTest>
@@ -100,6 +100,8 @@ private slots:
         QCOMPARE(modeBits(keys.filePath()), 0600);
         QCOMPARE(keys.key("001234"), QByteArray::fromHex(hexKey256));
         QCOMPARE(keys.key("77"), QByteArray("CCCCCCCCCCCCCCCC"));
+        // A bad line the keys in use were read with does not hold a later read back.
+        QVERIFY(!keys.load().keptPrevious);
 
         const Dc09Keys::SaveResult refused = keys.setKeyText(77, "short");
         QVERIFY(!refused.ok);
@@ -142,7 +144,8 @@ private slots:
             RepeatedMessages seen(60000, 2);
             QVERIFY(seen.open(path, 0).isEmpty());
             const quint64 sealed = seen.repeatOrClaim({"seq 42", "content"}, 0, false).claim;
-            const RepeatedMessages::Seen writing = seen.repeatOrClaim({"seq 43", "content"}, 1, false);
+            const RepeatedMessages::Seen writing =
+                seen.repeatOrClaim({"seq 43", "content"}, 1, false);
             QVERIFY(writing.repeat && !writing.ticket);
             seen.written(sealed, 7);
             QCOMPARE(seen.repeatOrClaim({"seq 42"}, 2, false).ticket, std::optional<quint64>(7));
@@ -154,7 +157,8 @@ private slots:
         }
         RepeatedMessages restarted(60000, 2);
         QVERIFY(restarted.open(path, 1000000).isEmpty());
-        const RepeatedMessages::Seen replay = restarted.repeatOrClaim({"seq 44", "content"}, 1000001, false);
+        const RepeatedMessages::Seen replay =
+            restarted.repeatOrClaim({"seq 44", "content"}, 1000001, false);
         QVERIFY(replay.repeat);
         QCOMPARE(replay.ticket, std::optional<quint64>(0)); // on the disk: nothing to wait for
         QVERIFY(!restarted.repeatOrClaim({"z"}, 1000001, true).repeat);
