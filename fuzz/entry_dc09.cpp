@@ -72,8 +72,8 @@ void dc09(const QByteArray &input) {
     FuzzInput in(input);
     const quint8 mode = in.byte();
     const QByteArray key = in.field().leftJustified(16 + 8 * (mode % 3), '\0', true);
-    const dc09::KeyLookup keys = [&key](const QByteArray &account)
-        -> std::optional<dc09::AccountKey> {
+    const dc09::KeyLookup keys =
+        [&key](const QByteArray &account) -> std::optional<dc09::AccountKey> {
         if (account.startsWith('9'))
             return std::nullopt;
         // An account starting with "8" has a key that also reads as 32 characters.

@@ -259,8 +259,10 @@ void MonitorCore::reportStoreFailure(const QString &error, const QString &subjec
 
 void MonitorCore::reportStoreRecovery(const QString &note, const QString &subject) {
     const QString prefix = subject + QStringLiteral(": ");
-    m_storeFailures.removeIf([&prefix](const QString &failure) { return failure.startsWith(prefix); });
-    emit storeRecovered((QStringList(m_storeFailures) << prefix + note).join(QStringLiteral(" | ")));
+    m_storeFailures.removeIf(
+        [&prefix](const QString &failure) { return failure.startsWith(prefix); });
+    emit storeRecovered(
+        (QStringList(m_storeFailures) << prefix + note).join(QStringLiteral(" | ")));
     m_logs.logStoreFailure(note, subject);
     qCWarning(monitorMessages).noquote() << prefix + note;
 }

@@ -89,7 +89,7 @@ private:
     Settings m_settings;
     LogBook m_logs;
     AccountTable m_accounts;
-    Dc09Keys m_dc09Keys;     // beside the account file
+    Dc09Keys m_dc09Keys;        // beside the account file
     QString m_dc09KeysStamp;    // size and times of the key file when it was last read
     QString m_dc09KeysChanging; // the same when a change was seen, read once it holds
     EventLists m_lists;

@@ -34,7 +34,8 @@ void TxQueue::appendWithId(quint64 id, const QByteArray &line) {
         m_incoming.push_back({id, line});
         if (QThread::currentThread() != thread()) {
             if (!std::exchange(m_takePosted, true))
-                QMetaObject::invokeMethod(this, [this] { takeIncoming(); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this] { takeIncoming(); }, Qt::QueuedConnection);
             return;
         }
     }

@@ -64,8 +64,8 @@ qint64 RepeatedMessages::steadyNowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-RepeatedMessages::Seen RepeatedMessages::repeatOrClaim(const QList<QByteArray> &keys,
-                                                       qint64 nowMs, bool capped) {
+RepeatedMessages::Seen RepeatedMessages::repeatOrClaim(const QList<QByteArray> &keys, qint64 nowMs,
+                                                       bool capped) {
     QList<QByteArray> digests;
     for (const QByteArray &key : keys)
         digests.append(digestOf(key));
@@ -130,8 +130,8 @@ QString RepeatedMessages::open(const QString &path, qint64 nowMs) {
         // A claim from a clock set back since is taken as new rather than forgotten.
         const qint64 age = std::max<qint64>(now - claim.wall, 0);
         if (age < m_windowMs)
-            insertLocked(Claim{nowMs - age, claim.wall, claim.digests, quint64(0), claim.capped,
-                               true});
+            insertLocked(
+                Claim{nowMs - age, claim.wall, claim.digests, quint64(0), claim.capped, true});
     }
     while (m_capped > m_capacity)
         dropOldestCappedLocked();

@@ -73,10 +73,10 @@ private:
     qint64 m_windowMs;
     qsizetype m_capacity;
     mutable QMutex m_mutex;
-    std::map<quint64, Claim> m_claims;   // by serial, which is their time order
-    QHash<QByteArray, quint64> m_index;  // a key's digest to the serial of its standing claim
-    std::deque<quint64> m_cappedOrder;   // the serials of capped claims, dropped ones too
-    qsizetype m_capped = 0;              // capped claims standing
+    std::map<quint64, Claim> m_claims;  // by serial, which is their time order
+    QHash<QByteArray, quint64> m_index; // a key's digest to the serial of its standing claim
+    std::deque<quint64> m_cappedOrder;  // the serials of capped claims, dropped ones too
+    qsizetype m_capped = 0;             // capped claims standing
     quint64 m_nextSerial = 0;
     QFile m_file;
     qsizetype m_fileLines = 0;

@@ -116,8 +116,8 @@ Receipt &handle(Receipt &receipt, const Header &header, const KeyLookup &keys,
         return refuse(receipt, Kind::Duh, duhReply(header), conversion.rejection);
     receipt.messages = conversion.messages;
     receipt.kind = Kind::Ack;
-    receipt.reply = header.encrypted ? encryptedAckReply(header, key, nowUtc, randomPad())
-                                     : ackReply(header);
+    receipt.reply =
+        header.encrypted ? encryptedAckReply(header, key, nowUtc, randomPad()) : ackReply(header);
     return receipt;
 }
 

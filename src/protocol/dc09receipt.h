@@ -47,9 +47,9 @@ struct Receipt {
     QByteArray rejection;   // the reason for "IP_EXPlog.TXT"; empty when accepted. Never a key.
     QByteArray id;          // "SIA-DCS", "ADM-CID", "NULL", ... without the "*"
     bool encrypted = false;
-    QByteArray sequence;       // the 4 digits
-    QByteArray account;        // as sent after "#"
-    bool noLineNumber = false; // the header had no "L": taken as line 0
+    QByteArray sequence;          // the 4 digits
+    QByteArray account;           // as sent after "#"
+    bool noLineNumber = false;    // the header had no "L": taken as line 0
     bool otherKeyReading = false; // decrypted with the other reading of the account's key
     // Encrypted messages: what the encryption protects, without its pad (data, extra blocks,
     // timestamp); the same in every copy of one message, whatever its clear header says.
