@@ -248,10 +248,12 @@ private slots:
         QFETCH(bool, encrypted);
         QFETCH(bool, checkClearTime);
         QFETCH(Kind, kind);
-        const QByteArray inner = "#5678|NBA01]" + stamp(now.addSecs(offset));
-        const QByteArray frame = encrypted
-                                     ? encryptedFrame("\"*SIA-DCS\"0010L0#5678", key256, inner)
-                                     : dc09::framed("\"SIA-DCS\"0010L0#5678[" + inner);
+        // A clear frame of an account with a key is refused whatever its time: 5679 has none.
+        const QByteArray account = encrypted ? "5678" : "5679";
+        const QByteArray inner = "#" + account + "|NBA01]" + stamp(now.addSecs(offset));
+        const QByteArray frame =
+            encrypted ? encryptedFrame("\"*SIA-DCS\"0010L0#" + account, key256, inner)
+                      : dc09::framed("\"SIA-DCS\"0010L0#" + account + "[" + inner);
         QCOMPARE(receive(frame, now, {true, checkClearTime}).kind, kind);
     }
 
