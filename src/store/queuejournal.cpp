@@ -91,8 +91,9 @@ QueueJournal::OpenReport QueueJournal::open(const QString &path) {
     m_path = path;
     if (!readLocked(report)) {
         // What it holds is not known: it is neither written over nor taken for empty.
+        // The caller says why; the journal only tries again.
         m_unread = true;
-        compactionFailedLocked(report.error);
+        retryLaterLocked();
         return report;
     }
     m_restored = m_state;
@@ -200,8 +201,12 @@ bool QueueJournal::compactLocked() {
 bool QueueJournal::compactionFailedLocked(const QString &error) {
     reportLocked(false, error);
     if (!m_file.isOpen())
-        QMetaObject::invokeMethod(m_retryTimer, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+        retryLaterLocked();
     return false;
+}
+
+void QueueJournal::retryLaterLocked() {
+    QMetaObject::invokeMethod(m_retryTimer, qOverload<>(&QTimer::start), Qt::QueuedConnection);
 }
 
 // A failed flush may have lost any record written since the last good one, and the system says

@@ -94,6 +94,7 @@ private:
     bool writeBytes(QFileDevice &file, const QByteArray &bytes);
     bool compactLocked();
     bool compactionFailedLocked(const QString &error);
+    void retryLaterLocked();
     void replaceLostFileLocked();
     void retry();
     bool syncFile(QFileDevice &file);
