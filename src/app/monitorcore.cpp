@@ -180,10 +180,13 @@ void MonitorCore::loadDc09Keys() {
         reportStoreFailure(
             tr("DC-09 key file cannot be read (%1); its keys stay as they were").arg(loaded.error),
             path);
-    if (loaded.exposed)
+    // Said once, not at every read, until the file is made private and exposed again.
+    if (loaded.exposed && !std::exchange(m_dc09KeysExposureSaid, true))
         reportStoreFailure(tr("DC-09 key file can be read by other users; make it readable by "
                               "its owner only (chmod 600)"),
                            path);
+    else if (!loaded.exposed && loaded.error.isEmpty())
+        m_dc09KeysExposureSaid = false;
     if (loaded.badLines.isEmpty())
         return;
     QStringList numbers;

@@ -92,6 +92,7 @@ private:
     Dc09Keys m_dc09Keys;        // beside the account file
     QString m_dc09KeysStamp;    // size and times of the key file when it was last read
     QString m_dc09KeysChanging; // the same when a change was seen, read once it holds
+    bool m_dc09KeysExposureSaid = false;
     EventLists m_lists;
     TxQueue m_txQueue;
     QueueJournal m_journal; // outlives the engine and the connection threads
