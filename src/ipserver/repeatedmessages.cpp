@@ -135,7 +135,12 @@ QString RepeatedMessages::open(const QString &path, qint64 nowMs) {
     }
     while (m_capped > m_capacity)
         dropOldestCappedLocked();
-    rewriteLocked();
+    // A file with lines is written anew without those gone by; a new or empty one is only
+    // opened, so that a start costs no flush for it.
+    if (existing.size() > 0)
+        rewriteLocked();
+    else
+        m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
     return m_file.isOpen() ? QString() : m_file.errorString();
 }
 
