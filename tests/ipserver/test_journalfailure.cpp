@@ -64,9 +64,9 @@ class JournalFailureTest : public QObject {
     Q_OBJECT
 
     struct Fixture : Dc09Fixture {
+        SyncGate gate;
         QueueJournal journal;
         QString path = env.filePath(QueueJournal::fileName);
-        SyncGate gate;
 
         explicit Fixture(bool blocked = false) {
             if (blocked)
@@ -75,7 +75,11 @@ class JournalFailureTest : public QObject {
             journal.setSyncFunction([this](int fd) { return gate.sync(fd); });
             server.setJournal(&journal);
         }
-        ~Fixture() { gate.release(false); }
+        // The server's threads end before the journal and its gate go.
+        ~Fixture() {
+            gate.release(false);
+            server.deactivate();
+        }
     };
 
 private slots:
