@@ -37,9 +37,9 @@ void checkReceipt(const Receipt &receipt, const QByteArray &bytes) {
     FUZZ_CHECK(refused == !receipt.rejection.isEmpty());
     // Every answer and every refusal uses bytes up, so a stream always moves on.
     FUZZ_CHECK((receipt.kind == Receipt::Kind::Incomplete) == (receipt.consumed == 0));
-    FUZZ_CHECK(!receipt.message || receipt.kind == Receipt::Kind::Ack);
-    if (receipt.message)
-        checkQueued(*receipt.message);
+    FUZZ_CHECK(receipt.messages.isEmpty() || receipt.kind == Receipt::Kind::Ack);
+    for (const QByteArray &message : receipt.messages)
+        checkQueued(message);
     if (answered) {
         // A reply is one whole frame with a right CRC and length.
         const dc09::FrameScan scan = dc09::scanFrame(receipt.reply);
@@ -72,8 +72,12 @@ void dc09(const QByteArray &input) {
     FuzzInput in(input);
     const quint8 mode = in.byte();
     const QByteArray key = in.field().leftJustified(16 + 8 * (mode % 3), '\0', true);
-    const dc09::KeyLookup keys = [&key](const QByteArray &account) -> std::optional<QByteArray> {
-        return account.startsWith('9') ? std::nullopt : std::optional<QByteArray>(key);
+    const dc09::KeyLookup keys =
+        [&key](const QByteArray &account) -> std::optional<dc09::AccountKey> {
+        if (account.startsWith('9'))
+            return std::nullopt;
+        // An account starting with "8" has a key that also reads as 32 characters.
+        return dc09::AccountKey{key, account.startsWith('8') ? key.toHex().left(32) : QByteArray()};
     };
     const dc09::ReceiveOptions options{(mode & 0x08) == 0, (mode & 0x10) != 0};
     FUZZ_CHECK(dc09::parseKey(key.toHex()) == key);

@@ -20,6 +20,8 @@ void journal(const QByteArray &input);
 void automationLines(const QByteArray &input);
 // DC-09 frames from a panel as a stream, and encrypted frames built around any plain text.
 void dc09(const QByteArray &input);
+// One panel's reads over TCP, or its datagrams, through the receiver's rules with their replies.
+void panelExchange(const QByteArray &input);
 
 // Each entry by the name of its fuzz program and of its corpus directory.
 struct Target {
@@ -34,6 +36,7 @@ inline constexpr Target targets[] = {
     {"journal", journal},
     {"automationlines", automationLines},
     {"dc09", dc09},
+    {"panelexchange", panelExchange},
 };
 
 } // namespace fuzzentries

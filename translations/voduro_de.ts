@@ -149,102 +149,102 @@
 <context>
     <name>AccountView</name>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="60"/>
+        <location filename="../src/ui/accountview.cpp" line="82"/>
         <source>Synchronise  Clock</source>
         <translation>Uhrzeit synchronisieren</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="60"/>
+        <location filename="../src/ui/accountview.cpp" line="82"/>
         <source>Match NUA / IP</source>
         <translation>NUA / IP prüfen</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="61"/>
+        <location filename="../src/ui/accountview.cpp" line="83"/>
         <source>Report fault as SIA</source>
         <translation>Störung als SIA melden</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="71"/>
+        <location filename="../src/ui/accountview.cpp" line="106"/>
         <source>&amp;First</source>
         <translation>&amp;Erstes</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="72"/>
+        <location filename="../src/ui/accountview.cpp" line="107"/>
         <source>&amp;Previous</source>
         <translation>&amp;Vorheriges</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="73"/>
+        <location filename="../src/ui/accountview.cpp" line="108"/>
         <source>&amp;Next</source>
         <translation>&amp;Nächstes</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="74"/>
+        <location filename="../src/ui/accountview.cpp" line="109"/>
         <source>&amp;Last</source>
         <translation>Le&amp;tztes</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="77"/>
+        <location filename="../src/ui/accountview.cpp" line="112"/>
         <source>&amp;Edit</source>
         <translation>&amp;Bearbeiten</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="78"/>
+        <location filename="../src/ui/accountview.cpp" line="113"/>
         <source>&amp;Delete</source>
         <translation>&amp;Löschen</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="84"/>
+        <location filename="../src/ui/accountview.cpp" line="119"/>
         <source>Find Account</source>
         <translation>Konto suchen</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="85"/>
+        <location filename="../src/ui/accountview.cpp" line="120"/>
         <source>Enter Account Details Here - Then Click Find Account</source>
         <translation>Kontoangaben hier eingeben – dann „Konto suchen“ klicken</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="93"/>
+        <location filename="../src/ui/accountview.cpp" line="128"/>
         <source>Account Name</source>
         <translation>Kontoname</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="93"/>
+        <location filename="../src/ui/accountview.cpp" line="128"/>
         <source>Account Number</source>
         <translation>Kontonummer</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="94"/>
+        <location filename="../src/ui/accountview.cpp" line="129"/>
         <source>Polling Delay</source>
         <translation>Polling-Intervall</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="94"/>
+        <location filename="../src/ui/accountview.cpp" line="129"/>
         <source>Polling Delay (Armed)</source>
         <translation>Polling-Intervall (scharf)</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="95"/>
+        <location filename="../src/ui/accountview.cpp" line="130"/>
         <source>Poll Timeout......</source>
         <translation>Polling-Frist......</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="95"/>
+        <location filename="../src/ui/accountview.cpp" line="130"/>
         <source>NUA / IP Address</source>
         <translation>NUA / IP-Adresse</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="101"/>
+        <location filename="../src/ui/accountview.cpp" line="136"/>
         <source>Minutes</source>
         <translation>Minuten</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="104"/>
+        <location filename="../src/ui/accountview.cpp" line="139"/>
         <source>IP / NUA Number</source>
         <translation>IP / NUA-Nummer</translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="118"/>
+        <location filename="../src/ui/accountview.cpp" line="153"/>
         <source>Account:</source>
         <translation>Konten:</translation>
     </message>
@@ -296,22 +296,22 @@
 <context>
     <name>Engine</name>
     <message>
-        <location filename="../src/engine/engine.cpp" line="334"/>
+        <location filename="../src/engine/engine.cpp" line="356"/>
         <source>Tx link</source>
         <translation>Tx-Verbindung</translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="334"/>
+        <location filename="../src/engine/engine.cpp" line="356"/>
         <source>Zorer-Uda %1</source>
         <translation>Zorer-Uda %1</translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="335"/>
+        <location filename="../src/engine/engine.cpp" line="358"/>
         <source>%1: device %2 lost</source>
         <translation>%1: Gerät %2 verloren</translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="336"/>
+        <location filename="../src/engine/engine.cpp" line="358"/>
         <source>%1: device %2 back</source>
         <translation>%1: Gerät %2 wieder da</translation>
     </message>
@@ -406,33 +406,33 @@
 <context>
     <name>EventPages</name>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="37"/>
+        <location filename="../src/ui/eventpages.cpp" line="40"/>
         <source>Contact ID</source>
         <translation>Contact ID</translation>
     </message>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="38"/>
+        <location filename="../src/ui/eventpages.cpp" line="41"/>
         <source>Fast Format</source>
         <translation>Fast Format</translation>
     </message>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="40"/>
+        <location filename="../src/ui/eventpages.cpp" line="43"/>
         <source>SIA</source>
         <translation>SIA</translation>
     </message>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="41"/>
+        <location filename="../src/ui/eventpages.cpp" line="44"/>
         <source>Polling</source>
         <translation>Polling</translation>
     </message>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="42"/>
+        <location filename="../src/ui/eventpages.cpp" line="45"/>
         <source>Tx Pending</source>
         <translation>Tx-Warteschlange</translation>
     </message>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="45"/>
-        <location filename="../src/ui/eventpages.cpp" line="54"/>
+        <location filename="../src/ui/eventpages.cpp" line="50"/>
+        <location filename="../src/ui/eventpages.cpp" line="59"/>
         <source>Polling Accounts</source>
         <translation>Polling-Konten</translation>
     </message>
@@ -1892,59 +1892,59 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="82"/>
+        <location filename="../src/ui/mainwindow.cpp" line="83"/>
         <source>Language</source>
         <translation>Sprache</translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="87"/>
+        <location filename="../src/ui/mainwindow.cpp" line="88"/>
         <source>Setup</source>
         <translation>Einrichtung</translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="89"/>
+        <location filename="../src/ui/mainwindow.cpp" line="90"/>
         <source>Coms</source>
         <translation>Verbindungen</translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="92"/>
+        <location filename="../src/ui/mainwindow.cpp" line="93"/>
         <source>Exit Password</source>
         <translation>Passwort zum Beenden</translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="99"/>
-        <location filename="../src/ui/mainwindow.cpp" line="118"/>
+        <location filename="../src/ui/mainwindow.cpp" line="100"/>
+        <location filename="../src/ui/mainwindow.cpp" line="119"/>
         <source>Log on</source>
         <translation>Anmelden</translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="118"/>
+        <location filename="../src/ui/mainwindow.cpp" line="119"/>
         <source>Log off</source>
         <translation>Abmelden</translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="132"/>
+        <location filename="../src/ui/mainwindow.cpp" line="133"/>
         <source>Clear Events</source>
         <translation>Ereignisse löschen</translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="133"/>
+        <location filename="../src/ui/mainwindow.cpp" line="134"/>
         <source>Clear Page</source>
         <translation>Seite löschen</translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="179"/>
+        <location filename="../src/ui/mainwindow.cpp" line="188"/>
         <source>Clear Messages</source>
         <translation>Meldungen löschen</translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="180"/>
+        <location filename="../src/ui/mainwindow.cpp" line="189"/>
         <source>Are You Sure You Want to Clear Pending Messages?</source>
         <translation>Sollen die wartenden Meldungen wirklich gelöscht werden?</translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="208"/>
-        <location filename="../src/ui/mainwindow.cpp" line="224"/>
+        <location filename="../src/ui/mainwindow.cpp" line="217"/>
+        <location filename="../src/ui/mainwindow.cpp" line="233"/>
         <source>Close Application</source>
         <translation>Anwendung beenden</translation>
     </message>
@@ -1952,7 +1952,7 @@
 <context>
     <name>Monitor</name>
     <message>
-        <location filename="../src/app/monitor.cpp" line="125"/>
+        <location filename="../src/app/monitor.cpp" line="128"/>
         <source>Cannot write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
@@ -1960,34 +1960,72 @@
 <context>
     <name>MonitorCore</name>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="133"/>
         <source>Settings file cannot be read and cannot be moved aside; defaults in use, settings not saved</source>
-        <translation>Einstellungsdatei nicht lesbar und nicht beiseitezulegen; Standardwerte in Gebrauch, Einstellungen werden nicht gespeichert</translation>
+        <translation type="vanished">Einstellungsdatei nicht lesbar und nicht beiseitezulegen; Standardwerte in Gebrauch, Einstellungen werden nicht gespeichert</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="139"/>
         <source>Settings file cannot be read; kept as %1, defaults in use</source>
-        <translation>Einstellungsdatei nicht lesbar; aufbewahrt als %1, Standardwerte in Gebrauch</translation>
+        <translation type="vanished">Einstellungsdatei nicht lesbar; aufbewahrt als %1, Standardwerte in Gebrauch</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="148"/>
+        <location filename="../src/app/monitorcore.cpp" line="149"/>
+        <source>Settings file cannot be read</source>
+        <translation>Einstellungsdatei nicht lesbar</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="150"/>
+        <source>Settings file damaged (%1)</source>
+        <translation>Einstellungsdatei beschädigt (%1)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="151"/>
+        <source>the other values read, defaults for the rest</source>
+        <translation>die übrigen Werte gelesen, Standardwerte für den Rest</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="156"/>
+        <source>%1 and cannot be moved aside; %2, settings not saved</source>
+        <translation>%1 und nicht beiseitezulegen; %2, Einstellungen werden nicht gespeichert</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="160"/>
+        <source>%1; kept as %2; %3</source>
+        <translation>%1; aufbewahrt als %2; %3</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="169"/>
         <source>Account file cannot be read (%1); no accounts loaded, the file is kept and not saved over</source>
         <translation>Kontendatei nicht lesbar (%1); keine Konten geladen, die Datei bleibt erhalten und wird nicht überschrieben</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="159"/>
+        <location filename="../src/app/monitorcore.cpp" line="181"/>
         <source>DC-09 key file cannot be read (%1); its keys stay as they were</source>
         <translation>DC-09-Schlüsseldatei nicht lesbar (%1); ihre Schlüssel bleiben, wie sie waren</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="167"/>
+        <location filename="../src/app/monitorcore.cpp" line="184"/>
+        <source>DC-09 key file can be read by other users; make it readable by its owner only (chmod 600)</source>
+        <translation>DC-09-Schlüsseldatei ist für andere Benutzer lesbar; nur für ihren Eigentümer lesbar machen (chmod 600)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="194"/>
+        <source>DC-09 key file does not read whole (line %1); the keys read before stay in use until it does</source>
+        <translation>DC-09-Schlüsseldatei nicht vollständig lesbar (Zeile %1); die zuvor gelesenen Schlüssel bleiben in Gebrauch, bis sie es ist</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="201"/>
         <source>line %1 holds no account and DC-09 key; skipped</source>
         <translation>Zeile %1 enthält kein Konto mit DC-09-Schlüssel; übersprungen</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="168"/>
+        <location filename="../src/app/monitorcore.cpp" line="202"/>
         <source>lines %1 hold no account and DC-09 key; skipped</source>
         <translation>Zeilen %1 enthalten kein Konto mit DC-09-Schlüssel; übersprungen</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="245"/>
+        <source>Repeat memory cannot be read (%1); DC-09 messages of the last minutes before the start are not known</source>
+        <translation>Wiederholungsspeicher nicht lesbar (%1); DC-09-Meldungen der letzten Minuten vor dem Start sind nicht bekannt</translation>
     </message>
 </context>
 <context>
@@ -2110,7 +2148,37 @@ Jetzt löschen?</translation>
 <context>
     <name>QueueJournal</name>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="148"/>
+        <location filename="../src/store/queuejournal.cpp" line="152"/>
+        <source>the queue journal is written again; messages are acknowledged again</source>
+        <translation>das Warteschlangen-Journal wird wieder geschrieben; Meldungen werden wieder quittiert</translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="155"/>
+        <source>; the %1 items it held before come back at the next start</source>
+        <translation>; die %1 Einträge, die es vorher enthielt, kommen beim nächsten Start zurück</translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="189"/>
+        <source>the directory of %1 cannot be flushed</source>
+        <translation>das Verzeichnis von %1 kann nicht auf die Platte geschrieben werden</translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="214"/>
+        <source>a flush of %1 to the disk failed</source>
+        <translation>das Schreiben von %1 auf die Platte ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="215"/>
+        <source>; written anew from the queues in memory</source>
+        <translation>; neu geschrieben aus den Warteschlangen im Speicher</translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="216"/>
+        <source>; nothing is stored until it can be written anew</source>
+        <translation>; nichts wird gespeichert, bis es neu geschrieben werden kann</translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="222"/>
         <source>the queue journal %1 is not open</source>
         <translation>das Warteschlangen-Journal %1 ist nicht geöffnet</translation>
     </message>

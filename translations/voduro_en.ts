@@ -149,102 +149,102 @@
 <context>
     <name>AccountView</name>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="60"/>
+        <location filename="../src/ui/accountview.cpp" line="82"/>
         <source>Synchronise  Clock</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="60"/>
+        <location filename="../src/ui/accountview.cpp" line="82"/>
         <source>Match NUA / IP</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="61"/>
+        <location filename="../src/ui/accountview.cpp" line="83"/>
         <source>Report fault as SIA</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="71"/>
+        <location filename="../src/ui/accountview.cpp" line="106"/>
         <source>&amp;First</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="72"/>
+        <location filename="../src/ui/accountview.cpp" line="107"/>
         <source>&amp;Previous</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="73"/>
+        <location filename="../src/ui/accountview.cpp" line="108"/>
         <source>&amp;Next</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="74"/>
+        <location filename="../src/ui/accountview.cpp" line="109"/>
         <source>&amp;Last</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="77"/>
+        <location filename="../src/ui/accountview.cpp" line="112"/>
         <source>&amp;Edit</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="78"/>
+        <location filename="../src/ui/accountview.cpp" line="113"/>
         <source>&amp;Delete</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="84"/>
+        <location filename="../src/ui/accountview.cpp" line="119"/>
         <source>Find Account</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="85"/>
+        <location filename="../src/ui/accountview.cpp" line="120"/>
         <source>Enter Account Details Here - Then Click Find Account</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="93"/>
+        <location filename="../src/ui/accountview.cpp" line="128"/>
         <source>Account Name</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="93"/>
+        <location filename="../src/ui/accountview.cpp" line="128"/>
         <source>Account Number</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="94"/>
+        <location filename="../src/ui/accountview.cpp" line="129"/>
         <source>Polling Delay</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="94"/>
+        <location filename="../src/ui/accountview.cpp" line="129"/>
         <source>Polling Delay (Armed)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="95"/>
+        <location filename="../src/ui/accountview.cpp" line="130"/>
         <source>Poll Timeout......</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="95"/>
+        <location filename="../src/ui/accountview.cpp" line="130"/>
         <source>NUA / IP Address</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="101"/>
+        <location filename="../src/ui/accountview.cpp" line="136"/>
         <source>Minutes</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="104"/>
+        <location filename="../src/ui/accountview.cpp" line="139"/>
         <source>IP / NUA Number</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/accountview.cpp" line="118"/>
+        <location filename="../src/ui/accountview.cpp" line="153"/>
         <source>Account:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -296,22 +296,22 @@
 <context>
     <name>Engine</name>
     <message>
-        <location filename="../src/engine/engine.cpp" line="334"/>
+        <location filename="../src/engine/engine.cpp" line="356"/>
         <source>Tx link</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="334"/>
+        <location filename="../src/engine/engine.cpp" line="356"/>
         <source>Zorer-Uda %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="335"/>
+        <location filename="../src/engine/engine.cpp" line="358"/>
         <source>%1: device %2 lost</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="336"/>
+        <location filename="../src/engine/engine.cpp" line="358"/>
         <source>%1: device %2 back</source>
         <translation type="unfinished"></translation>
     </message>
@@ -406,33 +406,33 @@
 <context>
     <name>EventPages</name>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="37"/>
+        <location filename="../src/ui/eventpages.cpp" line="40"/>
         <source>Contact ID</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="38"/>
+        <location filename="../src/ui/eventpages.cpp" line="41"/>
         <source>Fast Format</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="40"/>
+        <location filename="../src/ui/eventpages.cpp" line="43"/>
         <source>SIA</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="41"/>
+        <location filename="../src/ui/eventpages.cpp" line="44"/>
         <source>Polling</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="42"/>
+        <location filename="../src/ui/eventpages.cpp" line="45"/>
         <source>Tx Pending</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/eventpages.cpp" line="45"/>
-        <location filename="../src/ui/eventpages.cpp" line="54"/>
+        <location filename="../src/ui/eventpages.cpp" line="50"/>
+        <location filename="../src/ui/eventpages.cpp" line="59"/>
         <source>Polling Accounts</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1892,59 +1892,59 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="82"/>
+        <location filename="../src/ui/mainwindow.cpp" line="83"/>
         <source>Language</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="87"/>
+        <location filename="../src/ui/mainwindow.cpp" line="88"/>
         <source>Setup</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="89"/>
+        <location filename="../src/ui/mainwindow.cpp" line="90"/>
         <source>Coms</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="92"/>
+        <location filename="../src/ui/mainwindow.cpp" line="93"/>
         <source>Exit Password</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="99"/>
-        <location filename="../src/ui/mainwindow.cpp" line="118"/>
+        <location filename="../src/ui/mainwindow.cpp" line="100"/>
+        <location filename="../src/ui/mainwindow.cpp" line="119"/>
         <source>Log on</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="118"/>
+        <location filename="../src/ui/mainwindow.cpp" line="119"/>
         <source>Log off</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="132"/>
+        <location filename="../src/ui/mainwindow.cpp" line="133"/>
         <source>Clear Events</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="133"/>
+        <location filename="../src/ui/mainwindow.cpp" line="134"/>
         <source>Clear Page</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="179"/>
+        <location filename="../src/ui/mainwindow.cpp" line="188"/>
         <source>Clear Messages</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="180"/>
+        <location filename="../src/ui/mainwindow.cpp" line="189"/>
         <source>Are You Sure You Want to Clear Pending Messages?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/mainwindow.cpp" line="208"/>
-        <location filename="../src/ui/mainwindow.cpp" line="224"/>
+        <location filename="../src/ui/mainwindow.cpp" line="217"/>
+        <location filename="../src/ui/mainwindow.cpp" line="233"/>
         <source>Close Application</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1952,7 +1952,7 @@
 <context>
     <name>Monitor</name>
     <message>
-        <location filename="../src/app/monitor.cpp" line="125"/>
+        <location filename="../src/app/monitor.cpp" line="128"/>
         <source>Cannot write %1: %2</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1960,33 +1960,63 @@
 <context>
     <name>MonitorCore</name>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="133"/>
-        <source>Settings file cannot be read and cannot be moved aside; defaults in use, settings not saved</source>
+        <location filename="../src/app/monitorcore.cpp" line="149"/>
+        <source>Settings file cannot be read</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="139"/>
-        <source>Settings file cannot be read; kept as %1, defaults in use</source>
+        <location filename="../src/app/monitorcore.cpp" line="150"/>
+        <source>Settings file damaged (%1)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="148"/>
+        <location filename="../src/app/monitorcore.cpp" line="151"/>
+        <source>the other values read, defaults for the rest</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="156"/>
+        <source>%1 and cannot be moved aside; %2, settings not saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="160"/>
+        <source>%1; kept as %2; %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="169"/>
         <source>Account file cannot be read (%1); no accounts loaded, the file is kept and not saved over</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="159"/>
+        <location filename="../src/app/monitorcore.cpp" line="181"/>
         <source>DC-09 key file cannot be read (%1); its keys stay as they were</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="167"/>
+        <location filename="../src/app/monitorcore.cpp" line="184"/>
+        <source>DC-09 key file can be read by other users; make it readable by its owner only (chmod 600)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="194"/>
+        <source>DC-09 key file does not read whole (line %1); the keys read before stay in use until it does</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="201"/>
         <source>line %1 holds no account and DC-09 key; skipped</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="168"/>
+        <location filename="../src/app/monitorcore.cpp" line="202"/>
         <source>lines %1 hold no account and DC-09 key; skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="245"/>
+        <source>Repeat memory cannot be read (%1); DC-09 messages of the last minutes before the start are not known</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -2106,7 +2136,37 @@ Clear them?</source>
 <context>
     <name>QueueJournal</name>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="148"/>
+        <location filename="../src/store/queuejournal.cpp" line="152"/>
+        <source>the queue journal is written again; messages are acknowledged again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="155"/>
+        <source>; the %1 items it held before come back at the next start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="189"/>
+        <source>the directory of %1 cannot be flushed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="214"/>
+        <source>a flush of %1 to the disk failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="215"/>
+        <source>; written anew from the queues in memory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="216"/>
+        <source>; nothing is stored until it can be written anew</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="222"/>
         <source>the queue journal %1 is not open</source>
         <translation type="unfinished"></translation>
     </message>

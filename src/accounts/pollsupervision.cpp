@@ -14,6 +14,10 @@ bool reportsAsSia(const AccountRecord &record) {
     return (record.optionBits & AccountRecord::ReportFaultAsSia) != 0;
 }
 
+quint16 chosenDelay(const AccountRecord &record, char status) {
+    return (status & armedBit) ? record.armPollDelay : record.pollDelay;
+}
+
 } // namespace
 
 PollSupervision::PollSupervision(AccountTable &accounts, PollReportSink &reports,
@@ -24,6 +28,8 @@ PollSupervision::PollSupervision(AccountTable &accounts, PollReportSink &reports
 
 void PollSupervision::minuteTick() {
     // Reports are made after the table is released: queuing and logging take locks of their own.
+    // A poll that would end one of these failures waits until it is reported.
+    QMutexLocker order(&m_reportOrder);
     std::vector<PollReport> failures;
     m_accounts.updateEach([&failures](AccountRecord &record) {
         if (record.pollTimer == 0)
@@ -43,13 +49,11 @@ std::optional<QByteArray> PollSupervision::PollReceived(quint32 accNum, char sta
     const int allowance = m_allowance ? m_allowance() : 1;
     QByteArray reply;
     std::optional<PollReport> restore;
+    QMutexLocker order(&m_reportOrder);
     const bool found = m_accounts.update(accNum, [&](AccountRecord &record) {
         record.lastNuaIp = source.left(AccountRecord::lastNuaIpMaxLength);
-        if (record.optionBits & AccountRecord::SyncClock)
-            reply += clockReply();
-        const quint16 delay = (status & armedBit) ? record.armPollDelay : record.pollDelay;
-        reply += delayReply(delay);
-        record.pollTimer = pollTimerReload(delay, allowance);
+        reply = pollReply(record, status);
+        record.pollTimer = pollTimerReload(chosenDelay(record, status), allowance);
         if (record.pollFailed == 1) {
             record.pollFailed = 0;
             restore = PollReport{PollReport::Kind::Restore, record.accNum, reportsAsSia(record)};
@@ -60,6 +64,13 @@ std::optional<QByteArray> PollSupervision::PollReceived(quint32 accNum, char sta
     if (restore)
         m_reports.pollReport(*restore);
     return reply;
+}
+
+QByteArray pollReply(const AccountRecord &record, char status) {
+    QByteArray reply;
+    if (record.optionBits & AccountRecord::SyncClock)
+        reply += clockReply();
+    return reply + delayReply(chosenDelay(record, status));
 }
 
 QByteArray clockReply() {

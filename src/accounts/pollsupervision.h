@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMutex>
 #include <functional>
 #include <optional>
 
 class AccountTable;
+struct AccountRecord;
 
 // A poll failure or restore to report to the automation software.
 struct PollReport {
@@ -28,7 +30,9 @@ public:
 // Poll supervision: every supervised account's countdown in minutes, reloaded by the panel's
 // polls and counted down by the minute tick; a countdown reaching 0 reports a failure, and the
 // next poll a restore. Every change to a record goes through the account table under its lock,
-// so a tick, a poll and an account file save never see or store a half-changed record.
+// so a tick, a poll and an account file save never see or store a half-changed record. A change
+// and its report are made as one step: a restore is never reported before the failure it ends,
+// on the queue or on the disk.
 class PollSupervision {
 public:
     // `allowance` gives the current missed-poll allowance; it is called from any thread.
@@ -49,7 +53,12 @@ private:
     AccountTable &m_accounts;
     PollReportSink &m_reports;
     std::function<int()> m_allowance;
+    QMutex m_reportOrder; // held from a record's change to the end of its report
 };
+
+// What a poll of the account gets before the acknowledgement, as PollReceived() answers it, with
+// nothing changed: for a poll that is answered but not counted.
+QByteArray pollReply(const AccountRecord &record, char status);
 
 // "[T]" and the current local time as six binary bytes: hour, minute, second, day, month and
 // year of the century.

@@ -51,13 +51,15 @@ int runWithWindows(int argc, char *argv[], const MonitorOptions &options) {
     QApplication::setWindowIcon(applicationIcon());
     startLanguageLayer();
 
-    // Watching before the monitor starts: its start-up writes the settings file, and a stop
-    // that arrives from then on must end the program cleanly, served once the loop runs.
-    SignalWatcher watcher;
+    // Watched before the monitor starts, so that a stop signal during the start-up (which saves
+    // the settings and opens ports) waits for the event loop instead of killing the program.
     // Ends the event loop directly: quit() would first try to close the main window, and a stop
-    // signal is not an operator to be asked for the password.
-    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &application,
-                     [] { QCoreApplication::exit(0); });
+    // signal is not an operator to be asked for the password. Queued, so that a signal seen
+    // before the loop runs ends it once it does.
+    SignalWatcher watcher;
+    QObject::connect(
+        &watcher, &SignalWatcher::terminationRequested, &application,
+        [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     Monitor monitor(options);
     return monitor.exec();
 }

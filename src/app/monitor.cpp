@@ -80,6 +80,8 @@ void Monitor::createMainWindow() {
     connect(m_mainWindow.get(), &MainWindow::languageChosen, &core, &MonitorCore::saveSettings);
     connect(&core, &MonitorCore::storeFailed, m_mainWindow.get(),
             [this](const QString &failures) { m_mainWindow->statusBar()->showMessage(failures); });
+    connect(&core, &MonitorCore::storeRecovered, m_mainWindow.get(),
+            [this](const QString &status) { m_mainWindow->statusBar()->showMessage(status); });
     watchSessionEnd();
     showLogFailures();
 }

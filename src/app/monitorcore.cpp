@@ -11,6 +11,7 @@
 #include "ipserver/ipserver.h"
 #include "ipserver/pollreportlines.h"
 #include "ipserver/receiveroutput.h"
+#include "ipserver/repeatedmessages.h"
 #include "settings/settingsstore.h"
 #include "strings/eventtexts.h"
 
@@ -123,6 +124,7 @@ void MonitorCore::loadStore() {
     loadDc09Keys();
     watchDc09Keys();
     openQueueJournal();
+    openRepeatMemory();
 }
 
 void MonitorCore::startLines() {
@@ -173,31 +175,48 @@ void MonitorCore::loadAccounts() {
 // The lines are named by number only: a bad line may hold a key.
 void MonitorCore::loadDc09Keys() {
     const Dc09Keys::LoadResult loaded = m_dc09Keys.load();
+    const QString path = m_dc09Keys.filePath();
     if (!loaded.error.isEmpty())
         reportStoreFailure(
             tr("DC-09 key file cannot be read (%1); its keys stay as they were").arg(loaded.error),
-            m_dc09Keys.filePath());
+            path);
+    // Said once, not at every read, until the file is made private and exposed again.
+    if (loaded.exposed && !std::exchange(m_dc09KeysExposureSaid, true))
+        reportStoreFailure(tr("DC-09 key file can be read by other users; make it readable by "
+                              "its owner only (chmod 600)"),
+                           path);
+    else if (!loaded.exposed && loaded.error.isEmpty())
+        m_dc09KeysExposureSaid = false;
     if (loaded.badLines.isEmpty())
         return;
     QStringList numbers;
     for (int line : loaded.badLines)
         numbers.append(QString::number(line));
+    const QString lines = numbers.join(QStringLiteral(", "));
+    if (loaded.keptPrevious) {
+        reportStoreFailure(tr("DC-09 key file does not read whole (line %1); the keys read "
+                              "before stay in use until it does")
+                               .arg(lines),
+                           path);
+        return;
+    }
     const QString problem = numbers.size() == 1
                                 ? tr("line %1 holds no account and DC-09 key; skipped")
                                 : tr("lines %1 hold no account and DC-09 key; skipped");
-    reportStoreFailure(problem.arg(numbers.join(QStringLiteral(", "))), m_dc09Keys.filePath());
+    reportStoreFailure(problem.arg(lines), path);
 }
 
 // A centre adds panels by writing the key file by hand: a change takes effect within seconds,
 // without a restart that would leave the receiver deaf meanwhile. A stat every few seconds is
-// cheaper than watching a directory that every log line touches.
+// cheaper than watching a directory that every log line touches. A change is read once the file
+// has stayed the same for one check, so an editor's write in progress is not taken for the file.
 void MonitorCore::watchDc09Keys() {
     m_dc09KeysStamp = fileStamp(m_dc09Keys.filePath());
     auto *timer = new QTimer(this);
     timer->setInterval(dc09KeysCheckMs);
     connect(timer, &QTimer::timeout, this, [this] {
         const QString stamp = fileStamp(m_dc09Keys.filePath());
-        if (stamp == m_dc09KeysStamp)
+        if (stamp == m_dc09KeysStamp || stamp != std::exchange(m_dc09KeysChanging, stamp))
             return;
         m_dc09KeysStamp = stamp;
         loadDc09Keys();
@@ -210,11 +229,26 @@ void MonitorCore::watchDc09Keys() {
 void MonitorCore::openQueueJournal() {
     connect(&m_journal, &QueueJournal::failed, this,
             [this](const QString &error) { reportStoreFailure(error, QueueJournal::fileName); });
+    connect(&m_journal, &QueueJournal::recovered, this,
+            [this](const QString &note) { reportStoreRecovery(note, QueueJournal::fileName); });
     const QString problem = restoreQueues(m_journal, m_engine->pendingMessages(), m_txQueue);
     m_engine->setJournal(&m_journal);
     m_ipServer->setJournal(&m_journal);
     if (!problem.isEmpty())
         reportStoreFailure(problem, QueueJournal::fileName);
+}
+
+// The DC-09 messages of the last minutes, kept beside the queues so a restart does not let a
+// repeat or a replay of one be queued again.
+void MonitorCore::openRepeatMemory() {
+    const QString path = QDir::current().filePath(RepeatedMessages::fileName);
+    const QString error =
+        m_ipServer->repeatedMessages().open(path, RepeatedMessages::steadyNowMs());
+    if (!error.isEmpty())
+        reportStoreFailure(tr("Repeat memory cannot be read (%1); DC-09 messages of the last "
+                              "minutes before the start are not known")
+                               .arg(error),
+                           RepeatedMessages::fileName);
 }
 
 // A stored file the monitor could not use is said everywhere the operator or a service manager
@@ -224,6 +258,16 @@ void MonitorCore::reportStoreFailure(const QString &error, const QString &subjec
     emit storeFailed(m_storeFailures.join(QStringLiteral(" | ")));
     m_logs.logStoreFailure(error, subject);
     qCWarning(monitorMessages).noquote() << subject + QStringLiteral(": ") + error;
+}
+
+void MonitorCore::reportStoreRecovery(const QString &note, const QString &subject) {
+    const QString prefix = subject + QStringLiteral(": ");
+    m_storeFailures.removeIf(
+        [&prefix](const QString &failure) { return failure.startsWith(prefix); });
+    emit storeRecovered(
+        (QStringList(m_storeFailures) << prefix + note).join(QStringLiteral(" | ")));
+    m_logs.logStoreFailure(note, subject);
+    qCWarning(monitorMessages).noquote() << prefix + note;
 }
 
 void MonitorCore::restartLines() {

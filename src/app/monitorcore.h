@@ -68,6 +68,9 @@ public:
 signals:
     // A stored file could not be used; `allFailures` lists every such failure of this run.
     void storeFailed(const QString &allFailures);
+    // A stored file that could not be used can be again; `status` lists the failures still
+    // standing and says so.
+    void storeRecovered(const QString &status);
 
 private:
     void createDecoder();
@@ -78,14 +81,18 @@ private:
     void loadDc09Keys();
     void watchDc09Keys();
     void openQueueJournal();
+    void openRepeatMemory();
     void reportStoreFailure(const QString &error, const QString &subject);
+    void reportStoreRecovery(const QString &note, const QString &subject);
     void restartLines();
 
     Settings m_settings;
     LogBook m_logs;
     AccountTable m_accounts;
-    Dc09Keys m_dc09Keys;     // beside the account file
-    QString m_dc09KeysStamp; // size and times of the key file when it was last read
+    Dc09Keys m_dc09Keys;        // beside the account file
+    QString m_dc09KeysStamp;    // size and times of the key file when it was last read
+    QString m_dc09KeysChanging; // the same when a change was seen, read once it holds
+    bool m_dc09KeysExposureSaid = false;
     EventLists m_lists;
     TxQueue m_txQueue;
     QueueJournal m_journal; // outlives the engine and the connection threads

@@ -4,6 +4,7 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <utility>
 
 void TxQueue::append(const QByteArray &line) {
     if (!m_journal) {
@@ -24,19 +25,34 @@ void TxQueue::appendRestored(quint64 id, const QByteArray &line) {
     appendWithId(id, line);
 }
 
+// Called under the journal's lock when the line is stored, so the order of the calls is the
+// journal's. A line from another thread waits for the owner thread; one appended there meanwhile
+// goes after it, not before.
 void TxQueue::appendWithId(quint64 id, const QByteArray &line) {
-    if (QThread::currentThread() == thread()) {
-        m_ids.push_back(id);
-        ByteListModel::append(line);
-        return;
+    {
+        QMutexLocker lock(&m_incomingMutex);
+        m_incoming.push_back({id, line});
+        if (QThread::currentThread() != thread()) {
+            if (!std::exchange(m_takePosted, true))
+                QMetaObject::invokeMethod(
+                    this, [this] { takeIncoming(); }, Qt::QueuedConnection);
+            return;
+        }
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, id, line] {
-            m_ids.push_back(id);
-            ByteListModel::append(line);
-        },
-        Qt::QueuedConnection);
+    takeIncoming();
+}
+
+void TxQueue::takeIncoming() {
+    std::vector<Incoming> taken;
+    {
+        QMutexLocker lock(&m_incomingMutex);
+        taken.swap(m_incoming);
+        m_takePosted = false;
+    }
+    for (const Incoming &incoming : taken) {
+        m_ids.push_back(incoming.id);
+        ByteListModel::append(incoming.line);
+    }
 }
 
 void TxQueue::removeFirst() {

@@ -1,9 +1,12 @@
 #include "admission.h"
 
+#include "dc09exchange.h"
+#include "dc09keys.h"
 #include "receiverhandover.h"
 
 #include "accounts/accountnumbers.h"
 #include "accounts/accounttable.h"
+#include "common/logbook.h"
 #include "store/queuejournal.h"
 
 #include <algorithm>
@@ -16,7 +19,7 @@ Admission::Lookup Admission::lookUp(const QByteArray &accountText) const {
     const std::optional<quint32> number = NumericalAccNum(accountText);
     if (!number)
         return {};
-    return {true, m_services.accounts.Find_Account(*number)};
+    return {true, m_services.accounts.Find_Account(*number), *number};
 }
 
 // A message whose account is bound to another address has its acknowledgement, and a poll its
@@ -25,9 +28,16 @@ bool Admission::admits(const std::optional<AccountRecord> &record) const {
     return !(record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != m_peer);
 }
 
-// Decided before the reply: the panel is acknowledged only for a message that is stored (and
-// listed, in the stored order). One that cannot be stored gets no reply, so the panel sends it
-// again; one stored whose reply then fails stays queued.
+bool Admission::encryptedOnly(const Lookup &lookup) const {
+    const Dc09Keys *keys = m_services.dc09 ? m_services.dc09->keys : nullptr;
+    return lookup.converted && keys && Dc09Exchange::enabled(m_services) &&
+           keys->hasKey(lookup.number);
+}
+
+void Admission::logRefusal(const QByteArray &reason, const QByteArray &text) const {
+    m_services.logs.appendStamped(LogBook::ConversionLog, "[" + reason + "] " + text);
+}
+
 namespace {
 
 // Where a deferred wait for the disk is noted on this thread, while one is deferred.
@@ -50,16 +60,28 @@ bool Admission::waitForDisk(quint64 ticket) const {
     return true;
 }
 
+// Decided before the reply: the panel is acknowledged only for a message that is stored (and
+// listed, in the stored order). One that cannot be stored gets no reply, so the panel sends it
+// again; one stored whose reply then fails stays queued.
 bool Admission::store(const QByteArray &message, bool waitForDisk) const {
+    const std::optional<quint64> ticket = write(message);
+    return ticket && (!waitForDisk || durable(*ticket));
+}
+
+std::optional<quint64> Admission::write(const QByteArray &message) const {
     QueueJournal *journal = m_services.journal;
     if (!journal) {
         m_services.output.messageQueued(m_peer, message, 0);
-        return true;
+        return quint64(0);
     }
     const quint64 ticket = journal->addPending(m_peer, message, [this, &message](quint64 id) {
         m_services.output.messageQueued(m_peer, message, id);
     });
-    return ticket != 0 && (!waitForDisk || this->waitForDisk(ticket));
+    return ticket != 0 ? std::optional<quint64>(ticket) : std::nullopt;
+}
+
+bool Admission::durable(quint64 ticket) const {
+    return ticket == 0 || !m_services.journal || waitForDisk(ticket);
 }
 
 quint64 Admission::storedMark() const {
@@ -67,7 +89,5 @@ quint64 Admission::storedMark() const {
 }
 
 bool Admission::storedDurably() const {
-    QueueJournal *journal = m_services.journal;
-    return !journal || QueueJournal::lastTicketOfThisThread() == 0 ||
-           waitForDisk(QueueJournal::lastTicketOfThisThread());
+    return durable(storedMark());
 }

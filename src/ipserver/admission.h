@@ -8,23 +8,34 @@
 #include <optional>
 
 // What every accepted text from one panel goes through, whatever carried it: the account
-// look-up, the "Match NUA / IP" decision and the durable store before the reply. Runs on the
-// thread that serves the panel.
+// look-up, the "Match NUA / IP" decision, the refusal of bare-IP texts for an account that takes
+// encrypted DC-09 only, and the durable store before the reply. Runs on the thread that serves
+// the panel.
 class Admission {
 public:
     struct Lookup {
         bool converted = false; // false: the account text is not a number
         std::optional<AccountRecord> record;
+        quint32 number = 0;
     };
 
     Admission(ReceiverServices services, QByteArray peer);
 
     Lookup lookUp(const QByteArray &accountText) const;
     bool admits(const std::optional<AccountRecord> &record) const;
+    // True when the account has a DC-09 key while DC-09 is taken: only encrypted DC-09 messages
+    // come from its panel, so a bare-IP text naming it is anyone's.
+    bool encryptedOnly(const Lookup &lookup) const;
+    // Writes "[" + reason + "] " + text to the exception log.
+    void logRefusal(const QByteArray &reason, const QByteArray &text) const;
     // Stores the message as "[" + peer + "]" + message and lists it; false when it could not be
     // stored, and the panel must then get no reply. Without `waitForDisk` the record is written
     // but not waited for: for a message whose loss in a crash costs no line to the automation.
     bool store(const QByteArray &message, bool waitForDisk = true) const;
+    // The same in two steps: written (the journal's ticket, 0 without a journal; none when it
+    // could not be written), then waited for until it is on the disk.
+    std::optional<quint64> write(const QByteArray &message) const;
+    bool durable(quint64 ticket) const;
     // A mark of what this thread has stored so far: a change tells that a line was stored.
     quint64 storedMark() const;
     // Waits until everything this thread stored is on the disk; false when it could not be.

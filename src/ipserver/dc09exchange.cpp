@@ -9,18 +9,22 @@
 #include "common/datetimetext.h"
 #include "common/logbook.h"
 
-#include <chrono>
-
 namespace {
 
-qint64 steadyMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+// DC-09 accounts are hex, which a panel may send in either case: the account is the capital form.
+QByteArray accountOf(const dc09::Receipt &receipt) {
+    return receipt.account.toUpper();
 }
 
-// The same message again: same account, sequence number and report.
-QByteArray repeatKey(const dc09::Receipt &receipt) {
-    return receipt.account + '\0' + receipt.sequence + '\0' + receipt.message.value_or("");
+// The same message again: same account, sequence number and report; for an encrypted one also
+// the same protected content (data and timestamp) under any sequence number, since the sequence
+// number is in the clear and a captured frame can be sent again with another.
+QList<QByteArray> repeatKeys(const dc09::Receipt &receipt) {
+    QList<QByteArray> keys{"sequence\0" + accountOf(receipt) + '\0' + receipt.sequence + '\0' +
+                           receipt.messages.join('\0')};
+    if (receipt.encrypted)
+        keys.append("content\0" + accountOf(receipt) + '\0' + receipt.protectedContent);
+    return keys;
 }
 
 } // namespace
@@ -51,7 +55,7 @@ QByteArray Dc09Exchange::logText(const QByteArray &frame) {
 dc09::Receipt Dc09Exchange::receipt(const QByteArray &bytes, bool datagram) const {
     const Dc09Keys *keys = m_services.dc09 ? m_services.dc09->keys : nullptr;
     const dc09::KeyLookup lookup = [keys](const QByteArray &account) {
-        return keys ? keys->key(account) : std::nullopt;
+        return keys ? keys->accountKey(account) : std::nullopt;
     };
     dc09::Receipt receipt = dc09::receive(bytes, lookup, options().receive, Clock::now().toUTC());
     if (receipt.kind != dc09::Receipt::Kind::Incomplete || !datagram)
@@ -73,15 +77,19 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
     m_services.logs.appendStamped(LogBook::IpLog, text);
     if (receipt.noLineNumber)
         noteNoLineNumber(receipt.account, text);
+    if (receipt.otherKeyReading)
+        noteOtherKeyReading(receipt.account, text);
     Decision decision = Decision::Withdrawn;
     if (receipt.kind == dc09::Receipt::Kind::Ack)
-        decision = accept(receipt);
+        decision = accept(receipt, text);
     else
-        m_services.logs.appendStamped(LogBook::ConversionLog,
-                                      "[" + receipt.rejection + "] " + text);
+        m_admission.logRefusal(receipt.rejection, text);
     if (decision == Decision::NotStored)
         return outcome; // no reply: the panel sends it again
-    if (!receipt.reply.isEmpty() && !sendReply(receipt.reply)) {
+    // A datagram's sender may be forged: an answer larger than the question would make this
+    // receiver an amplifier aimed at the forged address.
+    const bool mayAnswer = !datagram || receipt.reply.size() <= bytes.size();
+    if (!receipt.reply.isEmpty() && mayAnswer && !sendReply(receipt.reply)) {
         outcome.sendFailed = true;
         return outcome;
     }
@@ -93,10 +101,19 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
 }
 
 // A text whose account does not read as a number is shown, and taken like an unknown account's.
-Dc09Exchange::Decision Dc09Exchange::accept(const dc09::Receipt &receipt) {
-    const Admission::Lookup lookup = m_admission.lookUp(receipt.account);
+// A frame from another address than a bound account's is answered, but neither queued nor
+// counted as the panel's poll: anyone can send it.
+Dc09Exchange::Decision Dc09Exchange::accept(const dc09::Receipt &receipt, const QByteArray &text) {
+    const Admission::Lookup lookup = m_admission.lookUp(accountOf(receipt));
     if (!lookup.converted)
         m_services.output.errorAccountShown(QString::fromLatin1(receipt.account));
+    if (!m_admission.admits(lookup.record)) {
+        m_admission.logRefusal("sent from " + m_admission.peer() +
+                                   ", not from the account's NUA / IP: not taken as its poll, "
+                                   "not queued",
+                               text);
+        return Decision::Withdrawn;
+    }
     const quint64 stored = m_admission.storedMark();
     // No status byte in DC-09: the unarmed delay.
     if (lookup.record)
@@ -105,23 +122,45 @@ Dc09Exchange::Decision Dc09Exchange::accept(const dc09::Receipt &receipt) {
     const bool storedLine = m_admission.storedMark() != stored;
     if (storedLine && !m_admission.storedDurably())
         return Decision::NotStored;
-    if (!m_admission.admits(lookup.record))
-        return Decision::Withdrawn;
-    if (receipt.message && !queueOnce(receipt))
+    if (!receipt.messages.isEmpty() && !queueOnce(receipt))
         return Decision::NotStored;
     return Decision::Kept;
 }
 
+// A repeat is answered only once its first copy is on the disk (waiting for that copy's flush if
+// need be), and not at all while that copy is still being written or when it could not be
+// stored: the panel then sends it again.
 bool Dc09Exchange::queueOnce(const dc09::Receipt &receipt) {
     RepeatedMessages *repeated = m_services.dc09 ? m_services.dc09->repeated : nullptr;
-    const QByteArray key = repeatKey(receipt);
-    if (repeated && repeated->repeatOrClaim(key, steadyMs()))
-        return true;
-    if (m_admission.store(*receipt.message))
-        return true;
-    if (repeated)
-        repeated->release(key);
-    return false;
+    if (!repeated)
+        return storeAll(receipt.messages).has_value();
+    const RepeatedMessages::Seen seen = repeated->repeatOrClaim(
+        repeatKeys(receipt), RepeatedMessages::steadyNowMs(), !receipt.encrypted);
+    if (seen.repeat)
+        return seen.ticket && m_admission.durable(*seen.ticket);
+    const std::optional<quint64> ticket = storeAll(receipt.messages, seen.claim);
+    if (!ticket) {
+        repeated->release(seen.claim);
+        return false;
+    }
+    repeated->settle(seen.claim);
+    return true;
+}
+
+// Writes every text, then waits for the last one to be on the disk; its ticket, or none when a
+// text could not be stored. The claim, when given, learns the ticket before the wait.
+std::optional<quint64> Dc09Exchange::storeAll(const QList<QByteArray> &messages,
+                                              std::optional<quint64> claim) {
+    std::optional<quint64> ticket = 0;
+    for (const QByteArray &message : messages) {
+        ticket = m_admission.write(message);
+        if (!ticket)
+            return std::nullopt;
+    }
+    RepeatedMessages *repeated = m_services.dc09 ? m_services.dc09->repeated : nullptr;
+    if (claim && repeated)
+        repeated->written(*claim, *ticket);
+    return m_admission.durable(*ticket) ? ticket : std::nullopt;
 }
 
 // A panel without a line number is answered, but its installer should give it one: said once
@@ -132,6 +171,17 @@ void Dc09Exchange::noteNoLineNumber(const QByteArray &account, const QByteArray 
         return;
     const QByteArray note =
         "[the panel of account " + account + " sends no line number; taken as line 0] ";
+    m_services.logs.appendStamped(LogBook::ConversionLog, note + text);
+}
+
+// The reading is said once per account while the key file stays the same; never the key.
+void Dc09Exchange::noteOtherKeyReading(const QByteArray &account, const QByteArray &text) {
+    const Dc09Keys *keys = m_services.dc09 ? m_services.dc09->keys : nullptr;
+    if (keys && !keys->firstOtherReading(account))
+        return;
+    const QByteArray note = "[the panel of account " + account +
+                            " uses its key of 32 hex digits as 32 characters (AES-256); write "
+                            "it with \"text:\" before it to say so] ";
     m_services.logs.appendStamped(LogBook::ConversionLog, note + text);
 }
 

@@ -6,13 +6,15 @@
 
 #include <QByteArray>
 #include <functional>
+#include <optional>
 
 // One DC-09 frame from a panel, over TCP or UDP: logged, answered as the frame rules say, and
 // when accepted passed through the account decision and the durable store like a bare-IP report
-// (a repeat of a message queued a few minutes ago is answered but not queued again). Any
-// accepted frame from a known account also counts as the panel's poll. A panel that sends no line
-// number is noted once per account in the exception log. Runs on the thread that serves the
-// panel.
+// (a repeat or a replay of a message queued a few minutes ago is answered but not queued again).
+// Any accepted frame from a known account also counts as the panel's poll, unless the account is
+// bound to another address. A panel that sends no line number, or that uses the other reading of
+// its key, is noted once per account in the exception log. Over UDP no answer is larger than the
+// datagram it answers. Runs on the thread that serves the panel.
 class Dc09Exchange {
 public:
     using Send = std::function<bool(const QByteArray &)>; // false when it could not be sent
@@ -39,9 +41,12 @@ private:
 
     Dc09Options options() const;
     dc09::Receipt receipt(const QByteArray &bytes, bool datagram) const;
-    Decision accept(const dc09::Receipt &receipt);
+    Decision accept(const dc09::Receipt &receipt, const QByteArray &text);
     bool queueOnce(const dc09::Receipt &receipt);
+    std::optional<quint64> storeAll(const QList<QByteArray> &messages,
+                                    std::optional<quint64> claim = std::nullopt);
     void noteNoLineNumber(const QByteArray &account, const QByteArray &text);
+    void noteOtherKeyReading(const QByteArray &account, const QByteArray &text);
     bool sendReply(const QByteArray &reply);
 
     ReceiverServices m_services;

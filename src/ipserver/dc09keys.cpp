@@ -18,14 +18,27 @@ bool isBlank(char c) {
 }
 
 // A key as written, or by mistake followed by blanks.
-std::optional<QByteArray> keyOf(const QByteArray &written) {
-    if (std::optional<QByteArray> key = dc09::parseKey(written))
+std::optional<dc09::AccountKey> keyOf(const QByteArray &written) {
+    if (std::optional<dc09::AccountKey> key = dc09::parseAccountKey(written))
         return key;
-    return dc09::parseKey(written.trimmed());
+    return dc09::parseAccountKey(written.trimmed());
+}
+
+// An account as the panels' DC-09 headers give it: hex, in either case.
+std::optional<quint32> numberOf(const QByteArray &account) {
+    return NumericalAccNum(account.toUpper());
 }
 
 bool belongsTo(const QByteArray &account, quint32 number) {
-    return !account.isEmpty() && NumericalAccNum(account) == number;
+    return !account.isEmpty() && numberOf(account) == number;
+}
+
+bool readableByOthers([[maybe_unused]] const QFile &file) {
+#ifdef Q_OS_UNIX
+    return (file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) != 0;
+#else
+    return false;
+#endif
 }
 
 } // namespace
@@ -54,10 +67,12 @@ std::optional<Dc09Keys::Line> Dc09Keys::parsed(const QByteArray &text) {
 Dc09Keys::LoadResult Dc09Keys::load() {
     QFile file(m_path);
     QList<Line> lines;
+    QSet<QByteArray> badTexts;
     LoadResult result;
     if (file.exists()) {
         if (!file.open(QIODevice::ReadOnly))
             return {file.errorString(), {}};
+        result.exposed = readableByOthers(file);
         int number = 0;
         for (QByteArray text : file.readAll().split('\n')) {
             ++number;
@@ -66,33 +81,76 @@ Dc09Keys::LoadResult Dc09Keys::load() {
             // Kept as written, so that a save leaves it for the person who wrote it.
             const std::optional<Line> line = parsed(text);
             lines.append(line.value_or(Line{text, {}, {}}));
-            if (!line)
+            if (!line) {
                 result.badLines.append(number);
+                badTexts.insert(text);
+            }
         }
         if (!lines.isEmpty() && lines.last().text.isEmpty())
             lines.removeLast(); // the end of the last line
     }
     QMutexLocker locker(&m_mutex);
+    // A file read while it is being written (cut short, a line half typed) must not take keys
+    // away from panels meanwhile: a bad line the keys in use were read with is no such sign.
+    result.keptPrevious = m_loaded && !m_badTexts.contains(badTexts);
+    if (result.keptPrevious)
+        return result;
+    m_loaded = true;
+    m_badTexts = badTexts;
     m_lines = lines;
     rebuildLocked();
     return result;
 }
 
-// The first line of an account counts; a later one for the same account is skipped.
+// The first line of an account counts, under its text and under its number; a later one for the
+// same account is skipped.
 void Dc09Keys::rebuildLocked() {
-    m_keys.clear();
+    m_byText.clear();
+    m_byNumber.clear();
+    m_otherReadingNoted.clear();
     for (const Line &line : std::as_const(m_lines)) {
-        if (!line.account.isEmpty() && !m_keys.contains(line.account))
-            m_keys.insert(line.account, keyOf(line.key).value_or(QByteArray()));
+        if (line.account.isEmpty())
+            continue;
+        const dc09::AccountKey key = keyOf(line.key).value_or(dc09::AccountKey{{}});
+        const QByteArray text = line.account.toUpper();
+        if (!m_byText.contains(text))
+            m_byText.insert(text, key);
+        const std::optional<quint32> number = numberOf(text);
+        if (number && !m_byNumber.contains(*number))
+            m_byNumber.insert(*number, key);
     }
 }
 
 std::optional<QByteArray> Dc09Keys::key(const QByteArray &account) const {
+    const std::optional<dc09::AccountKey> found = accountKey(account);
+    return found ? std::optional<QByteArray>(found->key) : std::nullopt;
+}
+
+std::optional<dc09::AccountKey> Dc09Keys::accountKey(const QByteArray &account) const {
+    const QByteArray text = account.toUpper();
+    const std::optional<quint32> number = numberOf(text);
     QMutexLocker locker(&m_mutex);
-    const auto found = m_keys.constFind(account);
-    if (found == m_keys.constEnd())
-        return std::nullopt;
-    return *found;
+    const auto byText = m_byText.constFind(text);
+    if (byText != m_byText.constEnd())
+        return *byText;
+    const auto byNumber = number ? m_byNumber.constFind(*number) : m_byNumber.constEnd();
+    if (byNumber != m_byNumber.constEnd())
+        return *byNumber;
+    return std::nullopt;
+}
+
+bool Dc09Keys::hasKey(quint32 number) const {
+    QMutexLocker locker(&m_mutex);
+    return m_byNumber.contains(number);
+}
+
+bool Dc09Keys::firstOtherReading(const QByteArray &account) const {
+    QMutexLocker locker(&m_mutex);
+    const QByteArray text = account.toUpper();
+    if (m_otherReadingNoted.contains(text))
+        return false;
+    m_otherReadingNoted.insert(text);
+    return true;
 }
 
 QByteArray Dc09Keys::keyText(quint32 number) const {
@@ -105,8 +163,9 @@ QByteArray Dc09Keys::keyText(quint32 number) const {
 
 Dc09Keys::SaveResult Dc09Keys::setKeyText(quint32 number, const QByteArray &text) {
     if (!text.isEmpty() && !dc09::parseKey(text))
-        return {false, QStringLiteral("Not a DC-09 key: 32, 48 or 64 hex digits, or 16, 24 or "
-                                      "32 characters")};
+        return {false,
+                QStringLiteral("Not a DC-09 key: 32, 48 or 64 hex digits, or 16, 24 or "
+                               "32 characters (\"hex:\" or \"text:\" before them says which)")};
     QMutexLocker locker(&m_mutex);
     const QList<Line> lines = editedLocked(number, text);
     const SaveResult saved = writeLocked(lines);

@@ -43,6 +43,8 @@ public:
     ~IpServer() override;
 
     ReceiverOutput &output() { return m_output; }
+    // The DC-09 messages of the last minutes, repeats of which are not queued again.
+    RepeatedMessages &repeatedMessages() { return m_repeated; }
     // Accepted messages are stored here before their reply; set before the server starts.
     void setJournal(QueueJournal *journal) { m_journal = journal; }
     void setListenAddress(const QHostAddress &address) { m_address = address; }

@@ -60,14 +60,23 @@ void PanelCycle::applyPollRule() {
         m_services.output.errorAccountShown(QString::fromLatin1(poll.accountText));
         return;
     }
+    if (refusedForItsKey(lookup, poll.accountText))
+        return;
+    // A poll from another address than the account's is answered as before, but it must not
+    // keep the panel alive: anyone can send it.
+    const bool matches = m_admission.admits(lookup.record);
     const quint64 stored = m_admission.storedMark();
     std::optional<QByteArray> elements;
-    if (lookup.record)
+    if (lookup.record && matches)
         elements = m_services.polls.PollReceived(lookup.record->accNum, poll.status, m_peer);
+    else if (lookup.record)
+        elements = pollReply(*lookup.record, poll.status);
+    if (lookup.record && !matches)
+        m_admission.logRefusal(otherAddress("not taken as its poll, not queued"), m_message);
     // Only a poll that stored a line for the automation software (a restore) waits for the disk
     // before its reply; a crash can cost any other poll no more than its "Polling" row.
     const bool storedLine = m_admission.storedMark() != stored;
-    const bool admitted = elements && m_admission.admits(lookup.record);
+    const bool admitted = elements && matches;
     if (admitted && !m_admission.store(m_message, storedLine))
         return;
     if (!admitted && storedLine && !m_admission.storedDurably())
@@ -93,15 +102,36 @@ void PanelCycle::applyReportRule() {
             m_services.output.errorAccountShown(QString::fromLatin1(report->shownText));
             return;
         }
+        if (refusedForItsKey(lookup, *report->accountText))
+            return;
         record = lookup.record;
     }
     const bool admitted = report->format == '9' || m_admission.admits(record);
+    if (!admitted)
+        m_admission.logRefusal(otherAddress("not queued"), m_message);
     if (admitted && !m_admission.store(m_message))
         return;
     if (!sendReply(acknowledgement))
         return;
     if (!admitted)
         m_reply.clear();
+}
+
+// An account with a DC-09 key speaks encrypted DC-09 only: a bare-IP text naming it could come
+// from anyone, so it gets no answer and goes nowhere (nor do the rules after this one take it).
+bool PanelCycle::refusedForItsKey(const Admission::Lookup &lookup, const QByteArray &account) {
+    if (!m_admission.encryptedOnly(lookup))
+        return false;
+    m_admission.logRefusal("account " + account +
+                               " has a DC-09 key: bare-IP text not answered, not queued, not "
+                               "taken as a poll",
+                           m_message);
+    m_data[0] = '\0';
+    return true;
+}
+
+QByteArray PanelCycle::otherAddress(const QByteArray &consequence) const {
+    return "sent from " + m_peer + ", not from the account's NUA / IP: " + consequence;
 }
 
 bool PanelCycle::sendReply(const QByteArray &reply) {

@@ -26,6 +26,8 @@ public:
 private:
     void applyPollRule();
     void applyReportRule();
+    bool refusedForItsKey(const Admission::Lookup &lookup, const QByteArray &account);
+    QByteArray otherAddress(const QByteArray &consequence) const;
     bool sendReply(const QByteArray &reply);
 
     ReceiverServices m_services;

@@ -80,6 +80,63 @@ QByteArray siaBlock(const QByteArray &functionAndData) {
     return char(0x40 | length) + functionAndData + blockCheck;
 }
 
+// The size of a part as a block: its header and check characters around it.
+qsizetype blockSize(const QByteArray &part) {
+    return part.size() + 2;
+}
+
+bool isText(const QByteArray &part) {
+    return part.startsWith('A');
+}
+
+// The "|"-parts that carry data, each cut to what one block holds: a trailing "|" or a text
+// longer than a block must not cost the panel its alarm.
+QList<QByteArray> reportParts(const QByteArray &rest) {
+    QList<QByteArray> parts;
+    for (const QByteArray &part : rest.split('|')) {
+        if (part.size() >= 2)
+            parts.append(part.left(maxBlockData + 1));
+    }
+    return parts;
+}
+
+// One group per event: it begins at every part that is not a text, and texts before the first
+// event go with that event.
+QList<QList<QByteArray>> eventGroups(const QList<QByteArray> &parts) {
+    QList<QList<QByteArray>> groups;
+    bool hasEvent = false;
+    for (const QByteArray &part : parts) {
+        const bool event = !isText(part);
+        if (groups.isEmpty() || (event && hasEvent)) {
+            groups.append(QList<QByteArray>());
+            hasEvent = false;
+        }
+        groups.last().append(part);
+        hasEvent = hasEvent || event;
+    }
+    return groups;
+}
+
+// The SIA text of one group: its event whole (an event block always fits beside the account),
+// its texts cut to the room the event leaves.
+QByteArray siaText(const QByteArray &accountBlock, const QList<QByteArray> &parts) {
+    qsizetype eventsLeft = 0;
+    for (const QByteArray &part : parts)
+        eventsLeft += isText(part) ? 0 : blockSize(part);
+    QByteArray message = '3' + accountBlock;
+    for (const QByteArray &part : parts) {
+        if (!isText(part)) {
+            eventsLeft -= blockSize(part);
+            message += siaBlock(part);
+            continue;
+        }
+        const qsizetype room = maxQueuedMessage - 1 - message.size() - eventsLeft - 2;
+        if (room >= 2)
+            message += siaBlock(part.left(room));
+    }
+    return message + '@';
+}
+
 } // namespace
 
 Conversion contactIdFromAdmCid(const QByteArray &data, const QByteArray &headerAccount) {
@@ -100,7 +157,7 @@ Conversion contactIdFromAdmCid(const QByteArray &data, const QByteArray &headerA
     if (digits.contains('A'))
         return refused("account holds the digit A, which Contact ID sends for 0");
     const QByteArray body = digits + "18" + report.at(0) + event;
-    return Conversion{'2' + body + checkDigit(body), {}};
+    return Conversion{{'2' + body + checkDigit(body)}, {}};
 }
 
 Conversion siaFromSiaDcs(const QByteArray &data, const QByteArray &headerAccount) {
@@ -108,17 +165,20 @@ Conversion siaFromSiaDcs(const QByteArray &data, const QByteArray &headerAccount
     QByteArray rest;
     if (!splitAccount(data, headerAccount, account, rest))
         return refused("account in the data differs from the frame's");
-    QByteArray message = '3' + siaBlock('#' + account);
-    const QList<QByteArray> parts = rest.split('|');
-    for (const QByteArray &part : parts) {
-        if (part.size() < 2 || part.size() > maxBlockData + 1)
-            return refused("SIA block empty or longer than 63 characters");
-        message += siaBlock(part);
-    }
-    message += '@';
-    if (message.size() > maxQueuedMessage)
-        return refused("SIA report longer than the 100 characters the decoder reads");
-    return Conversion{message, {}};
+    const QList<QByteArray> parts = reportParts(rest);
+    if (parts.isEmpty())
+        return refused("SIA report without a block of data");
+    const QByteArray accountBlock = siaBlock('#' + account);
+    QByteArray whole = '3' + accountBlock;
+    for (const QByteArray &part : parts)
+        whole += siaBlock(part);
+    whole += '@';
+    if (whole.size() <= maxQueuedMessage)
+        return Conversion{{whole}, {}};
+    Conversion conversion;
+    for (const QList<QByteArray> &group : eventGroups(parts))
+        conversion.messages.append(siaText(accountBlock, group));
+    return conversion;
 }
 
 } // namespace dc09

@@ -62,19 +62,41 @@ Conversion converted(const Header &header, const Content &content) {
     return Conversion{}; // NULL: a link test, nothing to queue
 }
 
-// The rules for a frame whose CRC and length are right.
+// The content of an encrypted message with the account's key, or with its other reading when
+// the first does not decrypt; the key that worked goes into `used`.
+std::optional<Content> decryptedWithEither(Receipt &receipt, const Header &header,
+                                           const AccountKey &key, QByteArray &used,
+                                           QByteArray &reason) {
+    used = key.key;
+    std::optional<Content> content = decryptedContent(header, key.key, reason);
+    if (content || key.otherReading.isEmpty())
+        return content;
+    QByteArray otherReason;
+    content = decryptedContent(header, key.otherReading, otherReason);
+    if (content) {
+        used = key.otherReading;
+        receipt.otherKeyReading = true;
+    }
+    return content;
+}
+
+// The rules for a frame whose CRC and length are right. An account with a key takes encrypted
+// messages only: a clear one could come from anyone.
 Receipt &handle(Receipt &receipt, const Header &header, const KeyLookup &keys,
                 const ReceiveOptions &options, const QDateTime &nowUtc) {
     if (!isKnownId(header.id))
         return refuse(receipt, Kind::Duh, duhReply(header), "unknown ID " + header.id);
-    std::optional<QByteArray> key;
+    const std::optional<AccountKey> accountKey = keys ? keys(header.account) : std::nullopt;
+    QByteArray key;
     std::optional<Content> content;
     QByteArray reason;
     if (header.encrypted) {
-        key = keys ? keys(header.account) : std::nullopt;
-        if (!key)
+        if (!accountKey)
             return refuse(receipt, Kind::Duh, duhReply(header), "no key for the account");
-        content = decryptedContent(header, *key, reason);
+        content = decryptedWithEither(receipt, header, *accountKey, key, reason);
+    } else if (accountKey) {
+        return refuse(receipt, Kind::Duh, duhReply(header),
+                      "clear message for an account with a key");
     } else if (!options.acceptClear) {
         return refuse(receipt, Kind::Duh, duhReply(header), "clear message refused");
     } else {
@@ -83,16 +105,19 @@ Receipt &handle(Receipt &receipt, const Header &header, const KeyLookup &keys,
     }
     if (!content)
         return refuse(receipt, Kind::Duh, duhReply(header), reason);
+    if (header.encrypted)
+        receipt.protectedContent = content->data + ']' + content->extraBlocks.join() + '_' +
+                                   content->timestamp.value_or(QByteArray());
     const bool checkTime = header.encrypted || (options.checkClearTime && content->timestamp);
     if (const std::optional<QByteArray> fault = timeFault(*content, checkTime, nowUtc))
         return refuse(receipt, Kind::Nak, nakReply(nowUtc), *fault);
     const Conversion conversion = converted(header, *content);
     if (!conversion.rejection.isEmpty())
         return refuse(receipt, Kind::Duh, duhReply(header), conversion.rejection);
-    if (!conversion.message.isEmpty())
-        receipt.message = conversion.message;
+    receipt.messages = conversion.messages;
     receipt.kind = Kind::Ack;
-    receipt.reply = key ? encryptedAckReply(header, *key, nowUtc, randomPad()) : ackReply(header);
+    receipt.reply =
+        header.encrypted ? encryptedAckReply(header, key, nowUtc, randomPad()) : ackReply(header);
     return receipt;
 }
 

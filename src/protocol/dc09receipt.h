@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <functional>
 #include <optional>
 
@@ -15,8 +16,21 @@ struct ReceiveOptions {
     bool checkClearTime = false; // true: a clear message's timestamp (if any) is checked too
 };
 
-// The key for an account, as the panel sends it after "#": 16, 24 or 32 raw bytes, or none.
-using KeyLookup = std::function<std::optional<QByteArray>(const QByteArray &account)>;
+// An account's key: 16, 24 or 32 raw bytes. A key written as 32 hex digits may be meant as those
+// 32 characters (a 256-bit key) by a panel: that reading is kept beside it, tried when the first
+// does not decrypt.
+struct AccountKey {
+    AccountKey(QByteArray key, QByteArray otherReading = {})
+        : key(std::move(key))
+        , otherReading(std::move(otherReading)) {}
+
+    QByteArray key;
+    QByteArray otherReading; // empty when the key reads one way only
+};
+
+// The key for an account, as the panel sends it after "#", or none. An account with a key takes
+// encrypted messages only.
+using KeyLookup = std::function<std::optional<AccountKey>(const QByteArray &account)>;
 
 struct Receipt {
     enum class Kind {
@@ -33,12 +47,17 @@ struct Receipt {
     QByteArray rejection;   // the reason for "IP_EXPlog.TXT"; empty when accepted. Never a key.
     QByteArray id;          // "SIA-DCS", "ADM-CID", "NULL", ... without the "*"
     bool encrypted = false;
-    QByteArray sequence;       // the 4 digits
-    QByteArray account;        // as sent after "#"
-    bool noLineNumber = false; // the header had no "L": taken as line 0
-    // Ack only: the text to queue, as a radio or bare-IP report of the same event is queued
-    // ("2..." Contact ID, "3..." SIA). None for a NULL (link test).
-    std::optional<QByteArray> message;
+    QByteArray sequence;          // the 4 digits
+    QByteArray account;           // as sent after "#"
+    bool noLineNumber = false;    // the header had no "L": taken as line 0
+    bool otherKeyReading = false; // decrypted with the other reading of the account's key
+    // Encrypted messages: what the encryption protects, without its pad (data, extra blocks,
+    // timestamp); the same in every copy of one message, whatever its clear header says.
+    QByteArray protectedContent;
+    // Ack only: the texts to queue, in order, as a radio or bare-IP report of the same event is
+    // queued ("2..." Contact ID, "3..." SIA); one, or one per event of a long SIA report. None for
+    // a NULL (link test).
+    QList<QByteArray> messages;
 };
 
 // Reads one frame from the start of `bytes` (leading bytes before the LF are skipped and counted
@@ -50,7 +69,10 @@ Receipt receive(const QByteArray &bytes, const KeyLookup &keys, const ReceiveOpt
                 const QDateTime &nowUtc);
 
 // A key as entered by a person or written in the key file: 32/48/64 hex digits or 16/24/32
-// characters. None when it is neither.
+// characters, or the same with "hex:" or "text:" before them to say which. 32 hex digits
+// without either are read as hex. None when it is neither.
 std::optional<QByteArray> parseKey(const QByteArray &text);
+// The key with its other reading, when the text reads both ways (32 hex digits without "hex:").
+std::optional<AccountKey> parseAccountKey(const QByteArray &text);
 
 } // namespace dc09

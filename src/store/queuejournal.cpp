@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QThread>
+#include <QTimer>
+#include <cerrno>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -23,15 +25,19 @@ QString damagedCopyName(const QString &path) {
            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
 }
 
-// The new name of a renamed file is only durable once its directory is.
-void syncDirectory([[maybe_unused]] const QString &path) {
+// The new name of a renamed file is only durable once its directory is. A file system that
+// cannot flush a directory says so with EINVAL: its renames need no flush.
+bool syncDirectory([[maybe_unused]] const QString &path) {
 #ifndef Q_OS_WIN
     const QByteArray directory = QFile::encodeName(QFileInfo(path).absolutePath());
     const int fd = ::open(directory.constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (fd < 0)
+        return true;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return synced;
+#else
+    return true;
 #endif
 }
 
@@ -53,7 +59,15 @@ thread_local quint64 lastTicketHere = 0;
 } // namespace
 
 QueueJournal::QueueJournal(QObject *parent)
-    : QObject(parent) {}
+    : QObject(parent)
+    , m_retryTimer(new QTimer(this)) {
+    m_retryTimer->setInterval(defaultRetryMs);
+    connect(m_retryTimer, &QTimer::timeout, this, &QueueJournal::retry);
+}
+
+void QueueJournal::setRetryInterval(int milliseconds) {
+    m_retryTimer->setInterval(milliseconds);
+}
 
 QueueJournal::~QueueJournal() = default;
 
@@ -75,10 +89,26 @@ QueueJournal::OpenReport QueueJournal::open(const QString &path) {
     QMutexLocker lock(&m_mutex);
     OpenReport report;
     m_path = path;
-    QFile existing(path);
+    if (!readLocked(report)) {
+        // What it holds is not known: it is neither written over nor taken for empty.
+        // The caller says why; the journal only tries again.
+        m_unread = true;
+        retryLaterLocked();
+        return report;
+    }
+    m_restored = m_state;
+    report.opened = compactLocked();
+    if (!report.opened)
+        report.error = m_file.errorString();
+    return report;
+}
+
+// Adds what the file at the path holds to the queues; false when it exists and cannot be read.
+bool QueueJournal::readLocked(OpenReport &report) {
+    QFile existing(m_path);
     if (existing.exists() && !existing.open(QIODevice::ReadOnly)) {
         report.error = existing.errorString();
-        return report;
+        return false;
     }
     const journalformat::ReadResult read =
         journalformat::readJournal(existing.isOpen() ? existing.readAll() : QByteArray());
@@ -95,21 +125,44 @@ QueueJournal::OpenReport QueueJournal::open(const QString &path) {
             m_state.apply(op);
     }
     if (report.skippedBytes > 0) {
-        report.keptAs = damagedCopyName(path);
-        if (!QFile::copy(path, report.keptAs))
+        report.keptAs = damagedCopyName(m_path);
+        if (!QFile::copy(m_path, report.keptAs))
             report.keptAs.clear();
     }
-    m_restored = m_state;
-    m_nextId = m_state.highestId() + 1;
-    report.opened = compactLocked();
-    if (!report.opened)
-        report.error = m_file.errorString();
-    return report;
+    m_nextId = std::max(m_nextId, m_state.highestId() + 1);
+    m_unread = false;
+    return true;
+}
+
+// Every few seconds while the journal is closed. A journal that could not be read keeps what it
+// held for the next start, since those items are not in the queues this time.
+void QueueJournal::retry() {
+    QMutexLocker lock(&m_mutex);
+    if (m_file.isOpen()) {
+        m_retryTimer->stop();
+        return;
+    }
+    const std::size_t itemsBefore = m_state.pending.size() + m_state.tx.size();
+    OpenReport report;
+    if (m_unread && !readLocked(report))
+        return;
+    if (!compactLocked())
+        return;
+    m_retryTimer->stop();
+    m_failing = false;
+    QString note = tr("the queue journal is written again; messages are acknowledged again");
+    const qsizetype kept = qsizetype(m_state.pending.size() + m_state.tx.size() - itemsBefore);
+    if (kept > 0)
+        note += tr("; the %1 items it held before come back at the next start").arg(kept);
+    lock.unlock();
+    emit recovered(note);
 }
 
 bool QueueJournal::syncFile(QFileDevice &file) {
     if (!file.isOpen())
         return false;
+    if (m_sync)
+        return m_sync(file.handle());
 #ifdef Q_OS_WIN
     return ::_commit(file.handle()) == 0;
 #else
@@ -130,20 +183,43 @@ bool QueueJournal::compactLocked() {
     if (!next.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeBytes(next, bytes) ||
         !syncFile(next) || !next.commit()) {
         next.cancelWriting();
-        reportLocked(false, next.errorString());
-        return false;
+        return compactionFailedLocked(next.errorString());
     }
-    syncDirectory(m_path);
     m_file.close();
+    if (!syncDirectory(m_path))
+        return compactionFailedLocked(tr("the directory of %1 cannot be flushed").arg(m_path));
     m_file.setFileName(m_path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        reportLocked(false, m_file.errorString());
-        return false;
-    }
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return compactionFailedLocked(m_file.errorString());
     m_liveBytes = bytes.size();
     m_fileBytes = bytes.size();
     m_flushed = m_written;
     return true;
+}
+
+// A journal left closed tries again later; one still open goes on as it was.
+bool QueueJournal::compactionFailedLocked(const QString &error) {
+    reportLocked(false, error);
+    if (!m_file.isOpen())
+        retryLaterLocked();
+    return false;
+}
+
+void QueueJournal::retryLaterLocked() {
+    QMetaObject::invokeMethod(m_retryTimer, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+}
+
+// A failed flush may have lost any record written since the last good one, and the system says
+// so only once per open file: a later flush of the same file would succeed over the hole. So the
+// file counts as lost and is written anew from the queues in memory, which hold every record.
+void QueueJournal::replaceLostFileLocked() {
+    m_file.close();
+    m_failing = true; // a failure of the new file is said with this one
+    const bool replaced = compactLocked();
+    const QString error = tr("a flush of %1 to the disk failed").arg(m_path);
+    emit failed(replaced ? error + tr("; written anew from the queues in memory")
+                         : error + tr("; nothing is stored until it can be written anew"));
+    m_failing = !replaced;
 }
 
 bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops) {
@@ -243,6 +319,8 @@ bool QueueJournal::flushed(quint64 ticket) {
             m_flushDone.wait(&m_mutex);
             continue;
         }
+        if (!m_file.isOpen())
+            return false;
         // This caller flushes for everyone whose record is written by now.
         m_flushing = true;
         const quint64 target = m_written;
@@ -251,12 +329,11 @@ bool QueueJournal::flushed(quint64 ticket) {
         lock.relock();
         ++m_flushCount;
         m_flushing = false;
+        if (ok)
+            m_flushed = std::max(m_flushed, target);
+        else
+            replaceLostFileLocked();
         m_flushDone.wakeAll();
-        if (!ok) {
-            reportLocked(false, m_file.errorString());
-            return false;
-        }
-        m_flushed = std::max(m_flushed, target);
     }
     return true;
 }

@@ -11,15 +11,19 @@
 #include <vector>
 
 class QThread;
+class QTimer;
 
 // The durable copy of "Pending Messages" and "Tx Pending": one journal file that records every
 // change to the two queues, read back at start-up. One writer at a time (a lock); records are
 // written as they come and a flush to the disk is shared by everyone waiting for it (group
-// commit). Safe to call from any thread.
+// commit). A flush that fails loses the file: it is written anew from the queues in memory
+// before anything it holds counts as stored. A journal that cannot be opened or written anew
+// takes nothing and tries again every few seconds until it can. Safe to call from any thread.
 class QueueJournal : public QObject {
     Q_OBJECT
 public:
     static inline const QString fileName = QStringLiteral("Voduro_Queues.jnl");
+    static constexpr int defaultRetryMs = 2000;
 
     struct OpenReport {
         bool opened = false;
@@ -71,16 +75,28 @@ public:
 
     // Compacts when the file holds more than this many bytes of history (tests lower it).
     void setCompactionThreshold(qint64 bytes) { m_compactionThreshold = bytes; }
+    // How a file is flushed to the disk, given its descriptor (tests make a flush fail); set
+    // before the journal is used. Empty: the system's.
+    void setSyncFunction(std::function<bool(int)> sync) { m_sync = std::move(sync); }
+    // How long a closed journal waits before it tries again.
+    void setRetryInterval(int milliseconds);
 
 signals:
     // The journal could not be written; reported once until a write succeeds again.
     void failed(const QString &error);
+    // A journal that was closed by a failure is written again; `note` says so.
+    void recovered(const QString &note);
 
 private:
     quint64 record(std::vector<QueueOp> ops, const std::function<void(quint64)> &underLock);
+    bool readLocked(OpenReport &report);
     bool writeLocked(const std::vector<QueueOp> &ops);
     bool writeBytes(QFileDevice &file, const QByteArray &bytes);
     bool compactLocked();
+    bool compactionFailedLocked(const QString &error);
+    void retryLaterLocked();
+    void replaceLostFileLocked();
+    void retry();
     bool syncFile(QFileDevice &file);
     void reportLocked(bool ok, const QString &error);
     bool inBatchHere() const;
@@ -104,4 +120,7 @@ private:
     QThread *m_batchThread = nullptr;
     int m_batchDepth = 0;
     std::vector<QueueOp> m_batch;
+    std::function<bool(int)> m_sync;
+    QTimer *m_retryTimer;
+    bool m_unread = false; // the file at the path could not be read: it is not written over
 };

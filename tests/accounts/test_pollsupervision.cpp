@@ -73,6 +73,7 @@ private slots:
     void largeDelaysSaturateInEveryReload();
     void lastSourceCutAndUnknownAccount();
     void pollsAndSavesOnTwoThreadsLoseNothing();
+    void aRestoreNeverPassesItsFailure();
 
 private:
     AccountRecord record(quint32 number) const {
@@ -198,6 +199,33 @@ void TestPollSupervision::pollsAndSavesOnTwoThreadsLoseNothing() {
     }
     QCOMPARE(record(5801).accName, lastName);
     QCOMPARE(m_table->AccountCount(), qsizetype(saves + 1));
+}
+
+// A poll that comes while the minute tick reports the failure it ends waits for that report:
+// the restore never gets the earlier place in the queue or the journal.
+void TestPollSupervision::aRestoreNeverPassesItsFailure() {
+    struct RacingSink : PollReportSink {
+        PollSupervision *polls = nullptr;
+        std::unique_ptr<QThread> poller;
+        std::vector<PollReport> reports; // in the order the reports were made whole
+        void pollReport(const PollReport &report) override {
+            if (report.kind == PollReport::Kind::Failure) {
+                poller.reset(QThread::create([this] { polls->PollReceived(5801, 0, "10.0.0.1"); }));
+                poller->start();
+                poller->wait(QDeadlineTimer(300)); // a poll that could pass the failure does
+            }
+            static QMutex mutex;
+            QMutexLocker lock(&mutex);
+            reports.push_back(report);
+        }
+    } sink;
+    PollSupervision polls(*m_table, sink, [] { return 1; });
+    sink.polls = &polls;
+    m_table->InsertAcc(account(5801, 1));
+    m_table->update(5801, [](AccountRecord &record) { record.pollTimer = 1; });
+    polls.minuteTick();
+    QVERIFY(sink.poller && sink.poller->wait(10000));
+    QCOMPARE(sink.reports, (std::vector<PollReport>{failure5801, restore5801}));
 }
 
 QTEST_GUILESS_MAIN(TestPollSupervision)

@@ -29,8 +29,9 @@ QByteArrayList decoded(const QByteArray &message) {
 QByteArray queued(const QByteArray &data, const QByteArray &id, const QByteArray &account) {
     const QByteArray frame = dc09::framed('"' + id + "\"0001L0#" + account + '[' + data + ']');
     const dc09::Receipt receipt = dc09::receive(frame, {}, {}, now);
-    return receipt.kind == dc09::Receipt::Kind::Ack ? receipt.message.value_or("no message")
-                                                    : "refused: " + receipt.rejection;
+    if (receipt.kind != dc09::Receipt::Kind::Ack)
+        return "refused: " + receipt.rejection;
+    return receipt.messages.isEmpty() ? "no message" : receipt.messages.join('\n');
 }
 
 } // namespace
@@ -115,8 +116,39 @@ private slots:
         QCOMPARE(ours->accountText, theirs ? theirs->accountText : std::nullopt);
     }
 
+    // A long or loose SIA report is taken: empty parts skipped, a text block cut to what a block
+    // holds, and a report past what the decoder reads queued as one text per event. Each gives
+    // the texts its well-formed counterpart gives.
+    void longOrLooseSiaReportsAreTaken_data() {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArrayList>("counterparts");
+        const QByteArray t50(50, 't');
+        QTest::newRow("text block over 63 characters")
+            << "#1234|NBA01|A" + QByteArray(64, 't')
+            << QByteArrayList{"#1234|NBA01|A" + QByteArray(63, 't')};
+        QTest::newRow("empty parts")
+            << QByteArray("#1234|NBA01||Ax|") << QByteArrayList{"#1234|NBA01|Ax"};
+        QTest::newRow("two events past 100 characters")
+            << "#1234|NBA01|A" + t50 + "|NBR01|A" + QByteArray(30, 'u')
+            << QByteArrayList{"#1234|NBA01|A" + t50, "#1234|NBR01|A" + QByteArray(30, 'u')};
+        QTest::newRow("one event with texts past 100 characters")
+            << "#1234|NBA01|A" + t50 + "|A" + QByteArray(30, 'u')
+            << QByteArrayList{"#1234|NBA01|A" + t50 + "|A" + QByteArray(28, 'u')};
+    }
+
+    void longOrLooseSiaReportsAreTaken() {
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArrayList, counterparts);
+        QByteArrayList expected;
+        for (const QByteArray &counterpart : counterparts)
+            expected.append(queued(counterpart, "SIA-DCS", "1234"));
+        QCOMPARE(queued(data, "SIA-DCS", "1234"), expected.join('\n'));
+        for (const QByteArray &text : expected)
+            QVERIFY(text.startsWith('3') && text.size() <= 100);
+    }
+
     // What the radio form cannot carry is refused (DUH) rather than queued under another
-    // account or cut.
+    // account.
     void refused_data() {
         QTest::addColumn<QByteArray>("id");
         QTest::addColumn<QByteArray>("account");
@@ -139,17 +171,6 @@ private slots:
         QTest::newRow("CID text after the zone")
             << QByteArray("ADM-CID") << QByteArray("1234") << QByteArray("#1234|1130 01 003|Ax")
             << QByteArray("ADM-CID report not QEEE GG CCC");
-        QTest::newRow("SIA block over 63 characters")
-            << QByteArray("SIA-DCS") << QByteArray("1234")
-            << QByteArray("#1234|NBA01|A" + QByteArray(64, 't'))
-            << QByteArray("SIA block empty or longer than 63 characters");
-        QTest::newRow("SIA empty block")
-            << QByteArray("SIA-DCS") << QByteArray("1234") << QByteArray("#1234|NBA01||Ax")
-            << QByteArray("SIA block empty or longer than 63 characters");
-        QTest::newRow("SIA past 100 characters")
-            << QByteArray("SIA-DCS") << QByteArray("1234")
-            << QByteArray("#1234|NBA01|A" + QByteArray(50, 't') + "|A" + QByteArray(30, 'u'))
-            << QByteArray("SIA report longer than the 100 characters the decoder reads");
     }
 
     void refused() {

@@ -10,6 +10,7 @@ private slots:
     void headFirstAndOnlyRemoveHeadRemoves();
     void clearEmptiesAndSaysSo();
     void appendsFromOtherThreadsKeepTheirOrder();
+    void aLineFromAnotherThreadKeepsItsPlace();
 };
 
 void TestTxQueue::headFirstAndOnlyRemoveHeadRemoves() {
@@ -64,6 +65,17 @@ void TestTxQueue::appendsFromOtherThreadsKeepTheirOrder() {
         int &expected = next[line.at(0) - 'a'];
         QCOMPARE(line.mid(1).toInt(), expected++);
     }
+}
+
+// A line appended on another thread before one on the owner thread stays before it, as the
+// journal numbers them: after a restart they come back in the order they were shown.
+void TestTxQueue::aLineFromAnotherThreadKeepsItsPlace() {
+    TxQueue queue;
+    std::unique_ptr<QThread> producer(QThread::create([&queue] { queue.append("failure"); }));
+    producer->start();
+    QVERIFY(producer->wait(10000));
+    queue.append("restore");
+    QCOMPARE(queue.lines(), QByteArrayList({"failure", "restore"}));
 }
 
 QTEST_GUILESS_MAIN(TestTxQueue)

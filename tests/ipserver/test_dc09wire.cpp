@@ -1,68 +1,12 @@
 #include "accounts/polltimer.h"
-#include "common/datetimetext.h"
-#include "ipserver/dc09keys.h"
-#include "ipserverfixture.h"
+#include "dc09wirefixture.h"
 #include "store/queuejournal.h"
-#include "support/dc09panel.h"
 
 #include <QDir>
-#include <QMutex>
-#include <QNetworkDatagram>
-#include <QUdpSocket>
 #include <QtTest>
 
 using namespace dc09panel;
-
-namespace {
-
-const QByteArray aesKey128 = "AAAAAAAAAAAAAAAA";
-const QByteArray aesKey256 =
-    QByteArray::fromHex("000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F");
-
-// Contact ID 1 130 01 001 of account 5801, as the panel's ADM-CID sends it and as the monitor
-// queues it: "2", account, "18", the report and the check digit.
-const QByteArray burglary = "#5801|1130 01 001";
-const QByteArray burglaryText = "25801181130010010";
-
-QByteArray reply(const QByteArray &kind, const QByteArray &rest) {
-    return frame("\"" + kind + "\"" + rest);
-}
-
-// Everything up to and including the next CR from the server.
-QByteArray readFrame(Panel &panel) {
-    QByteArray bytes;
-    const bool complete = QTest::qWaitFor(
-        [&] {
-            bytes += panel.unread();
-            return bytes.contains('\r');
-        },
-        15000);
-    return complete ? bytes : QByteArray("no frame: " + bytes);
-}
-
-QDateTime utc(int year, int month, int day, int hour, int minute, int second) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second), QTimeZone::utc());
-}
-
-// A panel on UDP at 127.0.0.1.
-struct DatagramPanel {
-    QUdpSocket socket;
-    quint16 serverPort;
-
-    explicit DatagramPanel(quint16 port)
-        : serverPort(port) {
-        socket.bind(QHostAddress::LocalHost, 0);
-    }
-    QByteArray exchange(const QByteArray &bytes) {
-        socket.writeDatagram(bytes, QHostAddress::LocalHost, serverPort);
-        if (!QTest::qWaitFor([this] { return socket.hasPendingDatagrams(); }, 15000))
-            return {};
-        const QNetworkDatagram answer = socket.receiveDatagram();
-        return answer.senderPort() == serverPort ? answer.data() : QByteArray("wrong sender");
-    }
-};
-
-} // namespace
+using namespace dc09wire;
 
 // DC-09 on the IP receiver's port over real sockets on 127.0.0.1: frames on a kept-open TCP
 // connection and in UDP datagrams, the same account decision, store and poll supervision as the
@@ -70,39 +14,11 @@ struct DatagramPanel {
 class Dc09WireTest : public QObject {
     Q_OBJECT
 
-    struct Fixture : IpServerFixture {
-        Dc09Keys keys{env.filePath(Dc09Keys::fileName)};
-        QMutex optionsMutex;
-        Dc09Options options;
-
-        Fixture() {
-            server.setDc09Keys(&keys);
-            server.setDc09Options([this] {
-                QMutexLocker locker(&optionsMutex);
-                return options;
-            });
-            addAccount(5801, 10);
-        }
-        ~Fixture() { Clock::setNowFunction({}); }
-        void setOptions(const Dc09Options &changed) {
-            QMutexLocker locker(&optionsMutex);
-            options = changed;
-        }
-        bool writeKeys(const QByteArray &text) {
-            QFile file(keys.filePath());
-            if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-                return false;
-            file.close();
-            return keys.load().badLines.isEmpty();
-        }
-        QByteArrayList loggedRejections() { return logTexts(LogBook::ConversionLog); }
-    };
-
 private slots:
     // Two frames in one write, one frame over two writes, then a bare-IP text: every frame is
     // answered and queued in order, and the connection stays open for the rest.
     void tcpFramesFollowEachOtherOnOneConnection() {
-        Fixture f;
+        Dc09Fixture f;
         QVERIFY(f.start());
         Panel panel(f.port());
         QVERIFY(panel.waitConnected());
@@ -137,7 +53,7 @@ private slots:
     // Bare-IP texts keep their rules beside DC-09, and with DC-09 off a text starting with LF is
     // one of them again (no rule takes it).
     void bareIpTextsKeepTheirRules() {
-        Fixture f;
+        Dc09Fixture f;
         QVERIFY(f.start());
         Panel panel(f.port());
         QVERIFY(panel.waitConnected());
@@ -156,7 +72,7 @@ private slots:
 
     // One frame per datagram, answered to its sender; a piece of a frame is refused, not kept.
     void udpRepliesGoToTheSender() {
-        Fixture f;
+        Dc09Fixture f;
         QVERIFY(f.start());
         DatagramPanel panel(f.port());
         const QByteArray piece = frame(clear("NULL", "0000", "L0#5801", {})).chopped(1);
@@ -172,7 +88,7 @@ private slots:
     // The panel missed our ACK and sends the message again, over TCP or UDP: it is acknowledged
     // each time, queued once; its next message is queued.
     void aRepeatIsAcknowledgedButQueuedOnce() {
-        Fixture f;
+        Dc09Fixture f;
         QVERIFY(f.start());
         Panel panel(f.port());
         DatagramPanel datagrams(f.port());
@@ -195,7 +111,7 @@ private slots:
     // Refused frames: silence for a damaged one (the panel sends it again), "DUH" for one that
     // cannot be handled; each with its reason in the exception log, none queued.
     void refusedFramesAreLoggedWithTheirReason() {
-        Fixture f;
+        Dc09Fixture f;
         QVERIFY(f.start());
         Panel panel(f.port());
         QVERIFY(panel.waitConnected());
@@ -225,7 +141,7 @@ private slots:
     // number is answered in its own form and queued; the exception log says so once for the
     // account, over any connection.
     void accountsAndHeadersAsPanelsSendThem() {
-        Fixture f;
+        Dc09Fixture f;
         QVERIFY(f.start());
         Panel panel(f.port());
         QVERIFY(panel.waitConnected());
@@ -256,7 +172,7 @@ private slots:
     // AES-256 in hex): the public vector acknowledged at its own time and refused with the
     // receiver's time later; an encrypted report queued as its clear form is. No key in a log.
     void encryptedFramesUseTheKeyFile() {
-        Fixture f;
+        Dc09Fixture f;
         QVERIFY(f.writeKeys("# centre keys\r\nAAAB " + aesKey128 + "\r\n\r\n5801 " +
                             aesKey256.toHex() + "\r\n"));
         QVERIFY(f.start());
@@ -298,7 +214,7 @@ private slots:
 
     // Options: clear messages refused when encryption is required.
     void clearMessagesCanBeRefused() {
-        Fixture f;
+        Dc09Fixture f;
         Dc09Options encryptedOnly;
         encryptedOnly.receive.acceptClear = false;
         f.setOptions(encryptedOnly);
@@ -314,15 +230,17 @@ private slots:
     }
 
     // Any accepted frame of a known account is its poll: a NULL reloads the timer and ends a
-    // poll failure with its restore line; an account bound to another address has its frame
-    // acknowledged and its poll counted, but nothing queued.
+    // poll failure with its restore line. An account bound to another address has its frame
+    // and its bare-IP poll answered, but neither keeps it alive (anyone can send them): no
+    // reload, no restore, its last address kept, nothing queued, and the exception log says so.
     void acceptedFramesCountAsPolls() {
-        Fixture f;
+        Dc09Fixture f;
         f.addAccount(5802, 20, 0, AccountRecord::MatchNuaIp, "10.0.0.9");
-        f.accounts.update(5801, [](AccountRecord &record) {
-            record.pollTimer = 0;
-            record.pollFailed = 1;
-        });
+        for (quint32 number : {5801, 5802})
+            f.accounts.update(number, [](AccountRecord &record) {
+                record.pollTimer = 0;
+                record.pollFailed = 1;
+            });
         QVERIFY(f.start());
         DatagramPanel panel(f.port());
         QCOMPARE(panel.exchange(frame(clear("NULL", "0000", "L0#5801", {}))),
@@ -338,20 +256,30 @@ private slots:
 
         const QByteArray bound = frame(clear("ADM-CID", "0003", "R0L0#5802", "#5802|1130 01 001"));
         QCOMPARE(panel.exchange(bound), reply("ACK", "0003R0L0#5802[]"));
-        QCOMPARE(f.account(5802).pollTimer, pollTimerReload(20, 1));
         Panel marker(f.port());
         QVERIFY(marker.waitConnected());
+        marker.send("POLL5802#A\r\n");
+        QCOMPARE(marker.reply(8), QByteArray("[P]\x00\x14", 5) + ack);
         QVERIFY(f.queueMarker(marker));
         QVERIFY(f.pendingBeforeMarker().isEmpty());
+        QCOMPARE(f.account(5802).pollTimer, 0);
+        QCOMPARE(f.account(5802).pollFailed, 1);
+        QVERIFY(f.account(5802).lastNuaIp.isEmpty());
+        QCOMPARE(f.txQueue.lines().size(), 1);
+        const QByteArray other = "[sent from 127.0.0.1, not from the account's NUA / IP: ";
+        QCOMPARE(
+            f.loggedRejections(),
+            QByteArrayList({other + "not taken as its poll, not queued] " + bound.mid(1).chopped(1),
+                            other + "not taken as its poll, not queued] POLL5802#A"}));
         // Shown like a withdrawn bare-IP text.
-        QTRY_COMPARE_WITH_TIMEOUT(f.engine.receivedData().items(),
-                                  QByteArrayList({bound.mid(1).chopped(1)}), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.engine.receivedData().items().value(0), bound.mid(1).chopped(1),
+                                  15000);
     }
 
     // A report that cannot be stored is not acknowledged: the panel keeps it and sends it again.
     // A NULL, which stores nothing, is still answered.
     void nothingUnstoredIsAcknowledged() {
-        Fixture f;
+        Dc09Fixture f;
         QueueJournal journal;
         const QString path = f.env.filePath(QueueJournal::fileName);
         QDir().mkdir(path);

@@ -163,8 +163,9 @@ void TestPanelProtocol::boundAccountFromAnotherAddress() {
 
     QCOMPARE(f.pendingBeforeMarker(), QByteArrayList{"[127.0.0.1]POLL5806#A"});
     QCOMPARE(f.engine.receivedData().items(), QByteArrayList({"POLL5803#A", "25803181130010018"}));
-    QCOMPARE(f.account(5803).pollTimer, quint16(13)); // reloaded all the same
-    QCOMPARE(f.account(5803).lastNuaIp, QByteArray("127.0.0.1"));
+    // Answered, but anyone can send a poll: it keeps only the panel at its address alive.
+    QCOMPARE(f.account(5803).pollTimer, quint16(0));
+    QCOMPARE(f.account(5803).lastNuaIp, QByteArray());
     QCOMPARE(f.watchdogFeeds, 3); // the start, the matching poll, the marker
 }
 
