@@ -13,17 +13,15 @@ QString IpServerToggle::refusalText() {
     return tr("Close all the connections already connected to Voduro.");
 }
 
-IpServerToggle::IpServerToggle(Settings &settings, OperatorDialogs &dialogs, EngineStatus &status,
-                               QObject *parent)
+IpServerToggle::IpServerToggle(Settings &settings, OperatorDialogs &dialogs, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_dialogs(dialogs)
-    , m_status(status) {}
+    , m_dialogs(dialogs) {}
 
 bool IpServerToggle::toggle(Caller caller) {
     if (!m_server)
         return false;
-    if (m_server->threadCount() != QLatin1String("0")) {
+    if (m_server->connectionCount() != 0) {
         if (caller == Caller::Operator)
             m_dialogs.notice(QStringLiteral("Voduro"), refusalText());
         else
@@ -39,7 +37,7 @@ bool IpServerToggle::toggle(Caller caller) {
     }
     const bool active = m_server->isActive();
     m_settings.setFlag(SettingKey::TcpOpen, active);
-    m_status.labelEnabled[3] = active;
+    m_status.labelEnabled = active;
     emit serverStateChanged(active);
     return true;
 }
@@ -54,14 +52,14 @@ void IpServerToggle::feedWatchdog() {
 }
 
 void IpServerToggle::showPeer(const QString &address) {
-    m_status.padNua[3] = address;
+    m_status.peer = address;
 }
 
 void IpServerToggle::updateStatus() {
-    const bool lit = m_server && m_server->threadCount() != QLatin1String("0");
-    m_status.connected[3] = lit;
+    const bool lit = m_server && m_server->connectionCount() != 0;
+    m_status.connected = lit;
     if (!lit) {
-        m_status.padNua[3] = noNuaText;
+        m_status.peer = noNuaText;
         return;
     }
     if (m_watchdogTicks > 0) {
