@@ -1,6 +1,5 @@
 #include "engine.h"
 
-#include "accounts/accountnumbers.h"
 #include "accounts/accounttable.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
@@ -35,7 +34,7 @@ Engine::Engine(Services services, QObject *parent)
     , m_txLink({services.settings, services.logs, services.txQueue, services.beeper,
                 services.dialogs, *m_comPorts[portIndex(txLine)], slot(txLine).rxText},
                this)
-    , m_ipServerToggle(services.settings, services.dialogs, this)
+    , m_ipServerToggle(services.settings, services.logs, services.dialogs, this)
     , m_listExport(services.lists, services.logs) {
     for (int line : {Line::Zorer1, Line::Zorer2, Line::Tx}) {
         QSerialPort *port = m_comPorts[portIndex(line)].get();
@@ -179,11 +178,10 @@ void Engine::forwardFromReceiver() {
 }
 
 AccountVerdict Engine::lookUpAccount(const QByteArray &accountText, const QByteArray &caller) {
-    const std::optional<quint32> number = NumericalAccNum(accountText);
-    if (!number)
+    const AccountTable::TextLookup found = m_services.accounts.lookUpAccountText(accountText);
+    if (!found.number)
         return AccountVerdict::NotConvertible;
-    const std::optional<AccountRecord> record = m_services.accounts.Find_Account(*number);
-    if (record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != caller)
+    if (found.record && !found.record->admitsCaller(caller))
         return AccountVerdict::Refuse;
     return AccountVerdict::Acknowledge;
 }

@@ -1,21 +1,20 @@
 #include "ipservertoggle.h"
 
-#include "common/integertext.h"
 #include "common/operatordialogs.h"
+#include "common/ownerthread.h"
 #include "enginestatus.h"
 #include "ipservercontrol.h"
 #include "settings/settings.h"
-
-#include <QMetaObject>
-#include <QThread>
 
 QString IpServerToggle::refusalText() {
     return tr("Close all the connections already connected to Voduro.");
 }
 
-IpServerToggle::IpServerToggle(Settings &settings, OperatorDialogs &dialogs, QObject *parent)
+IpServerToggle::IpServerToggle(Settings &settings, LogBook &logs, OperatorDialogs &dialogs,
+                               QObject *parent)
     : QObject(parent)
     , m_settings(settings)
+    , m_logs(logs)
     , m_dialogs(dialogs) {}
 
 bool IpServerToggle::toggle(Caller caller) {
@@ -31,7 +30,7 @@ bool IpServerToggle::toggle(Caller caller) {
     if (m_server->isActive()) {
         m_server->deactivate();
     } else {
-        if (const auto port = integerFromText(m_settings.text(SettingKey::TcpPort)))
+        if (const auto port = m_settings.number(SettingKey::TcpPort, m_logs))
             m_server->setPort(*port);
         m_server->activate();
     }
@@ -43,12 +42,7 @@ bool IpServerToggle::toggle(Caller caller) {
 }
 
 void IpServerToggle::feedWatchdog() {
-    if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(
-            this, [this] { feedWatchdog(); }, Qt::QueuedConnection);
-        return;
-    }
-    m_watchdogTicks = watchdogStartTicks;
+    runOnOwnerThread(this, [this] { m_watchdogTicks = watchdogStartTicks; });
 }
 
 void IpServerToggle::showPeer(const QString &address) {

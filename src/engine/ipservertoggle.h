@@ -5,6 +5,7 @@
 #include <QObject>
 
 class IpServerControl;
+class LogBook;
 class OperatorDialogs;
 class Settings;
 
@@ -20,7 +21,8 @@ public:
     // What the operator is told while connections are open and the server cannot be restarted.
     static QString refusalText();
 
-    IpServerToggle(Settings &settings, OperatorDialogs &dialogs, QObject *parent = nullptr);
+    IpServerToggle(Settings &settings, LogBook &logs, OperatorDialogs &dialogs,
+                   QObject *parent = nullptr);
 
     const IpNetworkStatus &status() const { return m_status; }
 
@@ -48,6 +50,7 @@ private:
     static constexpr int watchdogSpent = -1; // fired; silent until it is fed again
 
     Settings &m_settings;
+    LogBook &m_logs;
     OperatorDialogs &m_dialogs;
     IpNetworkStatus m_status;
     IpServerControl *m_server = nullptr;

@@ -1,6 +1,5 @@
 #include "txlink.h"
 
-#include "common/integertext.h"
 #include "common/logbook.h"
 #include "common/operatordialogs.h"
 #include "events/txqueue.h"
@@ -13,7 +12,6 @@
 #include <QSerialPort>
 #include <QTcpSocket>
 #include <QThread>
-#include <limits>
 #include <utility>
 
 namespace {
@@ -22,32 +20,6 @@ constexpr int ticksPerSecond = 10;
 constexpr int selfTestInterval = 600;
 constexpr int firstBeepDelay = 5;
 constexpr quint8 defaultTerminator = 0x14;
-
-// The numbers the link multiplies into ticks or narrows into a byte or a port, with the range it
-// can work with. A number outside is replaced by the nearest bound, so that no setting overflows
-// a tick counter, goes out as a different terminator byte or port, or keeps the attempts from
-// ever running out.
-struct SettingRange {
-    SettingKey key;
-    int minimum;
-    int maximum;
-};
-constexpr int maxSeconds = 3600;
-constexpr int maxAttempts = 100;
-constexpr SettingRange settingRanges[] = {
-    {SettingKey::TxAtt, 1, maxAttempts},    {SettingKey::TxTimeout, 1, maxSeconds},
-    {SettingKey::HeartBeat, 0, maxSeconds}, {SettingKey::FltTimer, 0, maxSeconds},
-    {SettingKey::TermChar, 0, 255},         {SettingKey::TxIpPort, 1, 65535},
-    {SettingKey::TxIpPort2, 1, 65535},      {SettingKey::TcpPort, 1, 65535},
-};
-
-SettingRange rangeOf(SettingKey key) {
-    for (const SettingRange &range : settingRanges) {
-        if (range.key == key)
-            return range;
-    }
-    return {key, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
-}
 
 } // namespace
 
@@ -70,18 +42,7 @@ TxLinkState TxLink::state() const {
 }
 
 std::optional<int> TxLink::settingInteger(SettingKey key) {
-    const QString text = m_services.settings.text(key);
-    const SettingRange range = rangeOf(key);
-    const auto bounded = boundedIntegerFromText(text, range.minimum, range.maximum);
-    if (!bounded) {
-        m_services.logs.logConversionFailure(text);
-        return std::nullopt;
-    }
-    if (bounded->clamped) {
-        m_services.logs.logConversionFailure(
-            text, outOfRangeMessage(text, *bounded, range.minimum, range.maximum));
-    }
-    return bounded->value;
+    return m_services.settings.number(key, m_services.logs);
 }
 
 // The backup copy is a second delivery over the network; a serial link has only its one port.
