@@ -1,9 +1,7 @@
 #include "txqueue.h"
 
+#include "common/ownerthread.h"
 #include "store/queuejournal.h"
-
-#include <QMetaObject>
-#include <QThread>
 
 void TxQueue::append(const QByteArray &line) {
     if (!m_journal) {
@@ -25,18 +23,10 @@ void TxQueue::appendRestored(quint64 id, const QByteArray &line) {
 }
 
 void TxQueue::appendWithId(quint64 id, const QByteArray &line) {
-    if (QThread::currentThread() == thread()) {
+    runOnOwnerThread(this, [this, id, line] {
         m_ids.push_back(id);
         ByteListModel::append(line);
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this,
-        [this, id, line] {
-            m_ids.push_back(id);
-            ByteListModel::append(line);
-        },
-        Qt::QueuedConnection);
+    });
 }
 
 void TxQueue::removeFirst() {
