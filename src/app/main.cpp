@@ -53,12 +53,14 @@ int runWithWindows(int argc, char *argv[], const MonitorOptions &options) {
     QApplication::setWindowIcon(applicationIcon());
     startLanguageLayer();
 
-    Monitor monitor(options);
+    // Watching before the monitor starts: start-up already writes the settings, and a stop
+    // signal that comes meanwhile must end the program in its shutdown order once the event
+    // loop runs, not kill it. It ends the event loop directly: quit() would first try to close
+    // the main window, and a stop signal is not an operator to be asked for the password.
     SignalWatcher watcher;
-    // Ends the event loop directly: quit() would first try to close the main window, and a stop
-    // signal is not an operator to be asked for the password.
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &application,
                      [] { QCoreApplication::exit(0); });
+    Monitor monitor(options);
     return monitor.exec();
 }
 
