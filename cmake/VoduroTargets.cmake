@@ -57,6 +57,11 @@ function(voduro_tests area)
                 ${CMAKE_CURRENT_SOURCE_DIR}/support/testheaders.h)
             set(headers_from ${test_name})
         endif()
+        # The moc output is included by the test's own source; its own unit stays nearly empty
+        # and would only pay for loading the headers.
+        set_source_files_properties(
+            ${CMAKE_CURRENT_BINARY_DIR}/${test_name}_autogen/mocs_compilation.cpp
+            TARGET_DIRECTORY ${test_name} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
         voduro_ccache_with_precompiled_headers(${test_name})
         add_test(NAME ${test_name} COMMAND ${test_name})
         set_tests_properties(${test_name} PROPERTIES

@@ -2,9 +2,11 @@
 
 // The headers nearly every test program includes, precompiled once for each group of tests that
 // share their libraries and compile flags.
-#include <QtTest>
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QSignalSpy>
+#include <QString>
+#include <QTest>
 
-#include <QHostAddress>
-#include <QTcpServer>
 #include <QTcpSocket>
-#include <QUdpSocket>
