@@ -20,6 +20,10 @@ void journal(const QByteArray &input);
 void automationLines(const QByteArray &input);
 // DC-09 frames from a panel as a stream, and encrypted frames built around any plain text.
 void dc09(const QByteArray &input);
+// The DC-09 key file, loaded, looked up and saved again.
+void dc09Keys(const QByteArray &input);
+// A settings file through the line check and the raw-value reader.
+void settingsFile(const QByteArray &input);
 // One panel's reads over TCP, or its datagrams, through the receiver's rules with their replies.
 void panelExchange(const QByteArray &input);
 
@@ -36,6 +40,8 @@ inline constexpr Target targets[] = {
     {"journal", journal},
     {"automationlines", automationLines},
     {"dc09", dc09},
+    {"dc09keys", dc09Keys},
+    {"settingsfile", settingsFile},
     {"panelexchange", panelExchange},
 };
 

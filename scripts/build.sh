@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds the monitor, its tests and benchmarks into build/.
+# Configures and builds the monitor and its tests into build/ (the benchmarks too with
+# -DVODURO_BUILD_BENCH=ON).
 # Extra arguments go to CMake's configure step (e.g. -DVODURO_SANITIZE=ON).
 set -euo pipefail
 cd "$(dirname "$0")/.."

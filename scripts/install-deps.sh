@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools libgl-dev
     # AES for the encrypted panel protocol (OpenSSL's libcrypto).
     libssl-dev
-    clang-format
+    # scripts/test.sh checks the format and the structure of the code.
+    clang-format python3
     # The fuzz programs (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
     clang libclang-rt-14-dev
     # The package check: dpkg-shlibdeps (and the file program CPack runs before it) and the

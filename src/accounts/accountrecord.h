@@ -33,6 +33,12 @@ struct AccountRecord {
     // version may: they go back to the file as they were read.
     std::array<char, 6> reserved{};
 
+    // With "Match NUA / IP" set, a message for this account is taken only from its own NUA or
+    // address.
+    bool admitsCaller(const QByteArray &caller) const {
+        return !(optionBits & MatchNuaIp) || nuaIp == caller;
+    }
+
     bool operator==(const AccountRecord &) const = default;
 };
 

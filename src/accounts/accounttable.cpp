@@ -130,6 +130,13 @@ std::optional<AccountRecord> AccountTable::Find_Account(quint32 number) {
     return found;
 }
 
+AccountTable::TextLookup AccountTable::lookUpAccountText(const QByteArray &accountText) {
+    const std::optional<quint32> number = NumericalAccNum(accountText);
+    if (!number)
+        return {};
+    return {number, Find_Account(*number)};
+}
+
 QByteArray AccountTable::fileImage(SaveMode mode, const AccountRecord &record) const {
     QByteArray content;
     content.reserve(qsizetype(m_records.size() + 1) * AccountRecord::imageSize);

@@ -44,6 +44,14 @@ public:
     // Coms Setup window through lookedUp(), which reaches the user-interface thread queued.
     std::optional<AccountRecord> Find_Account(quint32 number);
 
+    // The account a received message names by its account text, looked up as Find_Account
+    // does. No number for a text that names none; no record for a number not in the table.
+    struct TextLookup {
+        std::optional<quint32> number;
+        std::optional<AccountRecord> record;
+    };
+    TextLookup lookUpAccountText(const QByteArray &accountText);
+
     // Rewrites the file (to a temporary file replaced atomically) with every record in table
     // order, records numbered like `record` left out in Update and Delete mode, and `record`
     // written last in Add and Update mode; only then changes the table:

@@ -31,7 +31,7 @@ QString firstIpv4Address(const QHostInfo &info) {
 
 Monitor::Monitor(const MonitorOptions &options, OperatorDialogs *dialogs)
     : m_operatorDialogs(dialogs ? *dialogs : m_dialogs)
-    , m_core(std::make_unique<MonitorCore>(m_operatorDialogs, m_beeper, options, this)) {
+    , m_core(std::make_unique<MonitorCore>(m_operatorDialogs, m_beeper, options)) {
     // Only the main window's close with the password, a stop signal or the session's end may
     // end the monitoring: a small window left showing while the main window sits in the tray
     // must not take the program with it when it closes.

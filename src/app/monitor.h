@@ -19,7 +19,6 @@ class Monitor : public QObject {
     Q_OBJECT
 public:
     static inline const QString productWord = MonitorCore::productWord;
-    static inline const QString versionText = MonitorCore::versionText;
 
     // `dialogs` answers the operator's questions and notices in place of message boxes (tests).
     explicit Monitor(const MonitorOptions &options = {}, OperatorDialogs *dialogs = nullptr);

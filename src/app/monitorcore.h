@@ -2,6 +2,7 @@
 
 #include "accounts/accounttable.h"
 #include "common/logbook.h"
+#include "common/version.h"
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
 #include "ipserver/dc09keys.h"
@@ -36,7 +37,6 @@ class MonitorCore : public QObject {
     Q_OBJECT
 public:
     static inline const QString productWord = QStringLiteral("Voduro");
-    static inline const QString versionText = QStringLiteral("Voduro Version 2.19");
 
     // The dialogs and the beeper must outlive the core.
     MonitorCore(OperatorDialogs &dialogs, Beeper &beeper, const MonitorOptions &options = {},

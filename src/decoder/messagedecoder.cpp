@@ -1,11 +1,11 @@
 #include "messagedecoder.h"
 
-#include "accounts/accountnumbers.h"
 #include "accounts/accounttable.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
+#include "protocol/bytepositions.h"
 #include "protocol/queuedlinetext.h"
 #include "strings/eventtexts.h"
 
@@ -13,29 +13,19 @@ namespace {
 
 // Positions in these rules count from 1, as the message formats are written; every read is
 // checked against the length, because a message may end anywhere.
-bool hasAt(const QByteArray &message, qsizetype position) {
-    return position >= 1 && position <= message.size();
-}
-
-char at(const QByteArray &message, qsizetype position) {
-    return message[position - 1];
-}
-
-// Text from `position` (1-based), at most `length` bytes, cut at the end of the message.
-QByteArray part(const QByteArray &message, qsizetype position, qsizetype length) {
-    if (length <= 0 || !hasAt(message, position))
-        return QByteArray();
-    return message.mid(position - 1, length);
-}
+using protocol::detail::byteAt;
+using protocol::detail::bytesAt;
+using protocol::detail::hasPosition;
 
 void decodePoll(const QByteArray &source, const QByteArray &message, DecodeResult &result) {
     const qsizetype poll = message.indexOf("POLL") + 1;
     const qsizetype hash = message.indexOf('#') + 1; // 0: none
-    const QByteArray account = hash > 0 ? part(message, poll + 4, hash - (poll + 4)) : QByteArray();
+    const QByteArray account =
+        hash > 0 ? bytesAt(message, poll + 4, hash - (poll + 4)) : QByteArray();
     DecodedRow row{EventListKind::Poll, {source, account}};
     // Without a flag character (no "#", or "#" last) there is nothing to show as flags.
-    if (hash > 0 && hasAt(message, hash + 1)) {
-        const auto flags = static_cast<unsigned char>(at(message, hash + 1));
+    if (hash > 0 && hasPosition(message, hash + 1)) {
+        const auto flags = static_cast<unsigned char>(byteAt(message, hash + 1));
         for (unsigned bit = 0x01; bit <= 0x10; bit <<= 1)
             row.cells.append((flags & bit) != 0 ? QByteArrayLiteral("YES")
                                                 : QByteArrayLiteral("NO"));
@@ -49,13 +39,13 @@ void decodeFastFormat(const QByteArray &source, const QByteArray &message,
     const qsizetype length = message.size();
     const qsizetype accountLength = length >= 20 ? length - 18 : length - 10;
     // Under 11 bytes there is no account and no channel: the row shows an empty account.
-    const QByteArray account = part(message, 2, accountLength);
+    const QByteArray account = bytesAt(message, 2, accountLength);
     DecodedRow row{EventListKind::FastFormat, {source, account}};
     for (qsizetype position = accountLength + 2; accountLength >= 1 && position <= length;
          ++position) {
         if (length < 20 && position == length)
             row.cells.append(QList<QByteArray>(8, QByteArrayLiteral(" "))); // channels 9 to 16
-        row.cells.append(QByteArray(1, at(message, position)));
+        row.cells.append(QByteArray(1, byteAt(message, position)));
     }
     result.rows.append(row);
     const QList<QByteArray> lines = fastFormatLines(message, settings.prefix, settings.format);
@@ -71,14 +61,14 @@ void decodeContactId(const QByteArray &source, const QByteArray &message,
     DecodedRow row{EventListKind::ContactId, {source}};
     if (isValidContactId(message)) {
         const qsizetype accountLength = message.size() - 13;
-        QByteArray account = part(message, 2, accountLength);
+        QByteArray account = bytesAt(message, 2, accountLength);
         account.replace('A', '0');
-        const char qualifier = at(message, accountLength + 4);
-        const int code = part(message, accountLength + 5, 3).toInt();
+        const char qualifier = byteAt(message, accountLength + 4);
+        const int code = bytesAt(message, accountLength + 5, 3).toInt();
         row.cells << account
                   << (qualifier == '1' ? QByteArrayLiteral("New") : QByteArrayLiteral("Res"))
-                  << texts.ContactIDText(code) << part(message, accountLength + 8, 2)
-                  << part(message, accountLength + 10, 3);
+                  << texts.ContactIDText(code) << bytesAt(message, accountLength + 8, 2)
+                  << bytesAt(message, accountLength + 10, 3);
         result.decodedAccount = account;
     } else {
         row.cells += QList<QByteArray>(5, QByteArray());
@@ -121,18 +111,19 @@ void decodeSia(const QByteArray &source, const QByteArray &message, const Decode
     bool eventSeen = false;
     QByteArray collected; // data of the blocks between the event block and the last one
     for (qsizetype header = 2;;) {
-        if (hasAt(message, header) && at(message, header) == '@')
+        if (hasPosition(message, header) && byteAt(message, header) == '@')
             break;
-        const qsizetype length =
-            hasAt(message, header) ? (static_cast<unsigned char>(at(message, header)) & 0x3F) : 0;
+        const qsizetype length = hasPosition(message, header)
+                                     ? (static_cast<unsigned char>(byteAt(message, header)) & 0x3F)
+                                     : 0;
         if (length == 0) {
             row.cells << QByteArray() << QByteArray();
             break;
         }
-        const QByteArray block = part(message, header + 1, length + 1); // function code + data
+        const QByteArray block = bytesAt(message, header + 1, length + 1); // function code + data
         const QByteArray data = block.mid(1);
         const qsizetype next = header + length + 3;
-        const bool last = hasAt(message, next) && at(message, next) == '@';
+        const bool last = hasPosition(message, next) && byteAt(message, next) == '@';
         if (block.startsWith('#')) {
             row.cells.append(data);
             result.decodedAccount = data;
@@ -221,8 +212,8 @@ void MessageDecoder::Process_data(const QByteArray &source, const QByteArray &me
     if (!result.decodedAccount.isEmpty()) {
         // An account that does not convert, or is not polled here, is simply not updated. The
         // look-up also shows the account in the Coms Setup window's "Account" field.
-        const std::optional<quint32> number = NumericalAccNum(result.decodedAccount);
-        if (number && m_accounts.Find_Account(*number))
-            m_accounts.setLastNuaIp(*number, source);
+        const AccountTable::TextLookup found = m_accounts.lookUpAccountText(result.decodedAccount);
+        if (found.record)
+            m_accounts.setLastNuaIp(*found.number, source);
     }
 }

@@ -1,6 +1,5 @@
 #include "engine.h"
 
-#include "accounts/accountnumbers.h"
 #include "accounts/accounttable.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
@@ -16,7 +15,7 @@
 
 namespace {
 
-constexpr int txLine = 5;
+constexpr int txLine = Line::Tx;
 // While a Zorer-Uda line's device is gone, the engine tries to open it again this often.
 constexpr int reopenIntervalTicks = 30;
 const QByteArray zorerAck("\x06\r", 2);
@@ -33,18 +32,18 @@ Engine::Engine(Services services, QObject *parent)
     , m_comPorts{std::make_unique<QSerialPort>(), std::make_unique<QSerialPort>(),
                  std::make_unique<QSerialPort>()}
     , m_txLink({services.settings, services.logs, services.txQueue, services.beeper,
-                services.dialogs, m_status, *m_comPorts[2], m_slots[4].rxText},
+                services.dialogs, *m_comPorts[portIndex(txLine)], slot(txLine).rxText},
                this)
-    , m_ipServerToggle(services.settings, services.dialogs, m_status, this)
+    , m_ipServerToggle(services.settings, services.logs, services.dialogs, this)
     , m_listExport(services.lists, services.logs) {
-    for (int line : {1, 2, txLine}) {
+    for (int line : {Line::Zorer1, Line::Zorer2, Line::Tx}) {
         QSerialPort *port = m_comPorts[portIndex(line)].get();
         port->setObjectName(QStringLiteral("ComPort%1").arg(line));
         // Read everything that is waiting: no new notification comes for bytes left unread.
         connect(port, &QSerialPort::readyRead, this,
                 [this, port, line] { dataAvailable(line, port->readAll()); });
     }
-    for (int line : {1, 2, txLine})
+    for (int line : {Line::Zorer1, Line::Zorer2, Line::Tx})
         connect(m_comPorts[portIndex(line)].get(), &QSerialPort::errorOccurred, this,
                 [this, line](QSerialPort::SerialPortError error) { deviceError(line, error); });
     connect(&m_txLink, &TxLink::received, this,
@@ -111,27 +110,23 @@ void Engine::takeAcknowledgement() {
 
 // The link's reply is serviced now, without waiting for its quiet time.
 void Engine::serviceTxReplyNow() {
-    bool unused = true;
     slot(txLine).quietTicks = 0;
-    serviceSlot(txLine, unused);
+    serviceSlot(txLine);
 }
 
 void Engine::tick() {
-    bool tickIdle = true;
     for (int n = 1; n <= slotCount; ++n) {
         LineSlot &current = slot(n);
-        // The IP network and the spare slot receive no text of their own.
-        const bool receives = n != 3 && n != 4;
-        if (receives)
+        if (readsOwnText(n))
             reopenLostDevice(n);
-        if (receives && current.quietTicks > 0 && --current.quietTicks == 0)
-            serviceSlot(n, tickIdle);
+        if (readsOwnText(n) && current.quietTicks > 0 && --current.quietTicks == 0)
+            serviceSlot(n);
         updateStatusDisplay(n);
     }
     // Decoded before the transmit step, so an alarm's line leaves on the tick that decodes it
     // instead of waiting a whole tick behind it.
-    feedDecoder(tickIdle);
-    m_txLink.transmitStep(tickIdle);
+    feedDecoder();
+    m_txLink.transmitStep();
     m_txLink.heartbeatCountdown();
     m_txLink.selfTestCountdown();
     m_txLink.faultWarningCountdown();
@@ -140,10 +135,9 @@ void Engine::tick() {
     publishStatus();
 }
 
-void Engine::serviceSlot(int n, bool &tickIdle) {
-    tickIdle = false;
+void Engine::serviceSlot(int n) {
     LineSlot &current = slot(n);
-    if (n == 2 && m_services.settings.flag(SettingKey::FromReceiver)) {
+    if (n == Line::Zorer2 && m_services.settings.flag(SettingKey::FromReceiver)) {
         forwardFromReceiver();
     } else {
         // The link's ACK is taken whatever else the reply holds: no call word in it may turn the
@@ -177,18 +171,17 @@ void Engine::serviceSlot(int n, bool &tickIdle) {
 
 void Engine::forwardFromReceiver() {
     // One burst from the other receiver may hold several finished lines.
-    QByteArray &text = slot(2).rxText;
+    QByteArray &text = slot(Line::Zorer2).rxText;
     for (const QByteArray &line : receiverLines(text))
         m_services.txQueue.append(line);
     text.clear();
 }
 
 AccountVerdict Engine::lookUpAccount(const QByteArray &accountText, const QByteArray &caller) {
-    const std::optional<quint32> number = NumericalAccNum(accountText);
-    if (!number)
+    const AccountTable::TextLookup found = m_services.accounts.lookUpAccountText(accountText);
+    if (!found.number)
         return AccountVerdict::NotConvertible;
-    const std::optional<AccountRecord> record = m_services.accounts.Find_Account(*number);
-    if (record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != caller)
+    if (found.record && !found.record->admitsCaller(caller))
         return AccountVerdict::Refuse;
     return AccountVerdict::Acknowledge;
 }
@@ -213,22 +206,21 @@ void Engine::showReceived(const QByteArray &text) {
 }
 
 void Engine::updateStatusDisplay(int n) {
-    if (n == 1 || n == 2) {
+    if (n == Line::Zorer1 || n == Line::Zorer2) {
         const CallState &call = slot(n).call;
-        m_status.connected[n] = call.lineConnected;
-        m_status.padNua[n] = call.lineConnected ? QString::fromLatin1(call.lineNua) : noNuaText;
-    } else if (n == 3) {
+        m_lineStatus.connected[n] = call.lineConnected;
+        m_lineStatus.padNua[n] = call.lineConnected ? QString::fromLatin1(call.lineNua) : noNuaText;
+    } else if (n == Line::IpNetwork) {
         m_ipServerToggle.updateStatus();
     }
 }
 
 // Decodes the waiting items in their order until none is left or the tick's budget is spent
 // (the item that reaches it is still decoded), so a burst never queues behind a fixed pace.
-void Engine::feedDecoder(bool &tickIdle) {
+void Engine::feedDecoder() {
     m_arrivalBudgetNs = decodeBudgetNs;
     if (!m_services.settings.flag(SettingKey::ProcessData) || m_pendingMessages.isEmpty())
         return;
-    tickIdle = false;
     decodeFor(decodeBudgetNs);
 }
 
@@ -286,7 +278,7 @@ bool Engine::isLineStarted(int line) const {
         return true; // still started: waiting for its device to come back
     // An open connection alone does not make the link started: it may be the self-test's, which
     // runs on a stopped link too.
-    return line == txLine && m_txLink.state().TxViaTcp;
+    return line == txLine && m_txLink.viaTcp();
 }
 
 void Engine::startStop(int line) {
@@ -301,11 +293,9 @@ void Engine::stopLine(int line) {
     setLineRunning(line, false);
     comPort(line).close();
     m_txLink.closeTcp();
-    if (line == txLine) {
+    if (line == txLine)
         m_txLink.stop();
-        m_status.txConnected = false;
-    }
-    m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
+    m_lineStatus.labelEnabled[static_cast<std::size_t>(line)] = false;
     clearLine(line);
     emit lineStateChanged(line, false);
 }
@@ -334,7 +324,7 @@ void Engine::deviceError(int line, QSerialPort::SerialPortError error) {
     LineSlot &lost = slot(line);
     lost.deviceLost = true;
     lost.reopenTicks = reopenIntervalTicks;
-    m_status.labelEnabled[static_cast<std::size_t>(line)] = false;
+    m_lineStatus.labelEnabled[static_cast<std::size_t>(line)] = false;
     reportDevice(line, "lost");
     publishStatus();
 }
@@ -348,7 +338,7 @@ void Engine::reopenLostDevice(int line) {
         return;
     }
     waiting.deviceLost = false;
-    m_status.labelEnabled[static_cast<std::size_t>(line)] = true;
+    m_lineStatus.labelEnabled[static_cast<std::size_t>(line)] = true;
     reportDevice(line, "back");
 }
 
@@ -363,11 +353,9 @@ void Engine::reportDevice(int line, const char *event) {
 
 void Engine::startLine(int line) {
     const SerialConfig config = serialConfigFor(m_services.settings, line);
-    bool started = false;
-    if (line == txLine && config.viaTcp) {
-        m_txLink.state().TxViaTcp = true;
-        started = true;
-    } else if (config.valid) {
+    const bool viaTcp = line == txLine && config.viaTcp;
+    bool started = viaTcp;
+    if (!viaTcp && config.valid) {
         QSerialPort &port = comPort(line);
         applySerialConfig(port, config);
         started = port.open(QIODevice::ReadWrite); // a failed open leaves the line stopped
@@ -376,18 +364,16 @@ void Engine::startLine(int line) {
         return;
     setLineRunning(line, true);
     if (line == txLine)
-        m_txLink.start();
-    m_status.labelEnabled[static_cast<std::size_t>(line)] = true;
+        m_txLink.start(viaTcp);
+    m_lineStatus.labelEnabled[static_cast<std::size_t>(line)] = true;
     emit lineStateChanged(line, true);
 }
 
 void Engine::portOrSpeedChanged(int line) {
     comPort(line).close();
-    if (line == txLine) {
-        m_txLink.closeTcp();
-        // The link is stopped now, so the next "START COMS" must start it, not stop it again.
-        m_txLink.state().TxViaTcp = false;
-    }
+    // The link is stopped now, so the next "START COMS" must start it, not stop it again.
+    if (line == txLine)
+        m_txLink.leaveNetwork();
     clearLine(line);
     setLineRunning(line, false);
     emit lineStateChanged(line, false);
@@ -404,7 +390,7 @@ void Engine::setLineRunning(int line, bool running) {
 void Engine::closePorts() {
     for (auto &port : m_comPorts)
         port->close();
-    for (int line : {1, 2, txLine})
+    for (int line : {Line::Zorer1, Line::Zorer2, Line::Tx})
         slot(line).deviceLost = false; // nothing is reopened after shutdown
     m_txLink.closeTcp();
 }
@@ -413,12 +399,28 @@ void Engine::resetState() {
     m_listExport.reset();
     for (LineSlot &each : m_slots)
         each.call.lineConnected = false;
-    m_txLink.state().TxViaTcp = false;
+    m_txLink.leaveNetwork();
+}
+
+EngineStatus Engine::status() const {
+    EngineStatus shown = m_lineStatus;
+    const IpNetworkStatus &ip = m_ipServerToggle.status();
+    shown.connected[Line::IpNetwork] = ip.connected;
+    shown.padNua[Line::IpNetwork] = ip.peer;
+    shown.labelEnabled[Line::IpNetwork] = ip.labelEnabled;
+    const TxLinkStatus &tx = m_txLink.status();
+    shown.txConnected = tx.connected;
+    shown.txTarget = tx.target;
+    shown.txAddress = tx.address;
+    shown.comOk = tx.comOk;
+    shown.faultLed = tx.faultLed;
+    return shown;
 }
 
 void Engine::publishStatus() {
-    if (m_status == m_publishedStatus)
+    EngineStatus shown = status();
+    if (shown == m_publishedStatus)
         return;
-    m_publishedStatus = m_status;
+    m_publishedStatus = std::move(shown);
     emit statusChanged();
 }

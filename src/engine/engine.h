@@ -70,7 +70,7 @@ public:
     bool isLineStarted(int line) const;
     void portOrSpeedChanged(int line);
     void closePorts(); // at shutdown: ports closed, running flags kept
-    void resetState(); // at start-up: export positions, connections and TxViaTcp cleared
+    void resetState(); // at start-up: export positions, connections and the link's TCP mode cleared
 
     // The IP network: the START/STOP IP toggle, and the watchdog that the IP receiver feeds.
     IpServerToggle &ipServerToggle() { return m_ipServerToggle; }
@@ -84,7 +84,9 @@ public:
 
     PendingMessageModel &pendingMessages() { return m_pendingMessages; } // "Pending Messages"
     ByteListModel &receivedData() { return m_receivedData; }             // "Received Data"
-    const EngineStatus &status() const { return m_status; }
+    // Lines 1 and 2 as the engine shows them, the IP network and the Tx link as they show
+    // themselves.
+    EngineStatus status() const;
     TxLink &txLink() { return m_txLink; }
     LineSlot &slot(int n) { return m_slots.at(static_cast<std::size_t>(n - 1)); }
     QSerialPort &comPort(int line);
@@ -106,13 +108,13 @@ private:
     void dataAvailable(int slotNumber, const QByteArray &bytes);
     void takeAcknowledgement();
     void serviceTxReplyNow();
-    void serviceSlot(int n, bool &tickIdle);
+    void serviceSlot(int n);
     void forwardFromReceiver();
     void acknowledgeAndQueue(int n, const QByteArray &text);
     AccountVerdict lookUpAccount(const QByteArray &accountText, const QByteArray &caller);
     void showReceived(const QByteArray &text);
     void updateStatusDisplay(int n);
-    void feedDecoder(bool &tickIdle);
+    void feedDecoder();
     qint64 decodeFor(qint64 budgetNs);
     void decodeFirst();
     void connectionLost();
@@ -131,7 +133,7 @@ private:
     std::array<std::unique_ptr<QSerialPort>, 3> m_comPorts; // lines 1, 2, 5
     PendingMessageModel m_pendingMessages;
     ByteListModel m_receivedData{QStringLiteral("ListBox1")};
-    EngineStatus m_status;
+    EngineStatus m_lineStatus; // written here for the serial lines only
     EngineStatus m_publishedStatus;
     TxLink m_txLink;
     Decoder m_decoder;

@@ -12,5 +12,5 @@ public:
     virtual void deactivate() = 0;
     virtual void setPort(int port) = 0;
     virtual void activate() = 0;
-    virtual QString threadCount() const = 0; // the "Connections" text, "0" when none
+    virtual int connectionCount() const = 0; // "Connections"
 };

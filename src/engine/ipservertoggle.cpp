@@ -1,29 +1,26 @@
 #include "ipservertoggle.h"
 
-#include "common/integertext.h"
 #include "common/operatordialogs.h"
+#include "common/ownerthread.h"
 #include "enginestatus.h"
 #include "ipservercontrol.h"
 #include "settings/settings.h"
-
-#include <QMetaObject>
-#include <QThread>
 
 QString IpServerToggle::refusalText() {
     return tr("Close all the connections already connected to Voduro.");
 }
 
-IpServerToggle::IpServerToggle(Settings &settings, OperatorDialogs &dialogs, EngineStatus &status,
+IpServerToggle::IpServerToggle(Settings &settings, LogBook &logs, OperatorDialogs &dialogs,
                                QObject *parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_dialogs(dialogs)
-    , m_status(status) {}
+    , m_logs(logs)
+    , m_dialogs(dialogs) {}
 
 bool IpServerToggle::toggle(Caller caller) {
     if (!m_server)
         return false;
-    if (m_server->threadCount() != QLatin1String("0")) {
+    if (m_server->connectionCount() != 0) {
         if (caller == Caller::Operator)
             m_dialogs.notice(QStringLiteral("Voduro"), refusalText());
         else
@@ -33,35 +30,30 @@ bool IpServerToggle::toggle(Caller caller) {
     if (m_server->isActive()) {
         m_server->deactivate();
     } else {
-        if (const auto port = integerFromText(m_settings.text(SettingKey::TcpPort)))
+        if (const auto port = m_settings.number(SettingKey::TcpPort, m_logs))
             m_server->setPort(*port);
         m_server->activate();
     }
     const bool active = m_server->isActive();
     m_settings.setFlag(SettingKey::TcpOpen, active);
-    m_status.labelEnabled[3] = active;
+    m_status.labelEnabled = active;
     emit serverStateChanged(active);
     return true;
 }
 
 void IpServerToggle::feedWatchdog() {
-    if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(
-            this, [this] { feedWatchdog(); }, Qt::QueuedConnection);
-        return;
-    }
-    m_watchdogTicks = watchdogStartTicks;
+    runOnOwnerThread(this, [this] { m_watchdogTicks = watchdogStartTicks; });
 }
 
 void IpServerToggle::showPeer(const QString &address) {
-    m_status.padNua[3] = address;
+    m_status.peer = address;
 }
 
 void IpServerToggle::updateStatus() {
-    const bool lit = m_server && m_server->threadCount() != QLatin1String("0");
-    m_status.connected[3] = lit;
+    const bool lit = m_server && m_server->connectionCount() != 0;
+    m_status.connected = lit;
     if (!lit) {
-        m_status.padNua[3] = noNuaText;
+        m_status.peer = noNuaText;
         return;
     }
     if (m_watchdogTicks > 0) {

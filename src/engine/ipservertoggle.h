@@ -1,11 +1,13 @@
 #pragma once
 
+#include "enginestatus.h"
+
 #include <QObject>
 
 class IpServerControl;
+class LogBook;
 class OperatorDialogs;
 class Settings;
-struct EngineStatus;
 
 // The START/STOP IP toggle and the IP receiver's inactivity watchdog, with the IP network's
 // status display (ConnectedLED3, Pad_NUA3, ComLabIP).
@@ -19,8 +21,10 @@ public:
     // What the operator is told while connections are open and the server cannot be restarted.
     static QString refusalText();
 
-    IpServerToggle(Settings &settings, OperatorDialogs &dialogs, EngineStatus &status,
+    IpServerToggle(Settings &settings, LogBook &logs, OperatorDialogs &dialogs,
                    QObject *parent = nullptr);
+
+    const IpNetworkStatus &status() const { return m_status; }
 
     void setServer(IpServerControl *server) { m_server = server; }
 
@@ -46,8 +50,9 @@ private:
     static constexpr int watchdogSpent = -1; // fired; silent until it is fed again
 
     Settings &m_settings;
+    LogBook &m_logs;
     OperatorDialogs &m_dialogs;
-    EngineStatus &m_status;
+    IpNetworkStatus m_status;
     IpServerControl *m_server = nullptr;
     int m_watchdogTicks = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "enginestatus.h"
 #include "settings/settingkeys.h"
+#include "txmachine.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -19,8 +20,9 @@ class QTcpSocket;
 class Settings;
 class TxQueue;
 
-// The link's counters (in ticks of 100 ms) and flags.
+// A copy of where the link stands (counters in ticks of 100 ms), for benchmarks and tests.
 struct TxLinkState {
+    TxPhase phase = TxPhase::Primary;
     int TxWaitTicks = 0;
     int TxAttemptsLeft = 0;
     int HeartbeatTicks = 0;
@@ -28,14 +30,12 @@ struct TxLinkState {
     int FaultBeepTicks = 0;
     bool TxViaTcp = false;
     bool TxOnSecondary = false;
-    bool TxAcked = false;
-    bool IpTestInFlight = false;
-    bool BackupAfterFailure = false;
 };
 
 // Delivers "Tx Pending" one line at a time to the automation software over the serial port of
-// line 5 or the TCP client (primary, then secondary address), waits for ACK, retries, raises
-// "FAULT" with a repeating beep, and runs the heartbeat and the self-test of the IP server.
+// the Tx line or the TCP client (primary, then secondary address), waits for ACK, retries,
+// raises "FAULT" with a repeating beep, and runs the heartbeat and the self-test of the IP
+// server. What to do next is decided by txTransition(); this class performs it.
 class TxLink : public QObject {
     Q_OBJECT
 public:
@@ -45,33 +45,38 @@ public:
         TxQueue &queue;
         Beeper &beeper;
         OperatorDialogs &dialogs;
-        EngineStatus &status;
-        QSerialPort &comPort5;
-        QByteArray &replyText; // slot 5's received text
+        QSerialPort &serialPort;
+        QByteArray &replyText; // the Tx line's received text
     };
 
     explicit TxLink(Services services, QObject *parent = nullptr);
     ~TxLink() override;
 
-    TxLinkState &state() { return m_state; }
-    const TxLinkState &state() const { return m_state; }
+    TxLinkState state() const;
+    const TxLinkStatus &status() const { return m_status; }
     void setIpServer(IpServerControl *server) { m_ipServer = server; }
     void setOneSecondWait(std::function<void()> wait) { m_oneSecondWait = std::move(wait); }
+    // Ticks until the next heartbeat line or self-test (tests move them).
+    void setHeartbeatCountdown(int ticks) { m_heartbeatTicks = ticks; }
+    void setSelfTestCountdown(int ticks) { m_ipTestTicks = ticks; }
 
-    // Start and stop of line 5, after its port part.
-    void start();
+    // Start and stop of the Tx line, after its port part.
+    void start(bool viaTcp);
     void stop();
+    // The line's port was changed, or the program starts: the link is on no network.
+    void leaveNetwork();
+    bool viaTcp() const { return m_viaTcp; }
 
     bool tcpOpen() const;
     void closeTcp(); // closes the connection and switches its indicators off
 
-    // Tick steps 3 to 6. `tickIdle` is cleared when a line is sent.
-    void transmitStep(bool &tickIdle);
+    // The link's steps of a tick, in this order.
+    void transmitStep();
     void heartbeatCountdown();
     void selfTestCountdown();
     void faultWarningCountdown();
 
-    // Slot 5 was serviced with a reply starting with ACK.
+    // The Tx line was serviced with a reply starting with ACK.
     void handleAcknowledgement();
     // A reply starting with ACK would be taken now: a line is out and waits for it.
     bool awaitsAcknowledgement() const;
@@ -91,34 +96,35 @@ signals:
     void sent();                            // bytes went out (for the traffic lights)
 
 private:
-    void sendStep(bool &tickIdle);
-    void sendHead(bool &tickIdle);
-    void sendOverNetwork(const QByteArray &framed);
-    void openConnection(const QString &address, SettingKey portKey, TxTarget target);
+    void handle(TxEvent event);
+    TxConditions conditions() const;
+    void perform(TxAction action);
+    void send(TxTarget target);
+    void sendOverNetwork(const QByteArray &framed, TxTarget target);
+    void openConnection(TxTarget target);
+    void watchConnection(QTcpSocket *socket, const QString &shownAddress);
     void writeWhenConnected(const QByteArray &framed);
     void showNotConnected();
-    void selfTestUnanswered();
-    void resendOnNewConnection();
+    void recoverIpServer();
     void startReplyTimeout();
-    void deliveryFailed();
     void raiseFault();
     void clearFault();
-    void removeHeadAndReload();
     bool forceBackup() const;
     bool secondaryConfigured() const;
     QByteArray framedHead(const QByteArray &head);
-    // The number in a settings field, brought into its range; a text that is no number or is out
-    // of range is logged to "IP_EXPlog.TXT".
     std::optional<int> settingInteger(SettingKey key);
 
     Services m_services;
-    TxLinkState m_state;
+    TxMachineState m_machine;
+    TxLinkStatus m_status;
+    int m_waitTicks = 0; // the reply time-out
+    int m_heartbeatTicks = 0;
+    int m_ipTestTicks = 0;
+    int m_faultBeepTicks = 0;
+    bool m_viaTcp = false;
     IpServerControl *m_ipServer = nullptr;
     std::function<void()> m_oneSecondWait;
     std::unique_ptr<QTcpSocket> m_tcp;
-    // A line went out and no ACK has been taken for it since: an ACK without a line waiting
-    // for it (after a clear, or a second ACK for one send) must not remove an unsent line.
-    bool m_lineAwaitingAck = false;
     bool m_sentOnKeptConnection = false; // the line in flight went into an already open connection
     QByteArray m_writeOnConnect;         // the line for the connection still being made
 };

@@ -1,7 +1,7 @@
 #include "bytelistmodel.h"
 
-#include <QMetaObject>
-#include <QThread>
+#include "common/ownerthread.h"
+
 #include <algorithm>
 
 ByteListModel::ByteListModel(const QString &objectName, QObject *parent)
@@ -10,14 +10,7 @@ ByteListModel::ByteListModel(const QString &objectName, QObject *parent)
 }
 
 void ByteListModel::append(const QByteArray &item) {
-    if (QThread::currentThread() == thread()) {
-        appendHere(item);
-        return;
-    }
-    // Posted events are delivered in the order they were posted, so items from a connection
-    // thread keep their order; a blocking call could deadlock against a stop waiting for it.
-    QMetaObject::invokeMethod(
-        this, [this, item] { appendHere(item); }, Qt::QueuedConnection);
+    runOnOwnerThread(this, [this, item] { appendHere(item); });
 }
 
 void ByteListModel::appendHere(const QByteArray &item) {

@@ -1,9 +1,7 @@
 #include "pendingmessagemodel.h"
 
+#include "common/ownerthread.h"
 #include "store/queuejournal.h"
-
-#include <QMetaObject>
-#include <QThread>
 
 PendingMessageModel::PendingMessageModel(QObject *parent)
     : QAbstractListModel(parent) {
@@ -12,13 +10,7 @@ PendingMessageModel::PendingMessageModel(QObject *parent)
 
 void PendingMessageModel::append(const QByteArray &source, const QByteArray &message, quint64 id) {
     const PendingMessage item{source, message, id};
-    if (QThread::currentThread() == thread()) {
-        appendHere(item);
-        return;
-    }
-    // Posted in call order, so a connection thread's messages keep their order.
-    QMetaObject::invokeMethod(
-        this, [this, item] { appendHere(item); }, Qt::QueuedConnection);
+    runOnOwnerThread(this, [this, item] { appendHere(item); });
 }
 
 bool PendingMessageModel::appendStored(const QByteArray &source, const QByteArray &message) {

@@ -69,8 +69,10 @@ public:
     void deactivate() override;
     void setPort(int port) override { m_port = port; }
     void activate() override;
-    // The count the user-interface thread has been handed (the live one is m_count).
-    QString threadCount() const override { return QString::number(m_handOver.shownCount()); }
+    // The count the user-interface thread has been handed (the live one is m_count), and its
+    // text as "Connections" shows it.
+    int connectionCount() const override { return m_handOver.shownCount(); }
+    QString threadCount() const { return QString::number(connectionCount()); }
 
     quint16 serverPort() const;
     QString errorString() const { return m_error; }

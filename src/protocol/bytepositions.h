@@ -7,12 +7,21 @@
 // absent (it equals nothing), and a run that reaches past the end gives the bytes that are there.
 namespace protocol::detail {
 
+inline bool hasPosition(const QByteArray &bytes, qsizetype position) {
+    return position >= 1 && position <= bytes.size();
+}
+
+// The byte at `position`; 0 where there is none.
+inline char byteAt(const QByteArray &bytes, qsizetype position) {
+    return hasPosition(bytes, position) ? bytes.at(position - 1) : '\0';
+}
+
 inline bool byteIs(const QByteArray &bytes, qsizetype position, char expected) {
-    return position >= 1 && position <= bytes.size() && bytes.at(position - 1) == expected;
+    return hasPosition(bytes, position) && bytes.at(position - 1) == expected;
 }
 
 inline bool byteIsDigit(const QByteArray &bytes, qsizetype position) {
-    if (position < 1 || position > bytes.size())
+    if (!hasPosition(bytes, position))
         return false;
     const char c = bytes.at(position - 1);
     return c >= '0' && c <= '9';

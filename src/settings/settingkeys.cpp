@@ -7,6 +7,12 @@ namespace {
 using K = SettingKey;
 using S = SettingSection;
 
+// No setting may overflow a tick counter, go out as a different terminator byte or port, or keep
+// the attempts from ever running out.
+constexpr int maxSeconds = 3600;
+constexpr int maxAttempts = 100;
+constexpr int maxPort = 65535;
+
 constexpr std::array<SettingRow, settingCount> rows{{
     {K::Port1Num, S::Integers, "Port 1 Num", "0", comPortChoices},
     {K::Port1Speed, S::Integers, "Port 1 Speed", "3", speedChoices},
@@ -21,14 +27,14 @@ constexpr std::array<SettingRow, settingCount> rows{{
     {K::Port2StopBits, S::Logic, "Port 2 Stop Bits", "0", 0},
     {K::Port2Ack, S::Logic, "Port 2 Ack", "1", 0},
     {K::DisableTxAck, S::Logic, "Disable Tx Ack", "0", 0},
-    {K::TcpPort, S::Strings, "TCP Port", "10001", 0},
+    {K::TcpPort, S::Strings, "TCP Port", "10001", 0, 1, maxPort},
     {K::RxNum, S::Strings, "RX Num", "04", 0},
     {K::RxLine, S::Strings, "RX Line", "1", 0},
-    {K::TxAtt, S::Strings, "TX Att", "4", 0},
-    {K::TxTimeout, S::Strings, "TX Timeout", "10", 0},
-    {K::HeartBeat, S::Strings, "Heart Beat", "30", 0},
-    {K::TermChar, S::Strings, "Term Char", "20", 0},
-    {K::FltTimer, S::Strings, "Flt Timer", "30", 0},
+    {K::TxAtt, S::Strings, "TX Att", "4", 0, 1, maxAttempts},
+    {K::TxTimeout, S::Strings, "TX Timeout", "10", 0, 1, maxSeconds},
+    {K::HeartBeat, S::Strings, "Heart Beat", "30", 0, 0, maxSeconds},
+    {K::TermChar, S::Strings, "Term Char", "20", 0, 0, 255},
+    {K::FltTimer, S::Strings, "Flt Timer", "30", 0, 0, maxSeconds},
     {K::TxAck, S::Logic, "Tx Ack", "1", 0},
     {K::TxNum, S::Integers, "Tx Num", "0", comPortChoices + 1},
     {K::TxSpeed, S::Integers, "Tx Speed", "3", speedChoices},
@@ -39,9 +45,9 @@ constexpr std::array<SettingRow, settingCount> rows{{
     {K::Password, S::Strings, "PW", "6158", 0},
     {K::PollTimeOut, S::Integers, "PollTimeOut", "1", 0},
     {K::TxIpAdd, S::Strings, "Tx IP Add", "192.168.0.1", 0},
-    {K::TxIpPort, S::Strings, "Tx IP Port", "2000", 0},
+    {K::TxIpPort, S::Strings, "Tx IP Port", "2000", 0, 1, maxPort},
     {K::TxIpAdd2, S::Strings, "Tx IP Add2", "", 0},
-    {K::TxIpPort2, S::Strings, "Tx IP Port2", "2000", 0},
+    {K::TxIpPort2, S::Strings, "Tx IP Port2", "2000", 0, 1, maxPort},
     {K::PollingCode, S::Strings, "Polling Code", "350", 0},
     {K::Port1Open, S::Logic, "Port1 Open", "0", 0},
     {K::Port2Open, S::Logic, "Port2 Open", "0", 0},

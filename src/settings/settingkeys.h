@@ -84,6 +84,12 @@ struct SettingRow {
     const char *name;     // value name in the store
     const char *fallback; // default, as stored text
     int choices;          // drop-down lists: number of items; 0 otherwise
+    // Numbers typed as text: the range their users can work with (they are multiplied into
+    // ticks, narrowed into a byte or a port, or counted down). Empty for other settings.
+    int minimum = 0;
+    int maximum = 0;
+
+    constexpr bool isNumber() const { return minimum < maximum; }
 };
 
 constexpr int settingCount = static_cast<int>(SettingKey::Count);

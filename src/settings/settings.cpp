@@ -1,6 +1,10 @@
 #include "settings.h"
 
+#include "common/integertext.h"
+#include "common/logbook.h"
+
 #include <cstddef>
+#include <limits>
 
 namespace {
 
@@ -37,6 +41,21 @@ void Settings::restoreDefaults() {
 int Settings::integer(SettingKey key) const {
     QMutexLocker lock(&m_mutex);
     return m_values[static_cast<std::size_t>(key)].toInt();
+}
+
+std::optional<int> Settings::number(SettingKey key, LogBook &logs) const {
+    const QString shown = text(key);
+    const SettingRow &row = settingRow(key);
+    const int minimum = row.isNumber() ? row.minimum : std::numeric_limits<int>::min();
+    const int maximum = row.isNumber() ? row.maximum : std::numeric_limits<int>::max();
+    const auto bounded = boundedIntegerFromText(shown, minimum, maximum);
+    if (!bounded) {
+        logs.logConversionFailure(shown);
+        return std::nullopt;
+    }
+    if (bounded->clamped)
+        logs.logConversionFailure(shown, outOfRangeMessage(shown, *bounded, minimum, maximum));
+    return bounded->value;
 }
 
 QString Settings::text(SettingKey key) const {

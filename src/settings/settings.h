@@ -7,6 +7,9 @@
 #include <QString>
 #include <QVariant>
 #include <array>
+#include <optional>
+
+class LogBook;
 
 // The live settings: one value for every row of the settings table, from the first read until
 // exit. The Coms Setup window's controls edit these values; the engine, the decoder and the
@@ -19,6 +22,10 @@ public:
     int integer(SettingKey key) const;  // drop-down index or number ("Integers")
     QString text(SettingKey key) const; // edit field text ("Strings")
     bool flag(SettingKey key) const;    // check box or flag ("Logic")
+    // A number typed as text, brought into the range of its row of the settings table; a text
+    // that is no number (nothing is returned) or a number out of range is logged to
+    // "IP_EXPlog.TXT".
+    std::optional<int> number(SettingKey key, LogBook &logs) const;
 
     void setInteger(SettingKey key, int value);
     void setText(SettingKey key, const QString &value);

@@ -13,7 +13,6 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -82,10 +81,7 @@ bool QueueJournal::isOpen() const {
 }
 
 QueueJournal::OpenReport QueueJournal::open(const QString &path) {
-#ifndef Q_OS_WIN
-    // A file-size limit must fail the write, not end the program with the queues in memory.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    // A file-size limit fails the write: the program ignores SIGXFSZ from its start (main.cpp).
     QMutexLocker lock(&m_mutex);
     OpenReport report;
     m_path = path;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/version.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -34,7 +36,7 @@ public:
         LogBook &logs; // where cleared queue items are kept
     };
 
-    static inline const QString defaultBaseTitle = QStringLiteral("Voduro Version 2.19 (Voduro) ");
+    static inline const QString defaultBaseTitle = versionText + QStringLiteral(" (Voduro) ");
 
     explicit MainWindow(Services services, QWidget *parent = nullptr);
 

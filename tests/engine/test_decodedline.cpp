@@ -14,7 +14,7 @@ private slots:
         AutomationReceiver receiver(AutomationReceiver::Reply::Silent);
         TxFixture f;
         f.settings.setText(SettingKey::HeartBeat, QStringLiteral("0"));
-        f.engine.txLink().state().IpTestTicks = std::numeric_limits<int>::max();
+        f.engine.txLink().setSelfTestCountdown(std::numeric_limits<int>::max());
         f.engine.setDecoder([&f](const QByteArray &source, const QByteArray &message) {
             f.queue(source + ' ' + message); // as the decoder queues its lines
         });

@@ -18,6 +18,17 @@ struct IpFixture : EngineFixture {
 class IpWatchdogTest : public QObject {
     Q_OBJECT
 private slots:
+    void portOutOfRangeIsTakenAsTheNearestBoundAndLogged() {
+        IpFixture f;
+        f.logs.setSaveEnabled(true);
+        f.server.active = false;
+        f.settings.setText(SettingKey::TcpPort, QStringLiteral("70000"));
+        QVERIFY(f.engine.ipServerToggle().toggle(IpServerToggle::Caller::Operator));
+        QCOMPARE(f.server.calls, (QStringList{"port 65535", "activate"}));
+        QVERIFY(f.env.readFile("IP_EXPlog.TXT")
+                    .contains("'70000' is out of range 1..65535; 65535 is used"));
+    }
+
     void toggleStopsAndStartsTheServerOnlyWithoutConnections() {
         IpFixture f;
         f.settings.setText(SettingKey::TcpPort, QStringLiteral("10123"));

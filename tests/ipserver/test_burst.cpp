@@ -110,7 +110,7 @@ struct BurstFixture : IpServerFixture {
         settings.setText(SettingKey::TxIpPort, QString::number(receiver.port()));
         engine.startStop(5);
         // No self-test of the server: the link talks to the receiver alone.
-        engine.txLink().state().IpTestTicks = std::numeric_limits<int>::max();
+        engine.txLink().setSelfTestCountdown(std::numeric_limits<int>::max());
     }
 
     // A tick while the link waits for an ACK that has not arrived yet would count its time-out

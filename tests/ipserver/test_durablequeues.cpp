@@ -94,7 +94,7 @@ private slots:
             15000));
         QVERIFY(road.disk().state.tx.empty());
 
-        road.engine.txLink().state().HeartbeatTicks = 1;
+        road.engine.txLink().setHeartbeatCountdown(1);
         road.run(1);
         QCOMPARE(road.txQueue.lines().count(heartbeatLine), 1);
         for (const auto &record : road.disk().records)

@@ -98,8 +98,8 @@ void TestEngineServer::watchdogRefusalIsShownOnceUntilAConnectionFeedsItAgain() 
     EngineServerFixture f;
     f.server.setIdleTimeout(300000); // the panel stays through every tick of the test
     QVERIFY(f.start());
-    f.engine.txLink().state().IpTestTicks =
-        std::numeric_limits<int>::max(); // no self-test connection
+    f.engine.txLink().setSelfTestCountdown(
+        std::numeric_limits<int>::max()); // no self-test connection
     Panel panel(f.port());
     QVERIFY(panel.waitConnected());
     QTRY_COMPARE_WITH_TIMEOUT(f.watchdogFeeds, 1, 15000);

@@ -18,7 +18,7 @@ public:
         active = true;
         calls << QStringLiteral("activate");
     }
-    QString threadCount() const override { return count; }
+    int connectionCount() const override { return count.toInt(); }
 
     bool active = true;
     QString count = QStringLiteral("0");
