@@ -9,10 +9,12 @@
 #include "ui/applicationicon.h"
 
 #include "common/openfilelimit.h"
+#include "common/version.h"
 
 #include <QApplication>
 #include <QLockFile>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -36,7 +38,7 @@ int answerWithoutRunning(CommandLine &commandLine, int argc, char *argv[]) {
         print(stdout, commandLine.helpText());
         return 0;
     case CommandLine::Action::ShowVersion:
-        print(stdout, MonitorCore::versionText + QLatin1Char('\n'));
+        print(stdout, versionText + QLatin1Char('\n'));
         return 0;
     default:
         print(stderr, QStringLiteral("voduro: %1\nTry 'voduro --help' for the options.\n")
@@ -74,6 +76,11 @@ int runWithoutWindows(int argc, char *argv[], const MonitorOptions &options) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+#ifndef Q_OS_WIN
+    // Set once for the whole program: a file-size limit must fail a write (the journal, the
+    // account file and the logs report it), not end the program with its queues in memory.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     CommandLine commandLine;
     commandLine.parse(argumentList(argc, argv));
     filterQtMessages(commandLine.showQtMessages());
