@@ -4,7 +4,6 @@
 #include "dc09keys.h"
 #include "receiverhandover.h"
 
-#include "accounts/accountnumbers.h"
 #include "accounts/accounttable.h"
 #include "common/logbook.h"
 #include "store/queuejournal.h"
@@ -16,16 +15,16 @@ Admission::Admission(ReceiverServices services, QByteArray peer)
     , m_peer(std::move(peer)) {}
 
 Admission::Lookup Admission::lookUp(const QByteArray &accountText) const {
-    const std::optional<quint32> number = NumericalAccNum(accountText);
-    if (!number)
+    const AccountTable::TextLookup found = m_services.accounts.lookUpAccountText(accountText);
+    if (!found.number)
         return {};
-    return {true, m_services.accounts.Find_Account(*number), *number};
+    return {true, found.record, *found.number};
 }
 
 // A message whose account is bound to another address has its acknowledgement, and a poll its
 // reload, but goes no further: it is neither queued nor does it feed the watchdog.
 bool Admission::admits(const std::optional<AccountRecord> &record) const {
-    return !(record && (record->optionBits & AccountRecord::MatchNuaIp) && record->nuaIp != m_peer);
+    return !record || record->admitsCaller(m_peer);
 }
 
 bool Admission::encryptedOnly(const Lookup &lookup) const {
