@@ -7,6 +7,7 @@
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
 #include "ipservercontrol.h"
+#include "metrics/figures.h"
 #include "protocol/queuedlinetext.h"
 #include "serialconfig.h"
 #include "settings/settings.h"
@@ -138,6 +139,7 @@ void Engine::tick() {
     // Every tick, busy or not: under steady traffic no tick is idle.
     m_listExport.exportArrived();
     publishStatus();
+    emit ticked();
 }
 
 void Engine::serviceSlot(int n, bool &tickIdle) {
@@ -202,6 +204,7 @@ void Engine::acknowledgeAndQueue(int n, const QByteArray &text) {
         return;
     if (port.write(zorerAck) != zorerAck.size())
         return;
+    figures().received(n == 1 ? Input::Zorer1 : Input::Zorer2);
     m_services.logs.Append_Message(LogBook::AckLog,
                                    nowText().toLocal8Bit() + " ComPort -- " + zorerAck);
     emit traffic(n, true);
@@ -261,6 +264,7 @@ void Engine::decodeFirst() {
     m_services.logs.appendStamped(LogBook::RxLog, item.text());
     // The item leaves "Pending Messages" and its lines enter "Tx Pending" in one record.
     QueueJournal::Batch batch(m_journal);
+    const TxQueue::LineOrigin origin(item.takenAtNs);
     if (m_decoder)
         m_decoder(item.source, item.message.left(100));
     m_pendingMessages.removeFirst();

@@ -181,6 +181,7 @@ void TxLink::sendHead(bool &tickIdle) {
     tickIdle = false;
 
     m_sentOnKeptConnection = false;
+    m_services.queue.headSent();
     if (m_services.comPort5.isOpen() && framed != ipTestLine) {
         m_services.comPort5.write(framed);
         emit sent();
@@ -373,6 +374,7 @@ bool TxLink::awaitsAcknowledgement() const {
 void TxLink::handleAcknowledgement() {
     if (!awaitsAcknowledgement())
         return;
+    m_services.queue.headAcknowledged();
     m_lineAwaitingAck = false;
     if (forceBackup() && !m_state.TxOnSecondary && secondaryConfigured()) {
         // The primary has the line; the secondary's copy is still owed.

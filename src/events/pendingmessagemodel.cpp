@@ -1,5 +1,6 @@
 #include "pendingmessagemodel.h"
 
+#include "metrics/figures.h"
 #include "store/queuejournal.h"
 
 #include <QMetaObject>
@@ -11,7 +12,7 @@ PendingMessageModel::PendingMessageModel(QObject *parent)
 }
 
 void PendingMessageModel::append(const QByteArray &source, const QByteArray &message, quint64 id) {
-    const PendingMessage item{source, message, id};
+    const PendingMessage item{source, message, id, steadyNowNs()};
     if (QThread::currentThread() == thread()) {
         appendHere(item);
         return;
@@ -27,7 +28,7 @@ bool PendingMessageModel::appendStored(const QByteArray &source, const QByteArra
         return true;
     }
     const quint64 ticket = m_journal->addPending(source, message, [&](quint64 id) {
-        appendHere(PendingMessage{source, message, id});
+        appendHere(PendingMessage{source, message, id, steadyNowNs()});
     });
     // Stored and listed: a failed flush still leaves it queued (delivered at least once), but
     // unacknowledged, so the sender keeps it too.

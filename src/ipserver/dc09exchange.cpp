@@ -8,6 +8,7 @@
 #include "accounts/pollsupervision.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
+#include "metrics/figures.h"
 
 #include <chrono>
 
@@ -79,12 +80,17 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
     else
         m_services.logs.appendStamped(LogBook::ConversionLog,
                                       "[" + receipt.rejection + "] " + text);
-    if (decision == Decision::NotStored)
+    if (receipt.kind != dc09::Receipt::Kind::Ack)
+        figures().refused(dc09Refusal(receipt.rejection, !receipt.reply.isEmpty()));
+    if (decision == Decision::NotStored) {
+        figures().refused(Refusal::NotStored);
         return outcome; // no reply: the panel sends it again
+    }
     if (!receipt.reply.isEmpty() && !sendReply(receipt.reply)) {
         outcome.sendFailed = true;
         return outcome;
     }
+    countReply(receipt, decision == Decision::Kept, datagram);
     if (decision == Decision::Kept)
         m_services.output.watchdogFed();
     else
@@ -133,6 +139,16 @@ void Dc09Exchange::noteNoLineNumber(const QByteArray &account, const QByteArray 
     const QByteArray note =
         "[the panel of account " + account + " sends no line number; taken as line 0] ";
     m_services.logs.appendStamped(LogBook::ConversionLog, note + text);
+}
+
+void Dc09Exchange::countReply(const dc09::Receipt &receipt, bool kept, bool datagram) {
+    using Kind = dc09::Receipt::Kind;
+    if (receipt.kind == Kind::Ack || receipt.kind == Kind::Nak || receipt.kind == Kind::Duh)
+        figures().replied(receipt.kind == Kind::Ack   ? Reply::Ack
+                          : receipt.kind == Kind::Nak ? Reply::Nak
+                                                      : Reply::Duh);
+    if (kept && receipt.message)
+        figures().received(datagram ? Input::Udp : Input::Tcp);
 }
 
 bool Dc09Exchange::sendReply(const QByteArray &reply) {

@@ -43,6 +43,7 @@ private:
     bool queueOnce(const dc09::Receipt &receipt);
     void noteNoLineNumber(const QByteArray &account, const QByteArray &text);
     bool sendReply(const QByteArray &reply);
+    static void countReply(const dc09::Receipt &receipt, bool kept, bool datagram);
 
     ReceiverServices m_services;
     Admission m_admission;

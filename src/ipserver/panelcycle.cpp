@@ -6,6 +6,7 @@
 #include "accounts/pollsupervision.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
+#include "metrics/figures.h"
 #include "protocol/ipinput.h"
 #include "protocol/zorerinput.h"
 
@@ -58,6 +59,7 @@ void PanelCycle::applyPollRule() {
     const Admission::Lookup lookup = m_admission.lookUp(poll.accountText);
     if (!lookup.converted) {
         m_services.output.errorAccountShown(QString::fromLatin1(poll.accountText));
+        figures().refused(Refusal::AccountNotNumber);
         return;
     }
     const quint64 stored = m_admission.storedMark();
@@ -69,9 +71,11 @@ void PanelCycle::applyPollRule() {
     const bool storedLine = m_admission.storedMark() != stored;
     const bool admitted = elements && m_admission.admits(lookup.record);
     if (admitted && !m_admission.store(m_message, storedLine))
-        return;
+        return figures().refused(Refusal::NotStored);
     if (!admitted && storedLine && !m_admission.storedDurably())
-        return;
+        return figures().refused(Refusal::NotStored);
+    if (admitted)
+        figures().received(Input::Tcp);
     // An account deleted between the look-up and the poll is answered as an unknown one.
     if (!sendReply(elements.value_or(QByteArray()) + acknowledgement))
         return;
@@ -91,13 +95,16 @@ void PanelCycle::applyReportRule() {
         const Admission::Lookup lookup = m_admission.lookUp(*report->accountText);
         if (!lookup.converted) {
             m_services.output.errorAccountShown(QString::fromLatin1(report->shownText));
+            figures().refused(Refusal::AccountNotNumber);
             return;
         }
         record = lookup.record;
     }
     const bool admitted = report->format == '9' || m_admission.admits(record);
     if (admitted && !m_admission.store(m_message))
-        return;
+        return figures().refused(Refusal::NotStored);
+    if (admitted)
+        figures().received(Input::Tcp);
     if (!sendReply(acknowledgement))
         return;
     if (!admitted)
@@ -108,6 +115,7 @@ bool PanelCycle::sendReply(const QByteArray &reply) {
     if (m_sendFailed)
         return false;
     m_reply = reply;
+    figures().replied(Reply::Ack); // every reply to a bare-IP text ends in the ACK byte
     // The date-time text is costly to build; with the logs off the panel need not wait for it.
     if (m_services.logs.saveEnabled())
         m_services.logs.Append_Message(LogBook::AckLog,

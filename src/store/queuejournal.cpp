@@ -2,6 +2,8 @@
 
 #include "journalformat.h"
 
+#include "metrics/figures.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -110,6 +112,7 @@ QueueJournal::OpenReport QueueJournal::open(const QString &path) {
 bool QueueJournal::syncFile(QFileDevice &file) {
     if (!file.isOpen())
         return false;
+    const TimedObservation timed(figures().journalFlush);
 #ifdef Q_OS_WIN
     return ::_commit(file.handle()) == 0;
 #else
@@ -173,6 +176,7 @@ bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops) {
 }
 
 void QueueJournal::reportLocked(bool ok, const QString &error) {
+    figures().journalWritten(ok, error);
     if (ok) {
         m_failing = false;
         return;
