@@ -30,10 +30,10 @@ struct MonitorOptions {
     // Where the IP receiver listens: every local IPv4 address; tests keep it on 127.0.0.1.
     QHostAddress listenAddress{QHostAddress::AnyIPv4};
     // Where the metrics page is served; none when the address is null.
-    QHostAddress metricsAddress;
+    QHostAddress metricsAddress{};
     quint16 metricsPort = 0;
     // For tests: while this file exists, the engine's tick hangs.
-    QString stallFile;
+    QString stallFile{};
 };
 
 // The monitor without its windows: the services, the engine, the decoder, the IP receiver with

@@ -11,6 +11,7 @@
 #include <QHttpServerResponse>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 
 // The objects that live on the watch thread.
 class WatchEndpoints : public QObject {
@@ -28,6 +29,7 @@ public:
         return problems.join(QStringLiteral("; "));
     }
 
+    // The HTTP server takes the listening socket as its child when bound to it.
     void close() {
         delete m_http;
         delete m_tcp;
@@ -40,7 +42,7 @@ private:
     void answerStatus(QLocalSocket *socket);
 
     QLocalServer *m_status = nullptr;
-    GuardedTcpServer *m_tcp = nullptr;
+    QPointer<GuardedTcpServer> m_tcp;
     QHttpServer *m_http = nullptr;
 };
 
