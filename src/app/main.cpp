@@ -58,12 +58,14 @@ int runWithWindows(int argc, char *argv[], const MonitorOptions &options) {
     QApplication::setWindowIcon(applicationIcon());
     startLanguageLayer();
 
-    Monitor monitor(options);
+    // Watching from the start: a stop requested while the monitor starts (its settings may be
+    // written by then) is served once the loop runs, in the shutdown order.
     SignalWatcher watcher;
     // Ends the event loop directly: quit() would first try to close the main window, and a stop
     // signal is not an operator to be asked for the password.
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &application,
                      [] { QCoreApplication::exit(0); });
+    Monitor monitor(options);
     return monitor.exec();
 }
 

@@ -137,7 +137,7 @@ private slots:
         seen.clear();
         QVERIFY(manager.waitFor("WATCHDOG=1", seen));
 
-        ::kill(static_cast<pid_t>(service.process.processId()), SIGTERM);
+        service.requestStop();
         QVERIFY(manager.waitFor("STOPPING=1", seen));
         QVERIFY(service.stop());
 

@@ -43,12 +43,18 @@ public:
         return process.waitForStarted(10000);
     }
 
-    // SIGTERM, and the program's end awaited.
+    // SIGTERM (once: a second one may end the shutdown it began), and the program's end
+    // awaited.
+    void requestStop() {
+        if (!m_stopRequested && process.state() != QProcess::NotRunning)
+            ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        m_stopRequested = true;
+    }
     bool stop() {
-        if (process.state() == QProcess::NotRunning)
-            return true;
-        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-        return process.waitForFinished(20000) && process.exitCode() == 0;
+        requestStop();
+        if (process.state() != QProcess::NotRunning && !process.waitForFinished(20000))
+            return false;
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     }
 
     // A bare-IP text from a panel; true when the panel got its acknowledgement.
@@ -70,4 +76,5 @@ public:
 
 private:
     QTemporaryDir m_directory;
+    bool m_stopRequested = false;
 };
