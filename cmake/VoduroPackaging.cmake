@@ -9,6 +9,8 @@ set(VODURO_PACKAGE_MAINTAINER "Voduro maintainers <maintainers@localhost>" CACHE
 install(TARGETS voduro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${voduro_qm_files} DESTINATION ${CMAKE_INSTALL_DATADIR}/voduro/translations)
 install(FILES resources/voduro.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps)
+install(FILES resources/voduro.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES packaging/voduro.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES packaging/voduro.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
     RENAME ${VODURO_APP_ID}.desktop)
 configure_file(packaging/voduro.metainfo.xml.in

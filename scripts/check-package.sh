@@ -25,14 +25,15 @@ deb=$(ls "$build_dir"/package/voduro_*.deb)
 contents=$(dpkg-deb -c "$deb")
 for path in ./usr/bin/voduro ./usr/lib/systemd/system/voduro.service \
     "./usr/share/applications/$app_id.desktop" "./usr/share/metainfo/$app_id.metainfo.xml" \
-    ./usr/share/icons/hicolor/128x128/apps/voduro.png ./usr/share/voduro/translations/voduro_en.qm \
+    ./usr/share/icons/hicolor/128x128/apps/voduro.png ./usr/share/icons/hicolor/scalable/apps/voduro.svg \
+    ./usr/share/man/man1/voduro.1 ./usr/share/voduro/translations/voduro_en.qm \
     ./usr/share/voduro/translations/voduro_de.qm; do
     grep -q " $path\$" <<<"$contents" || fail "missing $path"
 done
 grep -q '^-rwxr-xr-x root/root .* ./usr/bin/voduro$' <<<"$contents" || fail "program not executable by all"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libqt6network6 libqt6serialport6 libqt6widgets6 libc6; do
+for library in libqt6core6 libqt6network6 libqt6serialport6 libqt6widgets6 libqt6httpserver6 libc6; do
     grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Version)" = "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")" ] ||
@@ -43,6 +44,11 @@ tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 dpkg-deb -x "$deb" "$tree"
 desktop-file-validate "$tree/usr/share/applications/$app_id.desktop"
+# The manual page renders without a single warning.
+man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$tree/usr/share/man/man1/voduro.1" 2>&1 >/dev/null)
+[ -z "$man_warnings" ] || fail "manual page: $man_warnings"
+python3 -c 'import sys, xml.dom.minidom; xml.dom.minidom.parse(sys.argv[1])' \
+        "$tree/usr/share/icons/hicolor/scalable/apps/voduro.svg" || fail "icon: not well-formed SVG"
 logged appstreamcli appstreamcli validate --no-net "$tree/usr/share/metainfo/$app_id.metainfo.xml"
 # The unit is checked as shipped; only its program is looked for where the package was unpacked.
 mkdir -p "$tree/units"

@@ -4,6 +4,11 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools libgl-dev
+    # The metrics page's HTTP server; its CMake files also ask for the WebSockets module, which
+    # the Debian package does not pull in.
+    qt6-httpserver-dev qt6-websockets-dev
+    # The metrics test reads the page with a real Prometheus parser.
+    python3-prometheus-client
     # AES for the encrypted panel protocol (OpenSSL's libcrypto).
     libssl-dev
     # scripts/test.sh checks the format and the structure of the code.
@@ -11,8 +16,9 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt
     # The fuzz programs (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
     clang libclang-rt-14-dev
     # The package check: dpkg-shlibdeps (and the file program CPack runs before it) and the
-    # validators of the desktop entry, the metainfo and the systemd unit.
-    dpkg-dev file desktop-file-utils appstream systemd)
+    # validators of the desktop entry, the metainfo and the systemd unit, and man for the
+    # manual page.
+    dpkg-dev file desktop-file-utils appstream systemd man-db groff-base)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -303,6 +303,11 @@ qsizetype AccountTable::AccountCount() const {
     return qsizetype(m_records.size());
 }
 
+qsizetype AccountTable::countWhere(const std::function<bool(const AccountRecord &)> &test) const {
+    NamedLockGuard guard(NamedLocks::Accounts);
+    return qsizetype(std::count_if(m_records.begin(), m_records.end(), test));
+}
+
 std::vector<AccountRecord> AccountTable::records() const {
     NamedLockGuard guard(NamedLocks::Accounts);
     return m_records;

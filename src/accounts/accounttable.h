@@ -86,6 +86,8 @@ public:
     void updateEach(const std::function<bool(AccountRecord &)> &change);
 
     qsizetype AccountCount() const;
+    // The records for which `test` holds, counted under the lock without copying them.
+    qsizetype countWhere(const std::function<bool(const AccountRecord &)> &test) const;
     std::vector<AccountRecord> records() const; // a copy, in table order
     std::optional<AccountRecord> CurrentAccount() const;
     qsizetype currentIndex() const;        // -1 when the table is empty

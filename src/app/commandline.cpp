@@ -12,6 +12,9 @@ const QString workdirName = QStringLiteral("workdir");
 const QString userWorkdirName = QStringLiteral("user-workdir");
 const QString debugQtName = QStringLiteral("debug-qt");
 const QString listenName = QStringLiteral("test-listen-address");
+const QString metricsName = QStringLiteral("metrics");
+const QString statusName = QStringLiteral("status");
+const QString stallName = QStringLiteral("test-stall-file");
 
 // The directory the desktop menu starts the monitor in: never the home directory itself, where
 // the logs and the account file would mix with the user's own files.
@@ -40,12 +43,23 @@ CommandLine::CommandLine() {
                                       "as a service; notices go to standard error.")},
         {debugQtName, QStringLiteral("Also writes Qt's own warnings and debug messages to "
                                      "standard error (left out otherwise).")},
+        {metricsName,
+         QStringLiteral("Serves the metrics (GET /metrics, Prometheus text format) and GET "
+                        "/health on <address:port>, such as 127.0.0.1:9464. Off by default."),
+         QStringLiteral("address:port")},
+        {statusName, QStringLiteral("Prints the status of the monitor running in the working "
+                                    "directory and exits: 0 when one runs there, 3 when none "
+                                    "does.")},
     });
     // For tests only: keeps the IP receiver on one address (such as 127.0.0.1) instead of every
     // local IPv4 address.
     QCommandLineOption listen(listenName, QString(), QStringLiteral("address"));
     listen.setFlags(QCommandLineOption::HiddenFromHelp);
     m_parser.addOption(listen);
+    // For tests only: while the file exists, the engine's tick hangs, as a stuck one would.
+    QCommandLineOption stall(stallName, QString(), QStringLiteral("file"));
+    stall.setFlags(QCommandLineOption::HiddenFromHelp);
+    m_parser.addOption(stall);
 }
 
 void CommandLine::parse(const QStringList &arguments) {
@@ -67,6 +81,8 @@ void CommandLine::parse(const QStringList &arguments) {
         m_action = Action::ShowVersion;
     else if (!readValues())
         m_action = Action::Refuse;
+    else if (m_parser.isSet(statusName))
+        m_action = Action::ShowStatus;
 }
 
 bool CommandLine::readValues() {
@@ -88,6 +104,30 @@ bool CommandLine::readValues() {
                       .arg(listenName, m_parser.value(listenName));
         return false;
     }
+    m_options.stallFile = m_parser.value(stallName);
+    return readMetricsAddress();
+}
+
+// "127.0.0.1:9464", "[::1]:9464": an address and a port from 1 to 65535.
+bool CommandLine::readMetricsAddress() {
+    if (!m_parser.isSet(metricsName))
+        return true;
+    const QString text = m_parser.value(metricsName);
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    QString host = text.left(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    bool portOk = false;
+    const uint port = text.mid(colon + 1).toUInt(&portOk);
+    if (colon < 0 || !portOk || port < 1 || port > 65535 ||
+        !m_options.metricsAddress.setAddress(host)) {
+        m_options.metricsAddress.clear();
+        m_error = QStringLiteral("Option '--%1' needs an address and a port, such as "
+                                 "127.0.0.1:9464: '%2'.")
+                      .arg(metricsName, text);
+        return false;
+    }
+    m_options.metricsPort = quint16(port);
     return true;
 }
 

@@ -10,7 +10,7 @@
 // --version and a mistyped option need no display.
 class CommandLine {
 public:
-    enum class Action { Run, ShowHelp, ShowVersion, Refuse };
+    enum class Action { Run, ShowHelp, ShowVersion, ShowStatus, Refuse };
 
     CommandLine();
 
@@ -34,6 +34,7 @@ public:
 
 private:
     bool readValues();
+    bool readMetricsAddress();
     bool workIn(const QString &path);
 
     QCommandLineParser m_parser;

@@ -6,6 +6,7 @@
 #include "messagefilter.h"
 #include "monitor.h"
 #include "signalwatcher.h"
+#include "statusquery.h"
 #include "ui/applicationicon.h"
 
 #include "common/openfilelimit.h"
@@ -40,6 +41,12 @@ int answerWithoutRunning(CommandLine &commandLine, int argc, char *argv[]) {
     case CommandLine::Action::ShowVersion:
         print(stdout, versionText + QLatin1Char('\n'));
         return 0;
+    case CommandLine::Action::ShowStatus: {
+        const StatusAnswer answer = askForStatus();
+        print(answer.exitCode == 0 ? stdout : stderr,
+              answer.exitCode == 0 ? answer.text : QStringLiteral("voduro: %1\n").arg(answer.text));
+        return answer.exitCode;
+    }
     default:
         print(stderr, QStringLiteral("voduro: %1\nTry 'voduro --help' for the options.\n")
                           .arg(commandLine.errorText()));
@@ -85,7 +92,8 @@ int main(int argc, char *argv[]) {
     commandLine.parse(argumentList(argc, argv));
     filterQtMessages(commandLine.showQtMessages());
     QCoreApplication::setApplicationName(MonitorCore::productWord);
-    if (commandLine.action() == CommandLine::Action::Run)
+    if (commandLine.action() == CommandLine::Action::Run ||
+        commandLine.action() == CommandLine::Action::ShowStatus)
         commandLine.enterWorkDirectory();
     if (commandLine.action() != CommandLine::Action::Run)
         return answerWithoutRunning(commandLine, argc, argv);

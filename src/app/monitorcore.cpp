@@ -2,6 +2,8 @@
 
 #include "durablequeues.h"
 #include "messagefilter.h"
+#include "servicewatch.h"
+#include "watchserver.h"
 
 #include "accounts/pollsupervision.h"
 #include "common/namedlocks.h"
@@ -59,12 +61,17 @@ int connectionLimit(const Settings &settings) {
 MonitorCore::MonitorCore(OperatorDialogs &dialogs, Beeper &beeper, const MonitorOptions &options,
                          QObject *parent)
     : QObject(parent)
-    , m_dc09Keys(besideAccounts(m_accounts, Dc09Keys::fileName)) {
+    , m_dc09Keys(besideAccounts(m_accounts, Dc09Keys::fileName))
+    , m_options(options) {
     m_engine = std::make_unique<Engine>(
         Engine::Services{m_settings, m_logs, m_accounts, m_lists, m_txQueue, dialogs, beeper});
     createDecoder();
     createIpReceiver(options.listenAddress);
     m_engine->setSetupWindowOpen(false);
+    m_watch = std::make_unique<ServiceWatch>(
+        ServiceWatch::Sources{*m_engine, *m_ipServer, m_accounts, m_txQueue}, this);
+    m_watch->setStallFile(options.stallFile);
+    m_watchServer = std::make_unique<WatchServer>();
 }
 
 MonitorCore::~MonitorCore() {
@@ -297,6 +304,10 @@ void MonitorCore::saveSettings() {
 }
 
 void MonitorCore::startTimer() {
+    const QString problems = m_watchServer->start(m_options.metricsAddress, m_options.metricsPort);
+    if (!problems.isEmpty())
+        qCWarning(monitorMessages).noquote() << QStringLiteral("Cannot serve ") + problems;
+    m_watch->ready();
     m_engine->startTimer();
 }
 
@@ -304,10 +315,12 @@ void MonitorCore::shutDown() {
     if (m_shutDown)
         return;
     m_shutDown = true;
+    m_watch->stopping();
     // Every connection is ended and its thread joined before anything it uses goes away. The
     // server is stopped directly, not through the toggle: "TCP Open" keeps saying it ran.
     m_minuteTimer->stop();
     m_ipServer->deactivate();
     m_engine->closePorts();
     saveSettings();
+    m_watchServer->stop();
 }

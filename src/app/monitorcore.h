@@ -23,11 +23,18 @@ class OperatorDialogs;
 class PollReportLines;
 class PollSupervision;
 class QTimer;
+class ServiceWatch;
+class WatchServer;
 struct SettingsReadResult;
 
 struct MonitorOptions {
     // Where the IP receiver listens: every local IPv4 address; tests keep it on 127.0.0.1.
     QHostAddress listenAddress{QHostAddress::AnyIPv4};
+    // Where the metrics page is served; none when the address is null.
+    QHostAddress metricsAddress{};
+    quint16 metricsPort = 0;
+    // For tests: while this file exists, the engine's tick hangs.
+    QString stallFile{};
 };
 
 // The monitor without its windows: the services, the engine, the decoder, the IP receiver with
@@ -48,7 +55,8 @@ public:
     void loadStore();
     // Start-up, second half: engine state reset, the lines that were running started again.
     void startLines();
-    void startTimer(); // the engine's 100 ms tick: the running phase
+    // The engine's 100 ms tick, the running phase: the watchers outside are told it is ready.
+    void startTimer();
     void saveSettings();
     // Server stopped, ports closed, settings written. Runs once; the destructor calls it too.
     void shutDown();
@@ -102,6 +110,9 @@ private:
     std::unique_ptr<PollReportLines> m_pollReportLines;
     std::unique_ptr<PollSupervision> m_polls;
     std::unique_ptr<IpServer> m_ipServer;
+    MonitorOptions m_options;
+    std::unique_ptr<ServiceWatch> m_watch;
+    std::unique_ptr<WatchServer> m_watchServer;
     QTimer *m_minuteTimer = nullptr; // MinTimer1
     bool m_shutDown = false;
     bool m_settingsWritable = true;

@@ -6,6 +6,7 @@
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
 #include "ipservercontrol.h"
+#include "metrics/figures.h"
 #include "protocol/queuedlinetext.h"
 #include "serialconfig.h"
 #include "settings/settings.h"
@@ -133,6 +134,7 @@ void Engine::tick() {
     // Every tick, busy or not: under steady traffic no tick is idle.
     m_listExport.exportArrived();
     publishStatus();
+    emit ticked();
 }
 
 void Engine::serviceSlot(int n) {
@@ -195,6 +197,7 @@ void Engine::acknowledgeAndQueue(int n, const QByteArray &text) {
         return;
     if (port.write(zorerAck) != zorerAck.size())
         return;
+    figures().received(n == 1 ? Input::Zorer1 : Input::Zorer2);
     m_services.logs.Append_Message(LogBook::AckLog,
                                    nowText().toLocal8Bit() + " ComPort -- " + zorerAck);
     emit traffic(n, true);
@@ -253,6 +256,7 @@ void Engine::decodeFirst() {
     m_services.logs.appendStamped(LogBook::RxLog, item.text());
     // The item leaves "Pending Messages" and its lines enter "Tx Pending" in one record.
     QueueJournal::Batch batch(m_journal);
+    const TxQueue::LineOrigin origin(item.takenAtNs);
     if (m_decoder)
         m_decoder(item.source, item.message.left(100));
     m_pendingMessages.removeFirst();

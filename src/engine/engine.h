@@ -103,6 +103,7 @@ signals:
     void lineStateChanged(int line, bool started); // "START COMS" / "STOP COMS"
     void traffic(int line, bool transmit);         // a line sent or received bytes
     void rowExported(const QString &rowText);      // becomes part of the main window's title
+    void ticked();                                 // a tick has run, on the tick's thread
 
 private:
     void dataAvailable(int slotNumber, const QByteArray &bytes);

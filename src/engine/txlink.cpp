@@ -206,6 +206,7 @@ QByteArray TxLink::framedHead(const QByteArray &head) {
 // Tx line where it is open.
 void TxLink::send(TxTarget target) {
     m_sentOnKeptConnection = false;
+    m_services.queue.headSent();
     if (target == TxTarget::SelfTest) {
         sendOverNetwork(ipTestLine, target);
         return;
@@ -334,6 +335,8 @@ bool TxLink::awaitsAcknowledgement() const {
 }
 
 void TxLink::handleAcknowledgement() {
+    if (awaitsAcknowledgement())
+        m_services.queue.headAcknowledged();
     handle(TxEvent::Acknowledged);
 }
 

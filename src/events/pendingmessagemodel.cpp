@@ -1,6 +1,7 @@
 #include "pendingmessagemodel.h"
 
 #include "common/ownerthread.h"
+#include "metrics/figures.h"
 #include "store/queuejournal.h"
 
 PendingMessageModel::PendingMessageModel(QObject *parent)
@@ -9,7 +10,7 @@ PendingMessageModel::PendingMessageModel(QObject *parent)
 }
 
 void PendingMessageModel::append(const QByteArray &source, const QByteArray &message, quint64 id) {
-    const PendingMessage item{source, message, id};
+    const PendingMessage item{source, message, id, steadyNowNs()};
     runOnOwnerThread(this, [this, item] { appendHere(item); });
 }
 
@@ -19,7 +20,7 @@ bool PendingMessageModel::appendStored(const QByteArray &source, const QByteArra
         return true;
     }
     const quint64 ticket = m_journal->addPending(source, message, [&](quint64 id) {
-        appendHere(PendingMessage{source, message, id});
+        appendHere(PendingMessage{source, message, id, steadyNowNs()});
     });
     // Stored and listed: a failed flush still leaves it queued (delivered at least once), but
     // unacknowledged, so the sender keeps it too.

@@ -11,7 +11,8 @@ class QueueJournal;
 struct PendingMessage {
     QByteArray source;
     QByteArray message;
-    quint64 id = 0; // the journal's id; 0 when not stored
+    quint64 id = 0;       // the journal's id; 0 when not stored
+    qint64 takenAtNs = 0; // when this run took it, on the steady clock (for the alarm latency)
 
     // "[" + source + "]" + message: how the item is shown and logged.
     QByteArray text() const { return '[' + source + ']' + message; }

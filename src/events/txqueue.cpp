@@ -1,10 +1,24 @@
 #include "txqueue.h"
 
+#include "metrics/figures.h"
 #include "store/queuejournal.h"
 
 #include <QMetaObject>
 #include <QThread>
 #include <utility>
+
+namespace {
+
+thread_local qint64 lineOriginNs = 0;
+
+} // namespace
+
+TxQueue::LineOrigin::LineOrigin(qint64 takenAtNs)
+    : m_previous(std::exchange(lineOriginNs, takenAtNs)) {}
+
+TxQueue::LineOrigin::~LineOrigin() {
+    lineOriginNs = m_previous;
+}
 
 void TxQueue::append(const QByteArray &line) {
     if (!m_journal) {
@@ -18,7 +32,7 @@ void TxQueue::append(const QByteArray &line) {
 }
 
 void TxQueue::appendTransient(const QByteArray &line) {
-    appendWithId(0, line);
+    appendWithId(0, line, true);
 }
 
 void TxQueue::appendRestored(quint64 id, const QByteArray &line) {
@@ -27,11 +41,12 @@ void TxQueue::appendRestored(quint64 id, const QByteArray &line) {
 
 // Called under the journal's lock when the line is stored, so the order of the calls is the
 // journal's. A line from another thread waits for the owner thread; one appended there meanwhile
-// goes after it, not before.
-void TxQueue::appendWithId(quint64 id, const QByteArray &line) {
+// goes after it, not before. The row is made here: its origin is the calling thread's.
+void TxQueue::appendWithId(quint64 id, const QByteArray &line, bool transient) {
+    const Row row{id, transient ? 0 : lineOriginNs, transient};
     {
         QMutexLocker lock(&m_incomingMutex);
-        m_incoming.push_back({id, line});
+        m_incoming.push_back({row, line});
         if (QThread::currentThread() != thread()) {
             if (!std::exchange(m_takePosted, true))
                 QMetaObject::invokeMethod(
@@ -50,7 +65,7 @@ void TxQueue::takeIncoming() {
         m_takePosted = false;
     }
     for (const Incoming &incoming : taken) {
-        m_ids.push_back(incoming.id);
+        m_rows.push_back(incoming.row);
         ByteListModel::append(incoming.line);
     }
 }
@@ -58,8 +73,8 @@ void TxQueue::takeIncoming() {
 void TxQueue::removeFirst() {
     if (isEmpty())
         return;
-    const quint64 id = m_ids.front();
-    m_ids.pop_front();
+    const quint64 id = m_rows.front().id;
+    m_rows.pop_front();
     ByteListModel::removeFirst();
     if (m_journal && id != 0)
         m_journal->removeTx({id});
@@ -67,12 +82,30 @@ void TxQueue::removeFirst() {
 
 void TxQueue::clear() {
     std::vector<quint64> stored;
-    for (quint64 id : m_ids) {
-        if (id != 0)
-            stored.push_back(id);
+    for (const Row &row : m_rows) {
+        if (row.id != 0)
+            stored.push_back(row.id);
     }
-    m_ids.clear();
+    m_rows.clear();
     ByteListModel::clear();
     if (m_journal)
         m_journal->removeTx(stored);
+}
+
+void TxQueue::headSent() {
+    if (m_rows.empty())
+        return;
+    if (std::exchange(m_rows.front().sent, true))
+        figures().lineRetried();
+}
+
+void TxQueue::headAcknowledged() {
+    if (m_rows.empty())
+        return;
+    Row &head = m_rows.front();
+    if (head.transient || std::exchange(head.acknowledged, true))
+        return;
+    figures().lineDelivered();
+    if (head.takenAtNs > 0)
+        figures().alarmLatency.observeNs(steadyNowNs() - head.takenAtNs);
 }

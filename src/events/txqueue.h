@@ -30,17 +30,41 @@ public:
     void clear() override;
     QList<QByteArray> lines() const { return items(); }
 
-private:
-    struct Incoming {
-        quint64 id;
-        QByteArray line;
+    // The head goes out: a second send of it is counted as a retry.
+    void headSent();
+    // The automation software acknowledged the head: counted as delivered once, with the time
+    // since its message was taken, whatever further copies of it are still owed.
+    void headAcknowledged();
+
+    // While one lives, the lines this thread appends stem from a message taken at `takenAtNs`.
+    class LineOrigin {
+    public:
+        explicit LineOrigin(qint64 takenAtNs);
+        ~LineOrigin();
+        LineOrigin(const LineOrigin &) = delete;
+        LineOrigin &operator=(const LineOrigin &) = delete;
+
+    private:
+        qint64 m_previous;
     };
 
-    void appendWithId(quint64 id, const QByteArray &line);
+private:
+    struct Row {
+        quint64 id = 0;         // the journal's id, 0 for a line not stored
+        qint64 takenAtNs = 0;   // when its message was taken; 0 when unknown
+        bool transient = false; // the link's own heartbeat or self-test line
+        bool sent = false;
+        bool acknowledged = false;
+    };
+    struct Incoming {
+        Row row;
+        QByteArray line;
+    };
+    void appendWithId(quint64 id, const QByteArray &line, bool transient = false);
     void takeIncoming();
 
     QueueJournal *m_journal = nullptr;
-    std::deque<quint64> m_ids; // the journal's id of each row, 0 for a line not stored
+    std::deque<Row> m_rows; // one per line, head first
     QMutex m_incomingMutex;
     std::vector<Incoming> m_incoming; // appended, not yet in the rows
     bool m_takePosted = false;

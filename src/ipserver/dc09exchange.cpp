@@ -8,6 +8,7 @@
 #include "accounts/pollsupervision.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
+#include "metrics/figures.h"
 
 namespace {
 
@@ -84,8 +85,12 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
         decision = accept(receipt, text);
     else
         m_admission.logRefusal(receipt.rejection, text);
-    if (decision == Decision::NotStored)
+    if (receipt.kind != dc09::Receipt::Kind::Ack)
+        figures().refused(dc09Refusal(receipt.rejection, !receipt.reply.isEmpty()));
+    if (decision == Decision::NotStored) {
+        figures().refused(Refusal::NotStored);
         return outcome; // no reply: the panel sends it again
+    }
     // A datagram's sender may be forged: an answer larger than the question would make this
     // receiver an amplifier aimed at the forged address.
     const bool mayAnswer = !datagram || receipt.reply.size() <= bytes.size();
@@ -93,6 +98,7 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
         outcome.sendFailed = true;
         return outcome;
     }
+    countReply(receipt, decision == Decision::Kept, datagram, mayAnswer);
     if (decision == Decision::Kept)
         m_services.output.watchdogFed();
     else
@@ -183,6 +189,20 @@ void Dc09Exchange::noteOtherKeyReading(const QByteArray &account, const QByteArr
                             " uses its key of 32 hex digits as 32 characters (AES-256); write "
                             "it with \"text:\" before it to say so] ";
     m_services.logs.appendStamped(LogBook::ConversionLog, note + text);
+}
+
+void Dc09Exchange::countReply(const dc09::Receipt &receipt, bool kept, bool datagram,
+                              bool answered) {
+    using Kind = dc09::Receipt::Kind;
+    // A datagram's answer held back is no reply.
+    const bool replied =
+        receipt.kind == Kind::Ack || receipt.kind == Kind::Nak || receipt.kind == Kind::Duh;
+    if (answered && replied)
+        figures().replied(receipt.kind == Kind::Ack   ? Reply::Ack
+                          : receipt.kind == Kind::Nak ? Reply::Nak
+                                                      : Reply::Duh);
+    if (kept && !receipt.messages.isEmpty())
+        figures().received(datagram ? Input::Udp : Input::Tcp);
 }
 
 bool Dc09Exchange::sendReply(const QByteArray &reply) {

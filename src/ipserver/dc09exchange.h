@@ -48,6 +48,7 @@ private:
     void noteNoLineNumber(const QByteArray &account, const QByteArray &text);
     void noteOtherKeyReading(const QByteArray &account, const QByteArray &text);
     bool sendReply(const QByteArray &reply);
+    static void countReply(const dc09::Receipt &receipt, bool kept, bool datagram, bool answered);
 
     ReceiverServices m_services;
     Admission m_admission;

@@ -7,6 +7,7 @@
 #include "noeventloopdispatcher.h"
 #include "receiverhandover.h"
 
+#include "metrics/figures.h"
 #include "store/queuejournal.h"
 
 #include <QElapsedTimer>
@@ -108,6 +109,7 @@ void IoThread::acceptWaiting() {
 void IoThread::takeOn(int fd, const QByteArray &peer) {
     if (!m_shared.count.tryAdd(m_shared.connectionLimit.load())) {
         ::close(fd);
+        figures().connectionRefused(ConnectionRefusal::Limit);
         m_shared.refusals.refused(peer, QByteArray::number(m_shared.connectionLimit.load()) +
                                             " connections open");
         return;
@@ -120,6 +122,7 @@ void IoThread::takeOn(int fd, const QByteArray &peer) {
     } catch (const std::bad_alloc &) {
         reason = "out of memory";
     }
+    figures().connectionRefused(ConnectionRefusal::Resources);
     m_shared.refusals.refused(peer, reason);
 }
 

@@ -4,6 +4,7 @@
 #include "receiverhandover.h"
 
 #include "common/logbook.h"
+#include "metrics/figures.h"
 #include "protocol/ipinput.h"
 
 #include <algorithm>
@@ -45,6 +46,7 @@ bool PanelConnection::start() {
     services.output.watchdogFed();
     services.output.peerShown(m_peer);
     m_context.count.announce();
+    figures().connectionOpened();
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "accounts/pollsupervision.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
+#include "metrics/figures.h"
 #include "protocol/ipinput.h"
 #include "protocol/zorerinput.h"
 
@@ -58,6 +59,7 @@ void PanelCycle::applyPollRule() {
     const Admission::Lookup lookup = m_admission.lookUp(poll.accountText);
     if (!lookup.converted) {
         m_services.output.errorAccountShown(QString::fromLatin1(poll.accountText));
+        figures().refused(Refusal::AccountNotNumber);
         return;
     }
     if (refusedForItsKey(lookup, poll.accountText))
@@ -78,9 +80,11 @@ void PanelCycle::applyPollRule() {
     const bool storedLine = m_admission.storedMark() != stored;
     const bool admitted = elements && matches;
     if (admitted && !m_admission.store(m_message, storedLine))
-        return;
+        return figures().refused(Refusal::NotStored);
     if (!admitted && storedLine && !m_admission.storedDurably())
-        return;
+        return figures().refused(Refusal::NotStored);
+    if (admitted)
+        figures().received(Input::Tcp);
     // An account deleted between the look-up and the poll is answered as an unknown one.
     if (!sendReply(elements.value_or(QByteArray()) + acknowledgement))
         return;
@@ -100,6 +104,7 @@ void PanelCycle::applyReportRule() {
         const Admission::Lookup lookup = m_admission.lookUp(*report->accountText);
         if (!lookup.converted) {
             m_services.output.errorAccountShown(QString::fromLatin1(report->shownText));
+            figures().refused(Refusal::AccountNotNumber);
             return;
         }
         if (refusedForItsKey(lookup, *report->accountText))
@@ -110,7 +115,9 @@ void PanelCycle::applyReportRule() {
     if (!admitted)
         m_admission.logRefusal(otherAddress("not queued"), m_message);
     if (admitted && !m_admission.store(m_message))
-        return;
+        return figures().refused(Refusal::NotStored);
+    if (admitted)
+        figures().received(Input::Tcp);
     if (!sendReply(acknowledgement))
         return;
     if (!admitted)
@@ -138,6 +145,7 @@ bool PanelCycle::sendReply(const QByteArray &reply) {
     if (m_sendFailed)
         return false;
     m_reply = reply;
+    figures().replied(Reply::Ack); // every reply to a bare-IP text ends in the ACK byte
     // The date-time text is costly to build; with the logs off the panel need not wait for it.
     if (m_services.logs.saveEnabled())
         m_services.logs.Append_Message(LogBook::AckLog,

@@ -2,6 +2,8 @@
 
 #include "journalformat.h"
 
+#include "metrics/figures.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -157,6 +159,7 @@ void QueueJournal::retry() {
 bool QueueJournal::syncFile(QFileDevice &file) {
     if (!file.isOpen())
         return false;
+    const TimedObservation timed(figures().journalFlush);
     if (m_sync)
         return m_sync(file.handle());
 #ifdef Q_OS_WIN
@@ -245,6 +248,7 @@ bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops) {
 }
 
 void QueueJournal::reportLocked(bool ok, const QString &error) {
+    figures().journalWritten(ok, error);
     if (ok) {
         m_failing = false;
         return;

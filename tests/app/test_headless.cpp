@@ -1,4 +1,5 @@
 #include "support/automationreceiver.h"
+#include "support/barepanel.h"
 #include "support/displayless.h"
 #include "support/ptypair.h"
 
@@ -29,18 +30,6 @@ class HeadlessTest : public QObject {
             line = stamp < 0 ? "unstamped: " + line : line.mid(stamp);
         }
         return lines;
-    }
-
-    static bool panelDelivered(quint16 port, const QByteArray &text) {
-        QTcpSocket panel;
-        panel.connectToHost(QHostAddress::LocalHost, port);
-        if (!panel.waitForConnected(1000))
-            return false;
-        panel.write(text);
-        QByteArray reply;
-        while (reply.size() < 3 && panel.waitForReadyRead(10000))
-            reply += panel.readAll();
-        return reply == QByteArray("\x06\r\n");
     }
 
 private slots:
@@ -80,14 +69,14 @@ private slots:
         QVERIFY(service.waitForStarted(10000));
 
         // The server is started last but one: once it answers, the serial line is open.
-        QTRY_VERIFY_WITH_TIMEOUT(panelDelivered(ipPort, "IP TEST"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(barePanelDelivered(ipPort, "IP TEST"), 20000);
         QVERIFY(pty.write("RING 1234567\rCONNECT 1200\r"));
         QTest::qWait(600); // the call announcement is framed apart from the message
         QVERIFY(pty.write("22468181130010035"));
         QCOMPARE(pty.readAtLeast(2, 20000), QByteArray("\x06\r"));
         const QByteArray serialLine("5041 182468E13001003\x14");
         QTRY_COMPARE_WITH_TIMEOUT(receiver.received(), serialLine, 20000);
-        QVERIFY(panelDelivered(ipPort, "17531555555551"));
+        QVERIFY(barePanelDelivered(ipPort, "17531555555551"));
         QTRY_COMPARE_WITH_TIMEOUT(receiver.received(), serialLine + "80417531 5555 5555 1\x14",
                                   20000);
 
@@ -195,7 +184,7 @@ private slots:
         monitor.start(VODURO_BINARY, {"--test-listen-address", "127.0.0.1"});
         QVERIFY(monitor.waitForStarted(10000));
 
-        QTRY_VERIFY_WITH_TIMEOUT(panelDelivered(ipPort, "IP TEST"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(barePanelDelivered(ipPort, "IP TEST"), 20000);
         ::kill(static_cast<pid_t>(monitor.processId()), SIGTERM);
         QVERIFY(monitor.waitForFinished(20000));
         QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);

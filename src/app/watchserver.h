@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QString>
+#include <QThread>
+
+class WatchEndpoints;
+
+// Where the watchers outside ask: the metrics page and /health over HTTP (when an address is
+// given), and the status command's local socket in the working directory. Both are served on
+// a thread of their own from the published figures, so an answer never waits for the
+// user-interface thread, and a stuck one is reported rather than hidden.
+class WatchServer {
+public:
+    static inline const QString statusSocketName = QStringLiteral("Voduro.status");
+
+    WatchServer();
+    ~WatchServer();
+    WatchServer(const WatchServer &) = delete;
+    WatchServer &operator=(const WatchServer &) = delete;
+
+    // Opens the endpoints; a null `metricsAddress` serves no metrics. Returns what could not be
+    // opened (empty when all is well); the rest is served all the same.
+    QString start(const QHostAddress &metricsAddress, quint16 metricsPort);
+    void stop();
+
+private:
+    QThread m_thread;
+    WatchEndpoints *m_endpoints = nullptr;
+};
+
+// The status command's answer: the status line, then the main figures, one per line.
+QString statusReport();

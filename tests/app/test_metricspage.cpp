@@ -1,0 +1,199 @@
+#include "watchedservice.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sys/resource.h>
+
+// The metrics page and /health of the real program, scraped over HTTP on loopback.
+class MetricsPageTest : public QObject {
+    Q_OBJECT
+
+    struct Response {
+        int status = 0; // 0: no response (the connection was closed)
+        QByteArray headers;
+        QByteArray body;
+    };
+
+    // One request on a connection of its own; the response read by its Content-Length.
+    static Response request(quint16 port, const QByteArray &bytes) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (!socket.waitForConnected(10000))
+            return {};
+        socket.write(bytes);
+        QByteArray got;
+        qsizetype end = -1;
+        while ((end = got.indexOf("\r\n\r\n")) < 0 && socket.waitForReadyRead(10000))
+            got += socket.readAll();
+        if (end < 0)
+            return {};
+        Response response{got.mid(9, 3).toInt(), got.left(end), got.mid(end + 4)};
+        static const QRegularExpression lengthField("\r\nContent-Length: *(\\d+)",
+                                                    QRegularExpression::CaseInsensitiveOption);
+        const qsizetype length =
+            lengthField.match(QString::fromLatin1(response.headers)).captured(1).toLongLong();
+        while (response.body.size() < length && socket.waitForReadyRead(10000))
+            response.body += socket.readAll();
+        return response;
+    }
+    static Response get(quint16 port, const QByteArray &path) {
+        return request(port, "GET " + path + " HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    }
+
+    // The value of one sample, as its line in the page gives it; -1 when there is none.
+    static double sample(const QByteArray &page, const QByteArray &name) {
+        for (const QByteArray &line : page.split('\n')) {
+            if (line.startsWith(name + ' '))
+                return line.mid(name.size() + 1).toDouble();
+        }
+        return -1;
+    }
+
+    // The page read by a real Prometheus parser; its families are counted.
+    static int parsedFamilies(const QByteArray &page) {
+        QProcess parser;
+        parser.start("/usr/bin/python3",
+                     {"-c", "import sys\n"
+                            "from prometheus_client.parser import text_string_to_metric_families\n"
+                            "print(len(list(text_string_to_metric_families(sys.stdin.read()))))"});
+        parser.write(page);
+        parser.closeWriteChannel();
+        if (!parser.waitForFinished(30000) || parser.exitCode() != 0) {
+            qWarning() << parser.readAllStandardError();
+            return -1;
+        }
+        return parser.readAllStandardOutput().trimmed().toInt();
+    }
+
+    static const inline QByteArray contactId = "25801181130010010";
+
+private slots:
+    // Three reports over TCP, one frame refused for its CRC, three lines acknowledged by the
+    // automation receiver: the counters and the latency histogram say so, in a text a real
+    // parser reads; other paths are 404, other methods 405.
+    void theFiguresCountWhatHappened() {
+        WatchedService service;
+        const quint16 port = unusedLoopbackPort();
+        QVERIFY(service.start({"--metrics", "127.0.0.1:" + QString::number(port)}));
+        QTRY_COMPARE_WITH_TIMEOUT(get(port, "/health").status, 200, 20000);
+        // Sent once each: a QTRY macro evaluates its expression more than once.
+        for (int report = 0; report < 3; ++report)
+            QVERIFY(service.panelDelivered(contactId));
+        QTcpSocket panel;
+        panel.connectToHost(QHostAddress::LocalHost, service.ipPort);
+        QVERIFY(panel.waitForConnected(10000));
+        panel.write("\nABCD0014\"NULL\"0000#1234[]\r");
+        QTRY_COMPARE_WITH_TIMEOUT(service.automation.chunks().size(), 3, 20000);
+
+        QByteArray page;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            sample(page = get(port, "/metrics").body, "voduro_tx_lines_delivered_total") == 3 &&
+                sample(page, "voduro_messages_refused_total{reason=\"crc\"}") == 1,
+            20000);
+        QCOMPARE(sample(page, "voduro_messages_received_total{input=\"tcp\"}"), 3.0);
+        QCOMPARE(sample(page, "voduro_messages_received_total{input=\"zorer1\"}"), 0.0);
+        QCOMPARE(sample(page, "voduro_replies_total{kind=\"ack\"}"), 3.0);
+        QCOMPARE(sample(page, "voduro_alarm_latency_seconds_count"), 3.0);
+        QCOMPARE(sample(page, "voduro_alarm_latency_seconds_bucket{le=\"+Inf\"}"), 3.0);
+        QCOMPARE(sample(page, "voduro_tx_pending"), 0.0);
+        QCOMPARE(sample(page, "voduro_tx_link_fault"), 0.0);
+        QVERIFY(sample(page, "voduro_connections_total") >= 4);
+        QVERIFY(sample(page, "voduro_journal_flush_seconds_count") >= 3);
+        QVERIFY(sample(page, "voduro_journal_bytes") > 0);
+        QCOMPARE(sample(page, "voduro_serial_line_up{line=\"5\"}"), 1.0);
+        QCOMPARE(sample(page, "voduro_build_info{version=\"" PROJECT_VERSION "\"}"), 1.0);
+        QCOMPARE(parsedFamilies(page), 20);
+
+        const Response metrics = get(port, "/metrics");
+        QVERIFY2(metrics.headers.contains("\r\nContent-Type: text/plain; version=0.0.4"),
+                 metrics.headers.constData());
+        QCOMPARE(get(port, "/other").status, 404);
+        QCOMPARE(request(port, "POST /metrics HTTP/1.1\r\nContent-Length: 0\r\n\r\n").status, 405);
+        QCOMPARE(get(port, "/health").body, QByteArray("OK\n"));
+
+        // A fault of the link shows at once.
+        service.automation.setReply(AutomationReceiver::Reply::Silent);
+        QVERIFY(service.panelDelivered(contactId));
+        QTRY_COMPARE_WITH_TIMEOUT(sample(get(port, "/metrics").body, "voduro_tx_link_fault"), 1.0,
+                                  60000);
+        QVERIFY(service.stop());
+    }
+
+    // A journal that cannot take a record (its file may not grow) turns /health to 503 with
+    // the reason, and a record written again turns it back.
+    void healthFollowsTheJournal() {
+        WatchedService service;
+        const quint16 port = unusedLoopbackPort();
+        QVERIFY(service.start({"--metrics", "127.0.0.1:" + QString::number(port)}));
+        QTRY_COMPARE_WITH_TIMEOUT(get(port, "/health").status, 200, 20000);
+        QVERIFY(service.panelDelivered(contactId));
+        const Response healthy = get(port, "/health");
+        QVERIFY2(healthy.status == 200, healthy.body.constData());
+
+        const pid_t pid = static_cast<pid_t>(service.process.processId());
+        rlimit old{};
+        QCOMPARE(::prlimit(pid, RLIMIT_FSIZE, nullptr, &old), 0);
+        rlimit limited = old;
+        limited.rlim_cur = rlim_t(QFileInfo(service.filePath("Voduro_Queues.jnl")).size());
+        QCOMPARE(::prlimit(pid, RLIMIT_FSIZE, &limited, nullptr), 0);
+        QVERIFY(!service.panelDelivered(contactId));
+        const Response sick = get(port, "/health");
+        QCOMPARE(sick.status, 503);
+        QVERIFY2(sick.body.startsWith("queue journal cannot be written"), sick.body.constData());
+
+        QCOMPARE(::prlimit(pid, RLIMIT_FSIZE, &old, nullptr), 0);
+        QVERIFY(service.panelDelivered(contactId));
+        QCOMPARE(get(port, "/health").status, 200);
+        QVERIFY(service.stop());
+    }
+
+    // Garbage, a header of a megabyte, a request sent a byte at a time and more connections
+    // than are served: none of it keeps an alarm from being delivered meanwhile, and the page
+    // answers again afterwards.
+    void badHttpInputLeavesTheMonitorAlone() {
+        WatchedService service;
+        const quint16 port = unusedLoopbackPort();
+        QVERIFY(service.start({"--metrics", "127.0.0.1:" + QString::number(port)}));
+        QTRY_COMPARE_WITH_TIMEOUT(get(port, "/health").status, 200, 20000);
+
+        std::vector<std::unique_ptr<QTcpSocket>> attack;
+        const auto connection = [&] {
+            attack.push_back(std::make_unique<QTcpSocket>());
+            attack.back()->connectToHost(QHostAddress::LocalHost, port);
+            return attack.back().get();
+        };
+        QTcpSocket *garbage = connection();
+        QTcpSocket *huge = connection();
+        QTcpSocket *slow = connection();
+        for (int i = 0; i < 100; ++i)
+            connection();
+        QVERIFY(garbage->waitForConnected(10000) && huge->waitForConnected(10000) &&
+                slow->waitForConnected(10000));
+        garbage->write(QByteArray("\x00\xff\x16\x03 nothing of HTTP\r\n\r\n", 25));
+        huge->write("GET /metrics HTTP/1.1\r\nX-Filler: " + QByteArray(1 << 20, 'x') + "\r\n\r\n");
+        const QByteArray slowRequest = "GET /metrics HTTP/1.1\r\nHost: localhost\r\n";
+        for (char byte : slowRequest) {
+            slow->write(&byte, 1);
+            slow->waitForBytesWritten(1000);
+            QTest::qWait(5);
+        }
+
+        QVERIFY(service.panelDelivered(contactId));
+        QTRY_COMPARE_WITH_TIMEOUT(service.automation.chunks().size(), 1, 20000);
+
+        // The megabyte header is refused: 431, or the connection closed.
+        QByteArray hugeReply;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (hugeReply += huge->readAll(), huge->state() == QAbstractSocket::UnconnectedState),
+            30000);
+        QVERIFY2(hugeReply.isEmpty() || hugeReply.startsWith("HTTP/1.1 431 "),
+                 hugeReply.left(100).constData());
+        attack.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(get(port, "/health").status, 200, 20000);
+        QVERIFY(service.stop());
+    }
+};
+
+QTEST_GUILESS_MAIN(MetricsPageTest)
+#include "test_metricspage.moc"
