@@ -15,7 +15,6 @@ namespace {
 
 // The status line goes to the service manager at most this often, unless the link changes.
 constexpr qint64 statusIntervalMs = 1000;
-constexpr int txLine = 5;
 
 } // namespace
 
@@ -85,7 +84,7 @@ QString ServiceWatch::linkState() const {
     Engine &engine = m_sources.engine;
     if (!engine.status().comOk)
         return QStringLiteral("Tx link FAULT");
-    if (!engine.isLineStarted(txLine))
+    if (!engine.isLineStarted(Line::Tx))
         return QStringLiteral("Tx link stopped");
     if (figures().value(Gauge::TxSecondaryActive) != 0)
         return QStringLiteral("Tx link OK (secondary)");
@@ -108,9 +107,10 @@ void ServiceWatch::sampleEveryTick() {
     out.set(Gauge::PendingMessages, engine.pendingMessages().size());
     out.set(Gauge::TxPending, m_sources.txQueue.size());
     out.set(Gauge::TxLinkFault, engine.status().comOk ? 0 : 1);
-    out.set(Gauge::TxSecondaryActive, link.TxOnSecondary && !link.IpTestInFlight ? 1 : 0);
+    const bool onSecondary = link.phase == TxPhase::Secondary || link.phase == TxPhase::BackupCopy;
+    out.set(Gauge::TxSecondaryActive, onSecondary ? 1 : 0);
     const std::pair<int, Gauge> lines[] = {
-        {1, Gauge::Line1Up}, {2, Gauge::Line2Up}, {txLine, Gauge::Line5Up}};
+        {Line::Zorer1, Gauge::Line1Up}, {Line::Zorer2, Gauge::Line2Up}, {Line::Tx, Gauge::Line5Up}};
     for (const auto &[line, gauge] : lines)
         out.set(gauge, engine.isLineStarted(line) && !engine.slot(line).deviceLost ? 1 : 0);
 }
