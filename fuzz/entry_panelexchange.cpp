@@ -143,12 +143,11 @@ void panelExchange(const QByteArray &input) {
     ReceiverOutput output;
     ReceiverHandOver handOver(output);
     QByteArrayList queued;
-    QObject::connect(&output, &ReceiverOutput::messageQueued,
-                     [&queued](const QByteArray &, const QByteArray &message) {
-                         queued.append(message);
-                     });
-    const ReceiverServices services{shared.accounts, shared.polls, shared.logs, handOver,
-                                    nullptr, &dc09};
+    QObject::connect(
+        &output, &ReceiverOutput::messageQueued,
+        [&queued](const QByteArray &, const QByteArray &message) { queued.append(message); });
+    const ReceiverServices services{shared.accounts, shared.polls, shared.logs,
+                                    handOver,        nullptr,      &dc09};
     FuzzInput in(input);
     const bool datagrams = (in.byte() & 1) != 0;
     QByteArray answered;

@@ -2,6 +2,7 @@
 
 #include "guardedtcpserver.h"
 
+#include "common/version.h"
 #include "metrics/exposition.h"
 #include "metrics/figures.h"
 
@@ -77,7 +78,7 @@ bool WatchEndpoints::openMetrics(const QHostAddress &address, quint16 port) {
     using Method = QHttpServerRequest::Method;
     m_http->route(QStringLiteral("/metrics"), Method::Get, [] {
         return QHttpServerResponse(prometheusContentType,
-                                   prometheusText(figures(), QByteArrayLiteral(VODURO_VERSION)));
+                                   prometheusText(figures(), QByteArray(versionNumber)));
     });
     m_http->route(QStringLiteral("/health"), Method::Get, [] {
         const HealthVerdict verdict = figures().health(steadyNowNs());

@@ -54,10 +54,10 @@ private slots:
         const QByteArray keyed =
             "has a DC-09 key: bare-IP text not answered, not queued, not taken as a poll] ";
         QCOMPARE(f.loggedRejections(),
-                 QByteArrayList({"[clear message for an account with a key] " +
-                                     clearFrame.mid(1).chopped(1),
-                                 "[account 5801 " + keyed + "POLL5801#A",
-                                 "[account 5801 " + keyed + burglaryText}));
+                 QByteArrayList(
+                     {"[clear message for an account with a key] " + clearFrame.mid(1).chopped(1),
+                      "[account 5801 " + keyed + "POLL5801#A",
+                      "[account 5801 " + keyed + burglaryText}));
     }
 
     // A captured encrypted frame sent again with another sequence number in its clear header is
@@ -91,7 +91,8 @@ private slots:
         QCOMPARE(panel.exchange(frame(clear("NULL", "0002", "L0#5801", {}))),
                  reply("ACK", "0002L0#5801[]"));
         QVERIFY(f.waitForLogLines(LogBook::ConversionLog, 1));
-        QCOMPARE(f.loggedRejections(), QByteArrayList({"[unknown ID X] " + small.mid(1).chopped(1)}));
+        QCOMPARE(f.loggedRejections(),
+                 QByteArrayList({"[unknown ID X] " + small.mid(1).chopped(1)}));
     }
 
     // A key of 32 hex digits that a panel uses as 32 characters: its frames are taken with that
@@ -112,7 +113,7 @@ private slots:
         const QByteArrayList logged = f.loggedRejections();
         QCOMPARE(logged.size(), 1);
         QVERIFY2(logged.at(0).startsWith("[the panel of account 5801 uses its key of 32 hex "
-                                          "digits as 32 characters") &&
+                                         "digits as 32 characters") &&
                      !logged.at(0).contains(written),
                  logged.at(0).constData());
     }
