@@ -60,7 +60,13 @@ Engine::Engine(Services services, QObject *parent)
     connect(&m_listExport, &ListExport::rowExported, this, &Engine::rowExported);
 }
 
-Engine::~Engine() = default;
+// The link's socket and the ports outlive the members declared after them: what they signal
+// while they close must no longer reach an engine half taken down.
+Engine::~Engine() {
+    m_txLink.disconnect(this);
+    for (const std::unique_ptr<QSerialPort> &port : m_comPorts)
+        port->disconnect(this);
+}
 
 void Engine::setIpServer(IpServerControl *server) {
     m_ipServerToggle.setServer(server);
