@@ -25,9 +25,9 @@ BELOW = {
     "engine": ["common", "settings", "strings", "accounts", "protocol", "events", "store",
                "decoder"],
 }
-# The published figures sit below everything but count nothing themselves: any layer from the
+# The published figures sit above common only and count nothing themselves: any layer from the
 # store up may count into them.
-BELOW["metrics"] = []
+BELOW["metrics"] = ["common"]
 for counting in ("store", "events", "decoder", "engine"):
     BELOW[counting] = BELOW[counting] + ["metrics"]
 BELOW["ipserver"] = BELOW["engine"] + ["engine"]

@@ -7,6 +7,7 @@
 
 #include "accounts/pollsupervision.h"
 #include "common/namedlocks.h"
+#include "common/steadyclock.h"
 #include "decoder/messagedecoder.h"
 #include "engine/engine.h"
 #include "ipserver/enginewiring.h"
@@ -249,8 +250,7 @@ void MonitorCore::openQueueJournal() {
 // repeat or a replay of one be queued again.
 void MonitorCore::openRepeatMemory() {
     const QString path = QDir::current().filePath(RepeatedMessages::fileName);
-    const QString error =
-        m_ipServer->repeatedMessages().open(path, RepeatedMessages::steadyNowMs());
+    const QString error = m_ipServer->repeatedMessages().open(path, steadyNowMs());
     if (!error.isEmpty())
         reportStoreFailure(tr("Repeat memory cannot be read (%1); DC-09 messages of the last "
                               "minutes before the start are not known")

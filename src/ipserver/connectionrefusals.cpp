@@ -1,25 +1,16 @@
 #include "connectionrefusals.h"
 
 #include "common/logbook.h"
+#include "common/steadyclock.h"
 
 #include <QDebug>
-#include <chrono>
-
-namespace {
-
-qint64 steadySecond() {
-    using namespace std::chrono;
-    return duration_cast<seconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-} // namespace
 
 void ConnectionRefusals::refused(const QByteArray &peer, const QByteArray &reason) {
     ++m_count;
     QByteArray entry;
     {
         QMutexLocker lock(&m_mutex);
-        const qint64 second = steadySecond();
+        const qint64 second = steadyNowSeconds();
         if (second == m_loggedSecond) {
             ++m_notLogged;
             return;

@@ -8,6 +8,7 @@
 #include "accounts/pollsupervision.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
+#include "common/steadyclock.h"
 #include "metrics/figures.h"
 
 namespace {
@@ -140,8 +141,8 @@ bool Dc09Exchange::queueOnce(const dc09::Receipt &receipt) {
     RepeatedMessages *repeated = m_services.dc09 ? m_services.dc09->repeated : nullptr;
     if (!repeated)
         return storeAll(receipt.messages).has_value();
-    const RepeatedMessages::Seen seen = repeated->repeatOrClaim(
-        repeatKeys(receipt), RepeatedMessages::steadyNowMs(), !receipt.encrypted);
+    const RepeatedMessages::Seen seen =
+        repeated->repeatOrClaim(repeatKeys(receipt), steadyNowMs(), !receipt.encrypted);
     if (seen.repeat)
         return seen.ticket && m_admission.durable(*seen.ticket);
     const std::optional<quint64> ticket = storeAll(receipt.messages, seen.claim);

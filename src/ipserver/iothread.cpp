@@ -7,10 +7,10 @@
 #include "noeventloopdispatcher.h"
 #include "receiverhandover.h"
 
+#include "common/steadyclock.h"
 #include "metrics/figures.h"
 #include "store/queuejournal.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -34,15 +34,6 @@ constexpr std::size_t datagramLimit = 65536;
 
 bool outOfResources(int error) {
     return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
-}
-
-qint64 steadyMs() {
-    static QElapsedTimer started = [] {
-        QElapsedTimer timer;
-        timer.start();
-        return timer;
-    }();
-    return started.elapsed();
 }
 
 } // namespace
@@ -71,12 +62,12 @@ void IoThread::run() {
     m_poller.add(m_listener, EventPoller::incoming | EventPoller::exclusive, &m_acceptReady);
     if (m_datagrams >= 0)
         m_poller.add(m_datagrams, EventPoller::readable, &m_datagramReady);
-    qint64 lastCheck = steadyMs();
+    qint64 lastCheck = steadyNowMs();
     while (!m_stopping) {
         m_poller.wait(checkIntervalMs);
         settleDiskWaits();
         releaseClosed();
-        const qint64 now = steadyMs();
+        const qint64 now = steadyNowMs();
         resumeAcceptingWhenDue(now);
         if (now - lastCheck >= checkIntervalMs) {
             lastCheck = now;
@@ -156,7 +147,7 @@ bool IoThread::serve(int fd, const QByteArray &peer) {
 
 void IoThread::pauseAccepting() {
     m_poller.remove(m_listener);
-    m_acceptPausedUntil = steadyMs() + acceptRetryMs;
+    m_acceptPausedUntil = steadyNowMs() + acceptRetryMs;
 }
 
 void IoThread::resumeAcceptingWhenDue(qint64 nowMs) {

@@ -4,9 +4,9 @@
 #include "listeningsockets.h"
 
 #include "common/logbook.h"
+#include "common/steadyclock.h"
 #include "protocol/dc09frame.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 
 namespace {
@@ -16,15 +16,6 @@ int ioThreadCount() {
     return std::max(2, QThread::idealThreadCount());
 }
 
-qint64 steadyMs() {
-    static QElapsedTimer started = [] {
-        QElapsedTimer timer;
-        timer.start();
-        return timer;
-    }();
-    return started.elapsed();
-}
-
 } // namespace
 
 IpServer::IpServer(AccountTable &accounts, PollSupervision &polls, LogBook &logs, QObject *parent)
@@ -32,7 +23,7 @@ IpServer::IpServer(AccountTable &accounts, PollSupervision &polls, LogBook &logs
     , m_accounts(accounts)
     , m_polls(polls)
     , m_logs(logs)
-    , m_clockMs(steadyMs) {
+    , m_clockMs(steadyNowMs) {
     m_handOver.setCountSource([this] { return m_count.value(); });
 }
 

@@ -2,16 +2,12 @@
 
 #include "receiveroutput.h"
 
+#include "common/steadyclock.h"
+
 #include <QMetaObject>
-#include <chrono>
 #include <utility>
 
 namespace {
-
-qint64 steadySecond() {
-    using namespace std::chrono;
-    return duration_cast<seconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 QByteArray leftOutText(quint64 count) {
     return "[" + QByteArray::number(count) + " not shown]";
@@ -76,7 +72,7 @@ void ReceiverHandOver::postLocked() {
 
 // A new second first shows how many texts the last ones left out.
 bool ReceiverHandOver::admitShownLocked() {
-    const qint64 second = steadySecond();
+    const qint64 second = steadyNowSeconds();
     if (second != m_shownSecond) {
         m_shownSecond = second;
         m_shownThisSecond = 0;

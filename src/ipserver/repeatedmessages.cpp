@@ -1,11 +1,11 @@
 #include "repeatedmessages.h"
 
 #include "common/datetimetext.h"
+#include "common/steadyclock.h"
 
 #include <QCryptographicHash>
 #include <QSaveFile>
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
@@ -58,11 +58,6 @@ std::optional<KeptClaim> parsedLine(const QByteArray &line) {
 RepeatedMessages::RepeatedMessages(qint64 windowMs, qsizetype capacity)
     : m_windowMs(windowMs)
     , m_capacity(capacity) {}
-
-qint64 RepeatedMessages::steadyNowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 RepeatedMessages::Seen RepeatedMessages::repeatOrClaim(const QList<QByteArray> &keys, qint64 nowMs,
                                                        bool capped) {

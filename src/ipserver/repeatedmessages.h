@@ -50,9 +50,6 @@ public:
 
     qsizetype size() const;
 
-    // The steady clock the claims' ages are counted on.
-    static qint64 steadyNowMs();
-
 private:
     struct Claim {
         qint64 at;     // steady clock

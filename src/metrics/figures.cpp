@@ -1,15 +1,8 @@
 #include "figures.h"
 
-#include <chrono>
-
 Figures &figures() {
     static Figures processFigures;
     return processFigures;
-}
-
-qint64 steadyNowNs() {
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 // Called on every journal write: a success costs one atomic store, only a failure the lock.

@@ -2,6 +2,8 @@
 
 #include "histogram.h"
 
+#include "common/steadyclock.h"
+
 #include <QByteArray>
 #include <QMutex>
 #include <QString>
@@ -122,9 +124,6 @@ private:
 
 // The figures of this process.
 Figures &figures();
-
-// The steady clock the figures are stamped with, in nanoseconds.
-qint64 steadyNowNs();
 
 // Times a piece of work and puts its duration into a histogram when it ends.
 class TimedObservation {
