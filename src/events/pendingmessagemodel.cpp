@@ -19,12 +19,11 @@ bool PendingMessageModel::appendStored(const QByteArray &source, const QByteArra
         append(source, message);
         return true;
     }
-    const quint64 ticket = m_journal->addPending(source, message, [&](quint64 id) {
-        appendHere(PendingMessage{source, message, id, steadyNowNs()});
-    });
     // Stored and listed: a failed flush still leaves it queued (delivered at least once), but
     // unacknowledged, so the sender keeps it too.
-    return ticket != 0 && m_journal->flushed(ticket);
+    return m_journal->storePending(source, message, [&](quint64 id) {
+        appendHere(PendingMessage{source, message, id, steadyNowNs()});
+    });
 }
 
 void PendingMessageModel::appendHere(const PendingMessage &item) {

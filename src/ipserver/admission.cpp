@@ -8,8 +8,6 @@
 #include "common/logbook.h"
 #include "store/queuejournal.h"
 
-#include <algorithm>
-
 Admission::Admission(ReceiverServices services, QByteArray peer)
     : m_services(services)
     , m_peer(std::move(peer)) {}
@@ -37,50 +35,33 @@ void Admission::logRefusal(const QByteArray &reason, const QByteArray &text) con
     m_services.logs.appendStamped(LogBook::ConversionLog, "[" + reason + "] " + text);
 }
 
-namespace {
-
-// Where a deferred wait for the disk is noted on this thread, while one is deferred.
-thread_local quint64 *deferredTicket = nullptr;
-
-} // namespace
-
-Admission::DeferredFlush::DeferredFlush(quint64 &ticket) {
-    deferredTicket = &ticket;
-}
-
-Admission::DeferredFlush::~DeferredFlush() {
-    deferredTicket = nullptr;
-}
-
-bool Admission::waitForDisk(quint64 ticket) const {
-    if (!deferredTicket)
-        return m_services.journal->flushed(ticket);
-    *deferredTicket = std::max(*deferredTicket, ticket);
-    return true;
-}
-
 // Decided before the reply: the panel is acknowledged only for a message that is stored (and
 // listed, in the stored order). One that cannot be stored gets no reply, so the panel sends it
 // again; one stored whose reply then fails stays queued.
 bool Admission::store(const QByteArray &message, bool waitForDisk) const {
-    const std::optional<quint64> ticket = write(message);
-    return ticket && (!waitForDisk || durable(*ticket));
+    QueueJournal *journal = m_services.journal;
+    if (!journal)
+        return write(message).has_value();
+    return journal->storePending(m_peer, message, lister(message), waitForDisk);
 }
 
 std::optional<quint64> Admission::write(const QByteArray &message) const {
     QueueJournal *journal = m_services.journal;
     if (!journal) {
-        m_services.output.messageQueued(m_peer, message, 0);
+        lister(message)(0);
         return quint64(0);
     }
-    const quint64 ticket = journal->addPending(m_peer, message, [this, &message](quint64 id) {
-        m_services.output.messageQueued(m_peer, message, id);
-    });
+    const quint64 ticket = journal->addPending(m_peer, message, lister(message));
     return ticket != 0 ? std::optional<quint64>(ticket) : std::nullopt;
 }
 
+// Lists a stored message with its queue id; called under the journal's lock to keep its order.
+std::function<void(quint64)> Admission::lister(const QByteArray &message) const {
+    return [this, &message](quint64 id) { m_services.output.messageQueued(m_peer, message, id); };
+}
+
 bool Admission::durable(quint64 ticket) const {
-    return ticket == 0 || !m_services.journal || waitForDisk(ticket);
+    return ticket == 0 || !m_services.journal || m_services.journal->awaited(ticket);
 }
 
 quint64 Admission::storedMark() const {

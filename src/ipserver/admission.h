@@ -5,6 +5,7 @@
 #include "accounts/accountrecord.h"
 
 #include <QByteArray>
+#include <functional>
 #include <optional>
 
 // What every accepted text from one panel goes through, whatever carried it: the account
@@ -41,22 +42,11 @@ public:
     // Waits until everything this thread stored is on the disk; false when it could not be.
     bool storedDurably() const;
 
-    // While one lives on a thread, a wait for the disk there is not made but noted in `ticket`
-    // (the highest): the caller then holds back every reply until flushed(ticket) is true, and
-    // so shares one flush among all the messages it serves meanwhile.
-    class DeferredFlush {
-    public:
-        explicit DeferredFlush(quint64 &ticket);
-        ~DeferredFlush();
-        DeferredFlush(const DeferredFlush &) = delete;
-        DeferredFlush &operator=(const DeferredFlush &) = delete;
-    };
-
     const QByteArray &peer() const { return m_peer; }
     const ReceiverServices &services() const { return m_services; }
 
 private:
-    bool waitForDisk(quint64 ticket) const;
+    std::function<void(quint64)> lister(const QByteArray &message) const;
 
     ReceiverServices m_services;
     QByteArray m_peer;

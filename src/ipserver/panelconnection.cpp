@@ -6,6 +6,7 @@
 #include "common/logbook.h"
 #include "metrics/figures.h"
 #include "protocol/ipinput.h"
+#include "store/queuejournal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -100,7 +101,7 @@ void PanelConnection::takeChunk(const QByteArray &bytes) {
 bool PanelConnection::take(const QByteArray &bytes) {
     if (m_dc09Tail.isEmpty() &&
         !(bytes.startsWith('\n') && Dc09Exchange::enabled(m_context.services))) {
-        Admission::DeferredFlush deferred(m_owedTicket);
+        QueueJournal::DeferredWaits deferred(m_owedTicket);
         const bool taken = m_cycle.handle(bytes);
         if (m_owedTicket > 0)
             m_context.awaitingDisk.push_back(this);

@@ -10,7 +10,9 @@
 #include <QSaveFile>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -56,8 +58,41 @@ QByteArray snapshot(const QueueState &state) {
 }
 
 thread_local quint64 lastTicketHere = 0;
+// Where awaited() notes its ticket on this thread, while a DeferredWaits lives.
+thread_local quint64 *owedHere = nullptr;
 
 } // namespace
+
+// The journal's lock. Failures found while it was held are reported once it is let go: a
+// receiver connected directly may call the journal again, and the lock is not recursive.
+class QueueJournal::Locked {
+public:
+    explicit Locked(QueueJournal &journal)
+        : m_journal(journal) {
+        m_journal.m_mutex.lock();
+    }
+    ~Locked() { unlock(); }
+    Locked(const Locked &) = delete;
+    Locked &operator=(const Locked &) = delete;
+
+    void unlock() {
+        if (!m_held)
+            return;
+        const QStringList unsaid = std::exchange(m_journal.m_unsaid, QStringList());
+        m_held = false;
+        m_journal.m_mutex.unlock();
+        for (const QString &error : unsaid)
+            emit m_journal.failed(error);
+    }
+    void relock() {
+        m_journal.m_mutex.lock();
+        m_held = true;
+    }
+
+private:
+    QueueJournal &m_journal;
+    bool m_held = true;
+};
 
 QueueJournal::QueueJournal(QObject *parent)
     : QObject(parent)
@@ -84,7 +119,7 @@ bool QueueJournal::isOpen() const {
 
 QueueJournal::OpenReport QueueJournal::open(const QString &path) {
     // A file-size limit fails the write: the program ignores SIGXFSZ from its start (main.cpp).
-    QMutexLocker lock(&m_mutex);
+    Locked lock(*this);
     OpenReport report;
     m_path = path;
     if (!readLocked(report)) {
@@ -135,7 +170,7 @@ bool QueueJournal::readLocked(OpenReport &report) {
 // Every few seconds while the journal is closed. A journal that could not be read keeps what it
 // held for the next start, since those items are not in the queues this time.
 void QueueJournal::retry() {
-    QMutexLocker lock(&m_mutex);
+    Locked lock(*this);
     if (m_file.isOpen()) {
         m_retryTimer->stop();
         return;
@@ -216,8 +251,8 @@ void QueueJournal::replaceLostFileLocked() {
     m_failing = true; // a failure of the new file is said with this one
     const bool replaced = compactLocked();
     const QString error = tr("a flush of %1 to the disk failed").arg(m_path);
-    emit failed(replaced ? error + tr("; written anew from the queues in memory")
-                         : error + tr("; nothing is stored until it can be written anew"));
+    m_unsaid.append(replaced ? error + tr("; written anew from the queues in memory")
+                             : error + tr("; nothing is stored until it can be written anew"));
     m_failing = !replaced;
 }
 
@@ -256,7 +291,7 @@ void QueueJournal::reportLocked(bool ok, const QString &error) {
     if (m_failing)
         return;
     m_failing = true;
-    emit failed(error);
+    m_unsaid.append(error);
 }
 
 bool QueueJournal::inBatchHere() const {
@@ -265,7 +300,7 @@ bool QueueJournal::inBatchHere() const {
 
 quint64 QueueJournal::record(std::vector<QueueOp> ops,
                              const std::function<void(quint64)> &underLock) {
-    QMutexLocker lock(&m_mutex);
+    Locked lock(*this);
     for (QueueOp &op : ops) {
         if (op.id == 0)
             op.id = m_nextId++;
@@ -310,10 +345,31 @@ void QueueJournal::removeTx(const std::vector<quint64> &ids) {
         record(std::move(ops), {});
 }
 
+bool QueueJournal::storePending(const QByteArray &source, const QByteArray &message,
+                                const std::function<void(quint64)> &listed, bool waitForDisk) {
+    const quint64 ticket = addPending(source, message, listed);
+    return ticket != 0 && (!waitForDisk || awaited(ticket));
+}
+
+bool QueueJournal::awaited(quint64 ticket) {
+    if (!owedHere)
+        return flushed(ticket);
+    *owedHere = std::max(*owedHere, ticket);
+    return true;
+}
+
+QueueJournal::DeferredWaits::DeferredWaits(quint64 &owed) {
+    owedHere = &owed;
+}
+
+QueueJournal::DeferredWaits::~DeferredWaits() {
+    owedHere = nullptr;
+}
+
 bool QueueJournal::flushed(quint64 ticket) {
     if (ticket == 0)
         return false;
-    QMutexLocker lock(&m_mutex);
+    Locked lock(*this);
     while (m_flushed < ticket) {
         if (m_flushing) {
             m_flushDone.wait(&m_mutex);
@@ -357,7 +413,7 @@ QueueJournal::Batch::~Batch() {
 }
 
 void QueueJournal::endBatch() {
-    QMutexLocker lock(&m_mutex);
+    Locked lock(*this);
     if (--m_batchDepth > 0 || m_batch.empty())
         return;
     std::vector<QueueOp> ops;

@@ -6,6 +6,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QWaitCondition>
 #include <functional>
 #include <vector>
@@ -51,8 +52,18 @@ public:
     void removePending(const std::vector<quint64> &ids);
     void removeTx(const std::vector<quint64> &ids);
 
+    // Stores an addition to "Pending Messages" and waits until it is on the disk: what a sender
+    // may be acknowledged for. `listed(id)` is called under the lock, as with addPending. With
+    // `waitForDisk` false the addition is written but not waited for: for a message whose loss
+    // in a crash costs no line to the automation. False: not stored; the sender gets no reply.
+    bool storePending(const QByteArray &source, const QByteArray &message,
+                      const std::function<void(quint64)> &listed, bool waitForDisk = true);
+
     // Waits until everything up to the ticket is on the disk; false when the flush failed.
     bool flushed(quint64 ticket);
+    // The same, unless a DeferredWaits lives on this thread: the ticket is then noted there and
+    // the answer is true for now.
+    bool awaited(quint64 ticket);
     // The ticket of the last record the calling thread wrote (0: none yet): what a caller that
     // did not wait at once must wait for before it tells anyone the record is kept.
     static quint64 lastTicketOfThisThread();
@@ -70,6 +81,17 @@ public:
         QueueJournal *m_journal;
     };
 
+    // While one lives on a thread, awaited() there does not wait but notes the highest ticket in
+    // `owed`: the caller holds back every reply until flushed(owed) is true, and so shares one
+    // flush among all the messages it serves meanwhile.
+    class DeferredWaits {
+    public:
+        explicit DeferredWaits(quint64 &owed);
+        ~DeferredWaits();
+        DeferredWaits(const DeferredWaits &) = delete;
+        DeferredWaits &operator=(const DeferredWaits &) = delete;
+    };
+
     // Disk flushes done so far (several waiting additions share one).
     quint64 flushCount() const;
 
@@ -82,12 +104,15 @@ public:
     void setRetryInterval(int milliseconds);
 
 signals:
-    // The journal could not be written; reported once until a write succeeds again.
+    // The journal could not be written; reported once until a write succeeds again, and never
+    // while the journal's lock is held, so a receiver may call the journal again.
     void failed(const QString &error);
     // A journal that was closed by a failure is written again; `note` says so.
     void recovered(const QString &note);
 
 private:
+    class Locked;
+
     quint64 record(std::vector<QueueOp> ops, const std::function<void(quint64)> &underLock);
     bool readLocked(OpenReport &report);
     bool writeLocked(const std::vector<QueueOp> &ops);
@@ -114,6 +139,7 @@ private:
     quint64 m_flushCount = 0;
     bool m_flushing = false;
     bool m_failing = false;
+    QStringList m_unsaid; // failures to report once the lock is let go
     qint64 m_liveBytes = 0;
     qint64 m_fileBytes = 0; // the length of the file as written
     qint64 m_compactionThreshold = 4 * 1024 * 1024;

@@ -234,6 +234,23 @@ private slots:
         QCOMPARE(again.skippedBytes + again.cutBytes, 0);
         QCOMPARE(restoredMessages(reopened), QList<QByteArray>({"first", "second"}));
     }
+
+    // A receiver of failed() may use the journal at once: the failure is said with the lock let
+    // go (held, this call would never return).
+    void failureIsReportedWithTheLockLetGo() {
+        TempEnvironment env;
+        QueueJournal journal;
+        QVERIFY(journal.open(journalPath(env)).opened);
+        journal.setSyncFunction([](int) { return false; });
+        QStringList said;
+        connect(
+            &journal, &QueueJournal::failed, &journal,
+            [&](const QString &error) { said << error + (journal.isOpen() ? "" : " (closed)"); },
+            Qt::DirectConnection);
+        QVERIFY(!journal.flushed(journal.addPending("peer", "message", {})));
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said.first().endsWith("can be written anew (closed)"), qPrintable(said.first()));
+    }
 };
 
 QTEST_GUILESS_MAIN(QueueJournalTest)
