@@ -50,11 +50,9 @@ Dc09Options dc09Options(const Settings &settings) {
     return options;
 }
 
-// "Max Connections": 1 to 1,000,000; a text that is no number or below 1 keeps the default.
+// "Max Connections", brought into its range when it was read.
 int connectionLimit(const Settings &settings) {
-    constexpr int largest = 1'000'000;
-    const int limit = settings.integer(SettingKey::MaxConnections);
-    return limit < 1 ? IpServer::defaultConnectionLimit : std::min(limit, largest);
+    return settings.integer(SettingKey::MaxConnections);
 }
 
 } // namespace

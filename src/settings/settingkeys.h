@@ -84,10 +84,13 @@ struct SettingRow {
     const char *name;     // value name in the store
     const char *fallback; // default, as stored text
     int choices;          // drop-down lists: number of items; 0 otherwise
-    // Numbers typed as text: the range their users can work with (they are multiplied into
-    // ticks, narrowed into a byte or a port, or counted down). Empty for other settings.
+    // Numbers: the range their users can work with (they are multiplied into ticks, narrowed
+    // into a byte or a port, or counted down). Empty for other settings.
     int minimum = 0;
     int maximum = 0;
+    // A stored number below the range gives the default instead of the minimum: for a limit,
+    // where 0 says "not set" rather than "none".
+    bool belowRangeGivesDefault = false;
 
     constexpr bool isNumber() const { return minimum < maximum; }
 };

@@ -66,6 +66,12 @@ std::optional<int> storedInteger(QSettings &store, const StoreKey &key) {
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
+int storedNumberInRange(const SettingRow &row, int value) {
+    if (value < row.minimum && row.belowRangeGivesDefault)
+        return QString::fromLatin1(row.fallback).toInt();
+    return std::clamp(value, row.minimum, row.maximum);
+}
+
 void readRow(Settings &settings, QSettings &store, const SettingRow &row) {
     const StoreKey key = storeKey(row);
     switch (row.section) {
@@ -73,8 +79,8 @@ void readRow(Settings &settings, QSettings &store, const SettingRow &row) {
         int value = storedInteger(store, key).value_or(QString::fromLatin1(row.fallback).toInt());
         if (row.choices > 0 && (value < 0 || value >= row.choices))
             value = -1;
-        if (row.key == SettingKey::PollTimeOut)
-            value = std::clamp(value, 0, 999);
+        if (row.isNumber())
+            value = storedNumberInRange(row, value);
         settings.setInteger(row.key, value);
         break;
     }

@@ -67,6 +67,8 @@ void bindLineEdit(QLineEdit *edit, Settings &settings, SettingKey key) {
 }
 
 void bindSpinBox(QSpinBox *box, Settings &settings, SettingKey key) {
+    if (const SettingRow &row = settingRow(key); row.isNumber())
+        box->setRange(row.minimum, row.maximum);
     follow(box, settings, key, [box, &settings, key] {
         bool ok = false;
         const int value = settings.text(key).trimmed().toInt(&ok);

@@ -83,6 +83,12 @@ private slots:
                                                      << int(SettingKey::PollTimeOut) << "999";
         QTest::newRow("poll allowance clamped low")
             << QByteArray("[Integers]\nPollTimeOut=-4\n") << int(SettingKey::PollTimeOut) << "0";
+        QTest::newRow("connection limit 0 means not set")
+            << QByteArray("[Integers]\nMax Connections=0\n") << int(SettingKey::MaxConnections)
+            << "20000";
+        QTest::newRow("connection limit clamped high")
+            << QByteArray("[Integers]\nMax Connections=5000000\n")
+            << int(SettingKey::MaxConnections) << "1000000";
         QTest::newRow("hand-written comma")
             << QByteArray("[Strings]\nTx IP Add=10.0.0.1, 10.0.0.2\n") << int(SettingKey::TxIpAdd)
             << "10.0.0.1, 10.0.0.2";
