@@ -143,25 +143,8 @@ void printFigures(const char *what, const std::vector<qint64> &ns) {
     std::printf("%-34s p50 %7.2f ms   p99 %7.2f ms   max %7.2f ms\n", what, p.p50, p.p99, p.max);
 }
 
-} // namespace
-
-int main(int argc, char *argv[]) {
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 2500000;
-    const int seconds = argc > 2 ? QByteArray(argv[2]).toInt() : 30;
-
-    Monitor monitor({QHostAddress::LocalHost});
-    MonitorCore &core = monitor.core();
-    monitor.mainWindow().resize(1000, 700);
-    monitor.mainWindow().show();
-    monitor.mainWindow().toggleComSetup(); // "Received Data" and "Pending Messages" show too
-    QCoreApplication::processEvents();
-
+// Fills the lists, "Tx Pending" and "Received Data" as a long-running centre would have them.
+void fillLikeALongRun(MonitorCore &core, int rows) {
     const qint64 before = residentBytes();
     QElapsedTimer timer;
     timer.start();
@@ -193,11 +176,14 @@ int main(int argc, char *argv[]) {
                 core.txQueue().size(), core.engine().receivedData().size(),
                 double(residentBytes()) / 1e6);
     std::fflush(stdout);
+}
 
-    std::vector<qint64> tickNs;
+// Ticks every 100 ms while messages arrive; each tick's cost, and the longest the event loop
+// could not answer in each 100 ms.
+void driveTicks(MonitorCore &core, int ticks, std::vector<qint64> &tickNs,
+                std::vector<qint64> &stallNs) {
     // A probe that asks to run every 2 ms: the longest gap between its runs in each 100 ms is the
     // longest the event loop could not answer the operator (the tick, the layout and drawing).
-    std::vector<qint64> stallNs;
     qint64 longestGap = 0;
     QElapsedTimer sinceProbe;
     QTimer probe;
@@ -210,7 +196,6 @@ int main(int argc, char *argv[]) {
     });
     probe.start();
     int sequence = 0;
-    const int ticks = seconds * 10;
     QTimer driver;
     driver.setInterval(100);
     QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -223,11 +208,37 @@ int main(int argc, char *argv[]) {
         tickNs.push_back(tickTimer.nsecsElapsed());
         if (int(tickNs.size()) == ticks) {
             driver.stop();
-            QTimer::singleShot(200, &app, [] { QCoreApplication::exit(0); });
+            QTimer::singleShot(200, qApp, [] { QCoreApplication::exit(0); });
         }
     });
     driver.start();
     QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 2500000;
+    const int seconds = argc > 2 ? QByteArray(argv[2]).toInt() : 30;
+
+    Monitor monitor({QHostAddress::LocalHost});
+    MonitorCore &core = monitor.core();
+    monitor.mainWindow().resize(1000, 700);
+    monitor.mainWindow().show();
+    monitor.mainWindow().toggleComSetup(); // "Received Data" and "Pending Messages" show too
+    QCoreApplication::processEvents();
+
+    fillLikeALongRun(core, rows);
+    std::vector<qint64> tickNs;
+    std::vector<qint64> stallNs;
+    const int ticks = seconds * 10;
+    driveTicks(core, ticks, tickNs, stallNs);
 
     std::printf("%d ticks, %d messages a second; rows now %d, Tx Pending %d\n", ticks,
                 messagesPerTick * 10,

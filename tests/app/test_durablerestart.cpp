@@ -124,20 +124,14 @@ private slots:
     // kill -9 at random moments while reports arrive on a serial line and over TCP: after the
     // restarts every acknowledged report reaches the automation software, in order.
     void nothingAcknowledgedIsLostToKillNine() {
-        const quint32 seed = qEnvironmentVariableIsSet("VODURO_KILL_SEED")
-                                 ? quint32(qEnvironmentVariableIntValue("VODURO_KILL_SEED"))
-                                 : 20240601u;
-        const int killPoints = qEnvironmentVariableIsSet("VODURO_KILL_POINTS")
-                                   ? qEnvironmentVariableIntValue("VODURO_KILL_POINTS")
-                                   : 20;
+        const auto seed = quint32(environmentNumber("VODURO_KILL_SEED", 20240601));
+        const int killPoints = environmentNumber("VODURO_KILL_POINTS", 20);
         qInfo("kill -9 sequence: seed %u, %d kill points", seed, killPoints);
         QRandomGenerator random(seed);
         TempEnvironment env;
         AutomationReceiver receiver(AutomationReceiver::Reply::Ack);
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 panelPort = probe.serverPort();
-        probe.close();
+        const quint16 panelPort = unusedLoopbackPort();
+        QVERIFY(panelPort != 0);
 
         QList<QByteArray> acknowledged;
         int number = 0;
@@ -157,24 +151,13 @@ private slots:
             startProgram(program, env);
             QVERIFY(program.waitForStarted(10000));
             QTcpSocket panel;
-            QVERIFY(QTest::qWaitFor(
-                [&] {
-                    if (panel.state() == QAbstractSocket::UnconnectedState)
-                        panel.connectToHost(QHostAddress::LocalHost, panelPort);
-                    return panel.state() == QAbstractSocket::ConnectedState;
-                },
-                30000));
+            QVERIFY(connectWhenListening(panel, panelPort));
             const int reports = 2 + int(random.bounded(5));
             for (int i = 0; i < reports; ++i) {
                 const QByteArray text = nextReport();
-                if (i > 0 && random.bounded(2) == 0) {
-                    QVERIFY(pty.write(text));
-                    QCOMPARE(pty.readAtLeast(2, 15000), QByteArray("\x06\r"));
-                } else {
-                    panel.write(text);
-                    QVERIFY(QTest::qWaitFor([&] { return panel.bytesAvailable() >= 3; }, 15000));
-                    QCOMPARE(panel.readAll(), QByteArray("\x06\r\n"));
-                }
+                sendAcknowledged(text, i > 0 && random.bounded(2) == 0, pty, panel);
+                if (QTest::currentTestFailed())
+                    return;
                 acknowledged.append(lineOf(text));
                 if (i == 0) {
                     // The program's loop runs now (a connection was served): the unit's call
@@ -194,16 +177,50 @@ private slots:
         QVERIFY(env.writeSettings(txSettings(receiver.port())));
         QProcess program;
         startProgram(program, env);
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                const QList<QByteArray> lines = deliveredLines(receiver);
-                return std::all_of(acknowledged.begin(), acknowledged.end(),
-                                   [&](const QByteArray &line) { return lines.contains(line); });
-            },
-            90000));
+        QVERIFY(QTest::qWaitFor([&] { return allDelivered(receiver, acknowledged); }, 90000));
         program.terminate();
         QVERIFY(program.waitForFinished(30000));
+        compareFirstDeliveries(receiver, acknowledged);
+    }
 
+private:
+    static bool connectWhenListening(QTcpSocket &panel, quint16 port) {
+        return QTest::qWaitFor(
+            [&] {
+                if (panel.state() == QAbstractSocket::UnconnectedState)
+                    panel.connectToHost(QHostAddress::LocalHost, port);
+                return panel.state() == QAbstractSocket::ConnectedState;
+            },
+            30000);
+    }
+
+    static bool allDelivered(const AutomationReceiver &receiver,
+                             const QList<QByteArray> &acknowledged) {
+        const QList<QByteArray> lines = deliveredLines(receiver);
+        return std::all_of(acknowledged.begin(), acknowledged.end(),
+                           [&](const QByteArray &line) { return lines.contains(line); });
+    }
+
+    static int environmentNumber(const char *name, int fallback) {
+        return qEnvironmentVariableIsSet(name) ? qEnvironmentVariableIntValue(name) : fallback;
+    }
+
+    // Sends a report over the serial line or over TCP and checks its acknowledgement.
+    static void sendAcknowledged(const QByteArray &text, bool overSerial, PtyPair &pty,
+                                 QTcpSocket &panel) {
+        if (overSerial) {
+            QVERIFY(pty.write(text));
+            QCOMPARE(pty.readAtLeast(2, 15000), QByteArray("\x06\r"));
+        } else {
+            panel.write(text);
+            QVERIFY(QTest::qWaitFor([&] { return panel.bytesAvailable() >= 3; }, 15000));
+            QCOMPARE(panel.readAll(), QByteArray("\x06\r\n"));
+        }
+    }
+
+    // Every acknowledged line was delivered, first deliveries in the acknowledged order.
+    static void compareFirstDeliveries(const AutomationReceiver &receiver,
+                                       const QList<QByteArray> &acknowledged) {
         QList<QByteArray> firstSeen;
         int duplicates = 0;
         for (const QByteArray &line : deliveredLines(receiver)) {

@@ -17,6 +17,22 @@
 class HeadlessTest : public QObject {
     Q_OBJECT
 
+    // A serial line on `device`, the receiver on `ipPort`, the Tx link to `receiverPort`.
+    static void writeServiceSettings(const QString &path, quint16 ipPort, quint16 receiverPort,
+                                     const QString &device) {
+        QSettings store(path, QSettings::IniFormat);
+        store.setValue("Logic/Port1 Open", "1");
+        store.setValue("Logic/TCP Open", "1");
+        store.setValue("Logic/Tx Open", "1");
+        store.setValue("Logic/Save Rx", "1");
+        store.setValue("Integers/Tx Num", "9");
+        store.setValue("Strings/Heart Beat", "0");
+        store.setValue("Strings/TCP Port", QString::number(ipPort));
+        store.setValue("Strings/Tx IP Add", "127.0.0.1");
+        store.setValue("Strings/Tx IP Port", QString::number(receiverPort));
+        store.setValue("Devices/Com1", device);
+    }
+
     // The lines of a log file, each without its date-time stamp.
     static QList<QByteArray> unstamped(const QString &path) {
         QFile file(path);
@@ -46,19 +62,7 @@ private slots:
         QVERIFY(QDir().mkpath(work) && QDir().mkpath(directory.filePath("config")));
         // Unwritable on purpose: the failure must reach standard error, stamped.
         QVERIFY(QDir().mkpath(work + "/IP_ACK_log.TXT"));
-        {
-            QSettings store(settingsFile, QSettings::IniFormat);
-            store.setValue("Logic/Port1 Open", "1");
-            store.setValue("Logic/TCP Open", "1");
-            store.setValue("Logic/Tx Open", "1");
-            store.setValue("Logic/Save Rx", "1");
-            store.setValue("Integers/Tx Num", "9");
-            store.setValue("Strings/Heart Beat", "0");
-            store.setValue("Strings/TCP Port", QString::number(ipPort));
-            store.setValue("Strings/Tx IP Add", "127.0.0.1");
-            store.setValue("Strings/Tx IP Port", QString::number(receiver.port()));
-            store.setValue("Devices/Com1", pty.slavePath());
-        }
+        writeServiceSettings(settingsFile, ipPort, receiver.port(), pty.slavePath());
         QProcessEnvironment environment = displaylessEnvironment();
         environment.insert("XDG_CONFIG_HOME", directory.filePath("config"));
         QProcess service;

@@ -106,6 +106,7 @@ private:
 // that was answered, reach the automation software after the restart.
 class PollCrashTest : public QObject {
     Q_OBJECT
+
 private slots:
     void killedUnderPollLoadKeepsAlarmsAndTheRestore() {
         TempEnvironment env;
@@ -113,10 +114,8 @@ private slots:
         QVERIFY(accounts.open(QIODevice::WriteOnly));
         accounts.write(accountFile());
         accounts.close();
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 port = probe.serverPort();
-        probe.close();
+        const quint16 port = unusedLoopbackPort();
+        QVERIFY(port != 0);
         QVERIFY(env.writeSettings(
             "[Logic]\nTCP Open=1\n[Strings]\nTCP Port=" + QByteArray::number(port) + "\n"));
         const QStringList arguments{QStringLiteral("--headless"),

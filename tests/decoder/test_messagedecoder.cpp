@@ -49,27 +49,20 @@ private slots:
     void accountUpdateNeedsAKnownConvertibleAccount();
 };
 
-void TestMessageDecoder::decodes_data() {
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<int>("format");
-    QTest::addColumn<QByteArrayList>("rows"); // "list|cell|cell..."
-    QTest::addColumn<QByteArrayList>("lines");
-    QTest::addColumn<bool>("logged"); // the lines are report lines
-    QTest::addColumn<bool>("reload");
-    QTest::addColumn<QByteArray>("account");
-    const auto add = [](const char *name, const QByteArray &message, OutputFormat format,
-                        const QByteArrayList &rows, const QByteArrayList &lines, bool logged,
-                        bool reload, const QByteArray &account) {
-        QTest::newRow(name) << message << int(format) << rows << lines << logged << reload
-                            << account;
-    };
-    const auto hs = OutputFormat::HighSpeed;
-    const auto basic = OutputFormat::Basic;
+namespace {
+
+constexpr auto hs = OutputFormat::HighSpeed;
+constexpr auto basic = OutputFormat::Basic;
+
+void add(const char *name, const QByteArray &message, OutputFormat format,
+         const QByteArrayList &rows, const QByteArrayList &lines, bool logged, bool reload,
+         const QByteArray &account) {
+    QTest::newRow(name) << message << int(format) << rows << lines << logged << reload << account;
+}
+
+void addPollAndFastRows() {
     const QByteArray fast14 = "FastList|RX3|7531|5|5|5|5|5|5|5|5| | | | | | | | |1";
     const QByteArray fast22 = "FastList|RX3|7531|1|2|0|0|0|0|0|0|0|0|0|0|0|0|8|9|3";
-    const QByteArray invalidCid = "ContactIDList|RX3|||||";
-    const QByteArray siaBa = "SIAList|RX3|2468|Nri1BA001 : BA Burglary Alarm";
-
     add("poll flags I", "POLL7531#I", hs, {"Poll_List|RX3|7531|YES|NO|NO|YES|NO"}, {}, false, false,
         "7531");
     add("poll upper bits ignored", "xPOLL12#\xFF", hs, {"Poll_List|RX3|12|YES|YES|YES|YES|YES"}, {},
@@ -93,7 +86,10 @@ void TestMessageDecoder::decodes_data() {
         {"FastList|RX3|75|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|8"}, {"804175 0000 0000 0000 0000 8"},
         true, true, "75");
     add("fast under 11", "1234567890", hs, {"FastList|RX3|"}, {}, true, true, "");
+}
 
+void addContactIdRows() {
+    const QByteArray invalidCid = "ContactIDList|RX3|||||";
     add("cid valid 75A1", "275A1181130010157", hs,
         {"ContactIDList|RX3|7501|New|130 Burglary|01|015"}, {"5041 187501E13001015"}, true, true,
         "7501");
@@ -107,7 +103,10 @@ void TestMessageDecoder::decodes_data() {
     add("cid 20", "27531234181130010157", hs, {invalidCid}, {"5041 18"}, true, true, "");
     add("cid qualifier 2", "27531182130010157", hs, {invalidCid}, {"5041 18"}, true, true, "");
     add("cid letter in code", "275311811A0010157", hs, {invalidCid}, {"5041 18"}, true, true, "");
+}
 
+void addSiaRows() {
+    const QByteArray siaBa = "SIAList|RX3|2468|Nri1BA001 : BA Burglary Alarm";
     add("sia ri area", "3D#2468xHNri1BA001y@", hs, {siaBa}, {"S041[#2468|Nri1BA001]"}, true, true,
         "2468");
     add("sia plain code", "3D#2468xENBA001y@", hs, {"SIAList|RX3|2468|NBA001 : BA Burglary Alarm"},
@@ -127,7 +126,9 @@ void TestMessageDecoder::decodes_data() {
         true, true, "2468");
     add("sia account only", "3D#2468x@", hs, {"SIAList|RX3|2468"}, {"S041[#2468|]"}, true, false,
         "2468");
+}
 
+void addForwardAndControlByteRows() {
     add("forward", "9" + QByteArray(60, 'F'), hs, {}, {QByteArray(50, 'F')}, false, true, "000000");
     add("poll and forward", "9POLL1234#\x01", hs, {"Poll_List|RX3|1234|YES|NO|NO|NO|NO"},
         {"POLL1234# "}, false, true, "000000");
@@ -149,6 +150,22 @@ void TestMessageDecoder::decodes_data() {
     add("forward control bytes", QByteArray("9A\0\x1F\x7F\x80\xFFZ", 8), hs, {}, {"A   \x80\xFFZ"},
         false, true, "000000");
     add("nothing", "5POL", hs, {}, {}, false, false, "");
+}
+
+} // namespace
+
+void TestMessageDecoder::decodes_data() {
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QByteArrayList>("rows"); // "list|cell|cell..."
+    QTest::addColumn<QByteArrayList>("lines");
+    QTest::addColumn<bool>("logged"); // the lines are report lines
+    QTest::addColumn<bool>("reload");
+    QTest::addColumn<QByteArray>("account");
+    addPollAndFastRows();
+    addContactIdRows();
+    addSiaRows();
+    addForwardAndControlByteRows();
 }
 
 void TestMessageDecoder::decodes() {

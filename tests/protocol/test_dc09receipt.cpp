@@ -78,7 +78,7 @@ private slots:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<QByteArray>("rejection");
-        const QByteArray nak = wrapped("5F9E0025\"NAK\"0000R0L0A0[]_20:38:10,08-27-2026");
+        const QByteArray nak = nakReply();
         QTest::newRow("SIA-DCS with R, L and text")
             << siaDcs << Kind::Ack << wrapped("61DB0016\"ACK\"0001RF3L77#1234[]")
             << QByteArray("3D#1234 BNRR DAtest @") << QByteArray("");
@@ -107,40 +107,7 @@ private slots:
         QTest::newRow("receiver, no line number")
             << dc09::framed("\"NULL\"0301R5#1234[]") << Kind::Ack
             << dc09::framed("\"ACK\"0301R5#1234[]") << QByteArray() << QByteArray("");
-        QTest::newRow("unknown ID") << dc09::framed("\"SIA-DCX\"0002L0#1234[#1234|NBA01]")
-                                    << Kind::Duh << dc09::framed("\"DUH\"0002L0#1234[]")
-                                    << QByteArray() << QByteArray("unknown ID SIA-DCX");
-        QTest::newRow("encrypted, no key for the account")
-            << dc09::framed("\"*SIA-DCS\"0003R1L0#9999[00112233445566778899AABBCCDDEEFF")
-            << Kind::Duh << dc09::framed("\"DUH\"0003R1L0#9999[]") << QByteArray()
-            << QByteArray("no key for the account");
-        QTest::newRow("encrypted with another key")
-            << encryptedFrame("\"*SIA-DCS\"0004L0#AAAB", key256, "#AAAB|NBA01]" + stamp(now))
-            << Kind::Duh << dc09::framed("\"DUH\"0004L0#AAAB[]") << QByteArray()
-            << QByteArray("does not decrypt with the account's key (wrong key or damaged)");
-        QTest::newRow("encrypted, 41 s old")
-            << encryptedFrame("\"*NULL\"0005L0#AAAB", keyA, "]" + stamp(now.addSecs(-41)))
-            << Kind::Nak << nak << QByteArray()
-            << QByteArray("time 20:37:29,08-27-2026 outside the window");
-        QTest::newRow("encrypted, 21 s ahead")
-            << encryptedFrame("\"*NULL\"0006L0#AAAB", keyA, "]" + stamp(now.addSecs(21)))
-            << Kind::Nak << nak << QByteArray()
-            << QByteArray("time 20:38:31,08-27-2026 outside the window");
-        QTest::newRow("encrypted, no timestamp")
-            << encryptedFrame("\"*NULL\"0007L0#AAAB", keyA, "]") << Kind::Nak << nak << QByteArray()
-            << QByteArray("no timestamp");
-        QTest::newRow("data account differs from the frame's")
-            << dc09::framed("\"SIA-DCS\"0008L0#1234[#4321|NBA01]") << Kind::Duh
-            << dc09::framed("\"DUH\"0008L0#1234[]") << QByteArray()
-            << QByteArray("account in the data differs from the frame's");
-        QTest::newRow("encrypted, not whole blocks")
-            << dc09::framed("\"*NULL\"0010L0#AAAB[00112233") << Kind::Duh
-            << dc09::framed("\"DUH\"0010L0#AAAB[]") << QByteArray()
-            << QByteArray("encrypted part not whole AES blocks in hex");
-        QTest::newRow("SIA-DCS without an event")
-            << dc09::framed("\"SIA-DCS\"0009L0#1234[#1234]") << Kind::Duh
-            << dc09::framed("\"DUH\"0009L0#1234[]") << QByteArray()
-            << QByteArray("SIA report without a block of data");
+        addRefusedFrameRows();
     }
 
     void answers() {
@@ -340,6 +307,50 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QByteArray, key);
         QCOMPARE(dc09::parseKey(text).value_or(QByteArray()), key);
+    }
+
+private:
+    static QByteArray nakReply() {
+        return wrapped("5F9E0025\"NAK\"0000R0L0A0[]_20:38:10,08-27-2026");
+    }
+
+    // Frames refused whole: unknown, undecryptable, stale or malformed.
+    static void addRefusedFrameRows() {
+        const QByteArray nak = nakReply();
+        QTest::newRow("unknown ID") << dc09::framed("\"SIA-DCX\"0002L0#1234[#1234|NBA01]")
+                                    << Kind::Duh << dc09::framed("\"DUH\"0002L0#1234[]")
+                                    << QByteArray() << QByteArray("unknown ID SIA-DCX");
+        QTest::newRow("encrypted, no key for the account")
+            << dc09::framed("\"*SIA-DCS\"0003R1L0#9999[00112233445566778899AABBCCDDEEFF")
+            << Kind::Duh << dc09::framed("\"DUH\"0003R1L0#9999[]") << QByteArray()
+            << QByteArray("no key for the account");
+        QTest::newRow("encrypted with another key")
+            << encryptedFrame("\"*SIA-DCS\"0004L0#AAAB", key256, "#AAAB|NBA01]" + stamp(now))
+            << Kind::Duh << dc09::framed("\"DUH\"0004L0#AAAB[]") << QByteArray()
+            << QByteArray("does not decrypt with the account's key (wrong key or damaged)");
+        QTest::newRow("encrypted, 41 s old")
+            << encryptedFrame("\"*NULL\"0005L0#AAAB", keyA, "]" + stamp(now.addSecs(-41)))
+            << Kind::Nak << nak << QByteArray()
+            << QByteArray("time 20:37:29,08-27-2026 outside the window");
+        QTest::newRow("encrypted, 21 s ahead")
+            << encryptedFrame("\"*NULL\"0006L0#AAAB", keyA, "]" + stamp(now.addSecs(21)))
+            << Kind::Nak << nak << QByteArray()
+            << QByteArray("time 20:38:31,08-27-2026 outside the window");
+        QTest::newRow("encrypted, no timestamp")
+            << encryptedFrame("\"*NULL\"0007L0#AAAB", keyA, "]") << Kind::Nak << nak << QByteArray()
+            << QByteArray("no timestamp");
+        QTest::newRow("data account differs from the frame's")
+            << dc09::framed("\"SIA-DCS\"0008L0#1234[#4321|NBA01]") << Kind::Duh
+            << dc09::framed("\"DUH\"0008L0#1234[]") << QByteArray()
+            << QByteArray("account in the data differs from the frame's");
+        QTest::newRow("encrypted, not whole blocks")
+            << dc09::framed("\"*NULL\"0010L0#AAAB[00112233") << Kind::Duh
+            << dc09::framed("\"DUH\"0010L0#AAAB[]") << QByteArray()
+            << QByteArray("encrypted part not whole AES blocks in hex");
+        QTest::newRow("SIA-DCS without an event")
+            << dc09::framed("\"SIA-DCS\"0009L0#1234[#1234]") << Kind::Duh
+            << dc09::framed("\"DUH\"0009L0#1234[]") << QByteArray()
+            << QByteArray("SIA report without a block of data");
     }
 };
 

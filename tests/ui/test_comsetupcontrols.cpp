@@ -9,6 +9,63 @@
 #include <QListView>
 #include <QSpinBox>
 
+namespace {
+
+// What a control shows before the settings are read: caption, field text or selected item, and
+// for a check box "1" or "0".
+struct Shown {
+    const char *name, *text, *state;
+};
+constexpr Shown perLine[] = {
+    {"CPort%1", "Com1", ""},
+    {"Speed%1", "4800", ""},
+    {"DataBits%1", "7 Data", "1"},
+    {"Parity%1", "Even", "1"},
+    {"Stop_bits%1", "2 Stop", "0"},
+    {"Send_Ack%1", "ACK Required", "1"},
+    {"Start_Stop%1", "START COMS", ""},
+};
+constexpr Shown others[] = {
+    {"chkFromReceiver", "From Receiver", "0"},
+    {"PortEdit", "10001", ""},
+    {"Log_Con", "Log Connections", "0"},
+    {"ThreadCount", "0", ""},
+    {"FindAcc", "0", ""},
+    {"StartIP", "START IP", ""},
+    {"RxNo", "04", ""},
+    {"LineNo", "1", ""},
+    {"TxAtt", "4", ""},
+    {"TxTimeout", "10", ""},
+    {"HBeatTime", "30", ""},
+    {"CheckDC4", "Add ----->", "1"},
+    {"Terminate", "20", ""},
+    {"FltWarning", "30", ""},
+    {"CPort5", "Com1", ""},
+    {"Speed5", "4800", ""},
+    {"DataBits5", "7 Data", "0"},
+    {"Parity5", "Even", "0"},
+    {"Stop_bits5", "2 Stop", "0"},
+    {"Disable_ACK", "Disable ACK", "0"},
+    {"IP_Address1", "192.168.0.1", ""},
+    {"IP_Port1", "2000", ""},
+    {"IP_Address2", "", ""},
+    {"IP_Port2", "2000", ""},
+    {"Use_Pri_Sec", "Force Backup", "0"},
+    {"OutputFormat", "High Speed", ""},
+    {"RxLog", "Save Data in LOG Files", "0"},
+    {"DoProcessing", "Process Data", "1"},
+    {"UseTray", "Run in Tray", "1"},
+    {"TxVoduro", "Forward to Voduro", "0"},
+    {"PollCode", "350", ""},
+    {"PollFailCodeSIA", "YC", ""},
+    {"PollRestCodeSIA", "YK", ""},
+    {"Start_Stop5", "START COMS", ""},
+    {"BitBtn1", "Clear", ""},
+    {"BitBtn2", "Clear", ""},
+};
+
+} // namespace
+
 // The Coms Setup window's controls: names, captions, the values they show before and after the
 // settings are read, and the way edits reach the settings.
 class ComSetupControlsTest : public QObject {
@@ -26,56 +83,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");  // caption, field text or selected item
         QTest::addColumn<QString>("state"); // check box: "1" or "0"
-        struct Shown {
-            const char *name, *text, *state;
-        };
-        static constexpr Shown perLine[] = {
-            {"CPort%1", "Com1", ""},
-            {"Speed%1", "4800", ""},
-            {"DataBits%1", "7 Data", "1"},
-            {"Parity%1", "Even", "1"},
-            {"Stop_bits%1", "2 Stop", "0"},
-            {"Send_Ack%1", "ACK Required", "1"},
-            {"Start_Stop%1", "START COMS", ""},
-        };
-        static constexpr Shown others[] = {
-            {"chkFromReceiver", "From Receiver", "0"},
-            {"PortEdit", "10001", ""},
-            {"Log_Con", "Log Connections", "0"},
-            {"ThreadCount", "0", ""},
-            {"FindAcc", "0", ""},
-            {"StartIP", "START IP", ""},
-            {"RxNo", "04", ""},
-            {"LineNo", "1", ""},
-            {"TxAtt", "4", ""},
-            {"TxTimeout", "10", ""},
-            {"HBeatTime", "30", ""},
-            {"CheckDC4", "Add ----->", "1"},
-            {"Terminate", "20", ""},
-            {"FltWarning", "30", ""},
-            {"CPort5", "Com1", ""},
-            {"Speed5", "4800", ""},
-            {"DataBits5", "7 Data", "0"},
-            {"Parity5", "Even", "0"},
-            {"Stop_bits5", "2 Stop", "0"},
-            {"Disable_ACK", "Disable ACK", "0"},
-            {"IP_Address1", "192.168.0.1", ""},
-            {"IP_Port1", "2000", ""},
-            {"IP_Address2", "", ""},
-            {"IP_Port2", "2000", ""},
-            {"Use_Pri_Sec", "Force Backup", "0"},
-            {"OutputFormat", "High Speed", ""},
-            {"RxLog", "Save Data in LOG Files", "0"},
-            {"DoProcessing", "Process Data", "1"},
-            {"UseTray", "Run in Tray", "1"},
-            {"TxVoduro", "Forward to Voduro", "0"},
-            {"PollCode", "350", ""},
-            {"PollFailCodeSIA", "YC", ""},
-            {"PollRestCodeSIA", "YK", ""},
-            {"Start_Stop5", "START COMS", ""},
-            {"BitBtn1", "Clear", ""},
-            {"BitBtn2", "Clear", ""},
-        };
         const auto add = [](const QString &name, const Shown &shown) {
             QTest::newRow(qPrintable(name))
                 << name << QString::fromLatin1(shown.text) << QString::fromLatin1(shown.state);
