@@ -11,6 +11,7 @@
 #include "repeatedmessages.h"
 
 #include "engine/ipservercontrol.h"
+#include "settings/settingkeys.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -33,10 +34,8 @@ class QueueJournal;
 class IpServer : public QObject, public IpServerControl {
     Q_OBJECT
 public:
-    static constexpr int defaultPort = 10001;
     static constexpr int defaultIdleTimeoutMs = 10000;
     static constexpr int defaultMessageDeadlineMs = 30000;
-    static constexpr int defaultConnectionLimit = 20000;
 
     IpServer(AccountTable &accounts, PollSupervision &polls, LogBook &logs,
              QObject *parent = nullptr);
@@ -98,11 +97,11 @@ private:
     ConnectionCount m_count{m_handOver};
     ConnectionRefusals m_refusals{m_logs};
     std::atomic<int> m_disconnectLogFailures{0};
-    std::atomic<int> m_connectionLimit{defaultConnectionLimit};
+    std::atomic<int> m_connectionLimit{settingRow(SettingKey::MaxConnections).fallbackNumber()};
     PanelConnection::Limits m_limits{defaultIdleTimeoutMs, defaultMessageDeadlineMs};
     std::function<qint64()> m_clockMs;
     QHostAddress m_address{QHostAddress::AnyIPv4};
-    int m_port = defaultPort;
+    int m_port = settingRow(SettingKey::TcpPort).fallbackNumber();
     int m_listener = -1;
     int m_datagrams = -1;
     QString m_error;

@@ -1,6 +1,7 @@
 #include "settingkeys.h"
 
 #include <cstddef>
+#include <cstdlib>
 
 namespace {
 
@@ -108,6 +109,10 @@ const std::array<SettingRow, settingCount> &settingRows() {
 
 const SettingRow &settingRow(SettingKey key) {
     return rows[static_cast<std::size_t>(key)];
+}
+
+int SettingRow::fallbackNumber() const {
+    return static_cast<int>(std::strtol(fallback, nullptr, 10));
 }
 
 const std::array<SettingKey, 56> &settingWriteOrder() {

@@ -93,6 +93,8 @@ struct SettingRow {
     bool belowRangeGivesDefault = false;
 
     constexpr bool isNumber() const { return minimum < maximum; }
+    // The default of an "Integers" or "Logic" value or of a number, as a number.
+    int fallbackNumber() const;
 };
 
 constexpr int settingCount = static_cast<int>(SettingKey::Count);

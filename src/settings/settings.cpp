@@ -12,9 +12,9 @@ QVariant defaultValue(const SettingRow &row) {
     const QString text = QString::fromLatin1(row.fallback);
     switch (row.section) {
     case SettingSection::Integers:
-        return text.toInt();
+        return row.fallbackNumber();
     case SettingSection::Logic:
-        return text.toInt() != 0;
+        return row.fallbackNumber() != 0;
     case SettingSection::NotStored:
         return row.key == SettingKey::LogConnections ? QVariant(false) : QVariant(text);
     case SettingSection::Strings:

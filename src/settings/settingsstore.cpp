@@ -68,7 +68,7 @@ std::optional<int> storedInteger(QSettings &store, const StoreKey &key) {
 
 int storedNumberInRange(const SettingRow &row, int value) {
     if (value < row.minimum && row.belowRangeGivesDefault)
-        return QString::fromLatin1(row.fallback).toInt();
+        return row.fallbackNumber();
     return std::clamp(value, row.minimum, row.maximum);
 }
 
@@ -76,7 +76,7 @@ void readRow(Settings &settings, QSettings &store, const SettingRow &row) {
     const StoreKey key = storeKey(row);
     switch (row.section) {
     case SettingSection::Integers: {
-        int value = storedInteger(store, key).value_or(QString::fromLatin1(row.fallback).toInt());
+        int value = storedInteger(store, key).value_or(row.fallbackNumber());
         if (row.choices > 0 && (value < 0 || value >= row.choices))
             value = -1;
         if (row.isNumber())
@@ -85,9 +85,7 @@ void readRow(Settings &settings, QSettings &store, const SettingRow &row) {
         break;
     }
     case SettingSection::Logic:
-        settings.setFlag(
-            row.key,
-            storedInteger(store, key).value_or(QString::fromLatin1(row.fallback).toInt()) != 0);
+        settings.setFlag(row.key, storedInteger(store, key).value_or(row.fallbackNumber()) != 0);
         break;
     case SettingSection::Strings:
         settings.setText(row.key,
