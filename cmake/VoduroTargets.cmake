@@ -37,25 +37,34 @@ function(voduro_layer name)
 endfunction()
 
 # Every tests/<area>/test_*.cpp is its own test executable, linked against the named libraries
-# and the helpers in tests/support, and labelled for ctest -L. The first test of an area
-# precompiles the common test headers; the others of the area, built with the same flags,
-# reuse them.
+# and the helpers in tests/support, and labelled for ctest -L. The test headers are precompiled
+# twice in all: once for the tests of the window layers (GUI: their Qt headers depend on the
+# Widgets module's macros) and once for all the others; every other test reuses one of the two.
 function(voduro_tests area)
-    cmake_parse_arguments(T "" "LABEL" "LIBS" ${ARGN})
+    cmake_parse_arguments(T "GUI" "LABEL" "LIBS" ${ARGN})
     file(GLOB test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${area}/test_*.cpp)
-    set(headers_from "")
+    set(group voduro_test_headers_core)
+    if(T_GUI)
+        set(group voduro_test_headers_gui)
+    endif()
+    get_property(headers_from GLOBAL PROPERTY ${group})
     foreach(source IN LISTS test_sources)
         get_filename_component(test_name ${source} NAME_WE)
         add_executable(${test_name} ${source})
         target_link_libraries(${test_name} PRIVATE voduro_test_support ${T_LIBS} Qt6::Test)
         # Tests spell their expected texts as plain literals.
         target_compile_options(${test_name} PRIVATE -UQT_NO_CAST_FROM_ASCII -UQT_NO_CAST_TO_ASCII)
+        if(VODURO_TEST_PCH)
+            # A precompiled header the compiler cannot use is read as text: say so, it is slow.
+            target_compile_options(${test_name} PRIVATE -Winvalid-pch)
+        endif()
         if(VODURO_TEST_PCH AND headers_from)
             target_precompile_headers(${test_name} REUSE_FROM ${headers_from})
         elseif(VODURO_TEST_PCH)
             target_precompile_headers(${test_name} PRIVATE
                 ${CMAKE_CURRENT_SOURCE_DIR}/support/testheaders.h)
             set(headers_from ${test_name})
+            set_property(GLOBAL PROPERTY ${group} ${test_name})
         endif()
         # The moc output is included by the test's own source; its own unit stays nearly empty
         # and would only pay for loading the headers.

@@ -1,12 +1,11 @@
 #pragma once
 
-// The headers nearly every test program includes, precompiled once for each group of tests that
-// share their libraries and compile flags.
-#include <QByteArray>
-#include <QList>
-#include <QObject>
-#include <QSignalSpy>
-#include <QString>
-#include <QTest>
+// The headers the test programs include, precompiled once for the tests of the window layers and
+// once for the others. The module headers are taken whole: most tests include them, and a
+// precompiled header costs little to load however much it holds.
+#include <QtNetwork>
+#include <QtTest>
 
-#include <QTcpSocket>
+#ifdef QT_WIDGETS_LIB
+#include <QtWidgets>
+#endif
