@@ -2,6 +2,7 @@
 #include "fuzzinput.h"
 
 #include "decoder/messagedecoder.h"
+#include "protocol/messageaccount.h"
 #include "strings/eventtexts.h"
 
 namespace {
@@ -24,6 +25,21 @@ OutputFormat formatOf(quint8 flags) {
     default:
         return OutputFormat::Basic;
     }
+}
+
+// Every line the message becomes names the account the receivers read from the message, and
+// none when they read none: the rules and the automation software see one account.
+void checkLineAccounts(const QByteArray &message, const DecodeResult &result) {
+    const MessageAccount account = messageAccount(message);
+    if (account.refused())
+        return; // never queued
+    for (const QByteArray &line : result.lines) {
+        const MessageAccount carried = automationLineAccount(line);
+        FUZZ_CHECK(carried.kind == account.kind);
+        FUZZ_CHECK(carried.text == account.text && carried.number == account.number);
+    }
+    FUZZ_CHECK(result.decodedAccount ==
+               (account.named() ? std::optional(account.number) : std::nullopt));
 }
 
 } // namespace
@@ -50,7 +66,11 @@ void decoder(const QByteArray &input) {
         FUZZ_CHECK(result.lines.contains(line));
     for (const DecodedRow &row : result.rows)
         FUZZ_CHECK(!row.cells.isEmpty() && row.cells.front() == source);
-    FUZZ_CHECK(result.rows.size() <= 2);
+    FUZZ_CHECK(result.rows.size() <= 1);
+    // The automation software's lines have their receiver number and line in two characters and
+    // one; the account is read in that layout.
+    if (settings.prefix.rr.size() == 2 && settings.prefix.line.size() == 1)
+        checkLineAccounts(message, decodeMessage(source, message, settings, texts));
 }
 
 } // namespace fuzzentries

@@ -1,8 +1,8 @@
 #include "fuzzentries.h"
 #include "fuzzinput.h"
 
-#include "accounts/accountnumbers.h"
 #include "protocol/ipinput.h"
+#include "protocol/messageaccount.h"
 
 using namespace ipinput;
 
@@ -13,8 +13,9 @@ void checkPoll(const PollText &poll, const QByteArray &message) {
         return;
     // Stray characters are replaced, never added or removed.
     FUZZ_CHECK(poll.message.size() == message.size());
-    FUZZ_CHECK(!poll.accountText.contains('#'));
-    NumericalAccNum(poll.accountText);
+    // What lies between "POLL" and "#" is made of digits and capitals.
+    const MessageAccount account = messageAccount(poll.message);
+    FUZZ_CHECK(!account.named() || !account.text.contains('#'));
 }
 
 void checkReport(const QByteArray &message, const QByteArray &data) {
@@ -23,9 +24,8 @@ void checkReport(const QByteArray &message, const QByteArray &data) {
         return;
     FUZZ_CHECK(report->format == data.at(0));
     FUZZ_CHECK(report->message.size() <= message.size());
-    FUZZ_CHECK(report->accountText.has_value() == (report->format != '9'));
-    if (report->accountText)
-        NumericalAccNum(*report->accountText);
+    FUZZ_CHECK(report->message.startsWith(report->format));
+    messageAccount(report->message);
 }
 
 } // namespace
@@ -48,9 +48,6 @@ void ipInput(const QByteArray &input) {
     checkPoll(poll, message);
     if (poll.kind == PollText::Kind::Supervised)
         message = poll.message;
-    checkReport(message, data);
-    // A poll that is answered and dropped leaves a data buffer that starts with a zero.
-    data[0] = '\0';
     checkReport(message, data);
 }
 

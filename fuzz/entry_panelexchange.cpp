@@ -14,6 +14,7 @@
 #include "ipserver/repeatedmessages.h"
 #include "protocol/dc09frame.h"
 #include "protocol/ipinput.h"
+#include "protocol/messageaccount.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -73,12 +74,19 @@ void checkReply(const QByteArray &reply) {
     FUZZ_CHECK(dc09::checkedBody(scan.frame, rejection).has_value());
 }
 
-// The account a queued text names, if any.
+// The account a queued text names, if any, as the lines it becomes carry it.
 std::optional<quint32> namedAccount(const QByteArray &message) {
-    const std::optional<ipinput::ReportText> report = ipinput::recogniseReport(message, message);
-    if (!report || !report->accountText)
-        return std::nullopt;
-    return NumericalAccNum(*report->accountText);
+    const MessageAccount account = messageAccount(message);
+    FUZZ_CHECK(!account.refused());
+    return account.named() ? std::optional(account.number) : std::nullopt;
+}
+
+// A text queued under an account was checked against that account: the look-up of the read
+// that queued it was made for the same number.
+void checkLookedUp(const QByteArray &message, const QStringList &lookedUp) {
+    const std::optional<quint32> account = namedAccount(message);
+    if (account)
+        FUZZ_CHECK(lookedUp.contains(QString::fromLatin1(AccNumString(*account))));
 }
 
 // What a panel's connection does with its reads: a read that starts with LF starts DC-09 frames,
@@ -90,19 +98,25 @@ struct Connection {
     Dc09Exchange &exchange;
     ReceiverHandOver &handOver;
     QByteArrayList &queued;
+    QStringList &lookedUp;
     QByteArray tail;
 
     void bareIp(const QByteArray &text) {
+        lookedUp.clear();
         cycle.handle(text);
         for (const QByteArray &message : handedOver()) {
             const std::optional<quint32> account = namedAccount(message);
             FUZZ_CHECK(account != 5801u && account != 1234u);
+            checkLookedUp(message, lookedUp);
         }
     }
     void frames(const QByteArray &bytes, bool datagram) {
+        lookedUp.clear();
         const Dc09Exchange::Outcome outcome = exchange.handle(bytes, datagram);
-        for (const QByteArray &message : handedOver())
+        for (const QByteArray &message : handedOver()) {
             FUZZ_CHECK(namedAccount(message) != 5801u);
+            checkLookedUp(message, lookedUp);
+        }
         consumed = outcome.receipt.kind == dc09::Receipt::Kind::Incomplete
                        ? 0
                        : std::max<qsizetype>(outcome.receipt.consumed, 1);
@@ -146,8 +160,12 @@ void panelExchange(const QByteArray &input) {
     QObject::connect(
         &output, &ReceiverOutput::messageQueued,
         [&queued](const QByteArray &, const QByteArray &message) { queued.append(message); });
-    const ReceiverServices services{shared.accounts, shared.polls, shared.logs,
-                                    handOver,        nullptr,      &dc09};
+    QStringList lookedUp;
+    const QMetaObject::Connection looking =
+        QObject::connect(&shared.accounts, &AccountTable::lookedUp,
+                         [&lookedUp](const QString &account) { lookedUp.append(account); });
+    const ReceiverServices services{shared.accounts, shared.polls, shared.logs, handOver,
+                                    nullptr,         &dc09,        {}};
     FuzzInput in(input);
     const bool datagrams = (in.byte() & 1) != 0;
     QByteArray answered;
@@ -158,7 +176,7 @@ void panelExchange(const QByteArray &input) {
     };
     PanelCycle cycle(services, "127.0.0.1", PanelCycle::Link{send, [] { return true; }});
     Dc09Exchange exchange(services, "127.0.0.1", send);
-    Connection connection{cycle, exchange, handOver, queued, {}};
+    Connection connection{cycle, exchange, handOver, queued, lookedUp, {}};
     for (const QByteArray &read : in.texts('\xFF')) {
         answered.clear();
         if (datagrams)
@@ -167,6 +185,7 @@ void panelExchange(const QByteArray &input) {
             connection.take(read.left(ipinput::readSize));
         FUZZ_CHECK(!datagrams || answered.size() <= read.size());
     }
+    QObject::disconnect(looking);
 }
 
 } // namespace fuzzentries

@@ -1,7 +1,7 @@
 #include "fuzzentries.h"
 #include "fuzzinput.h"
 
-#include "accounts/accountnumbers.h"
+#include "protocol/messageaccount.h"
 #include "protocol/zorerinput.h"
 
 namespace {
@@ -13,20 +13,20 @@ bool isFormatDigit(char c) {
 void acceptOn(const QByteArray &text, CallState &state, quint8 flags) {
     int lookups = 0;
     const AcceptanceResult accepted =
-        acceptMessage(text, state, [&lookups, flags](const QByteArray &account) {
+        acceptMessage(text, state, [&lookups, flags](const MessageAccount &account) {
             ++lookups;
-            if (!NumericalAccNum(account))
+            if (account.refused())
                 return AccountVerdict::NotConvertible;
             return (flags & 4) ? AccountVerdict::Refuse : AccountVerdict::Acknowledge;
         });
     FUZZ_CHECK(lookups <= 1);
     if (!accepted.accepted)
         return;
-    // Only a message with a format digit and an account text is ever acknowledged.
+    // Only a message with a format digit and an account its form allows is acknowledged.
     FUZZ_CHECK(lookups == 1 && !(flags & 4));
     FUZZ_CHECK(accepted.text.isEmpty());
     FUZZ_CHECK(isFormatDigit(accepted.accepted->at(0)));
-    FUZZ_CHECK(acceptanceAccountText(*accepted.accepted).has_value());
+    FUZZ_CHECK(!messageAccount(*accepted.accepted).refused());
 }
 
 } // namespace
@@ -49,7 +49,6 @@ void zorerInput(const QByteArray &input) {
         }
         if (state.lineConnected)
             acceptOn(scan.text, state, flags);
-        acceptanceAccountText(text);
     }
 }
 

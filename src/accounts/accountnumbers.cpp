@@ -56,11 +56,12 @@ QByteArray AccNumString(quint32 number) {
     return text;
 }
 
+// A longer account is never cut: its first four characters are another panel's account.
 QByteArray AccountToStg(quint32 number) {
     const QByteArray text = AccNumString(number);
     if (text.size() < 4)
         return QByteArray(4 - text.size(), '0') + text;
-    return text.left(4);
+    return text;
 }
 
 bool IsStrNumeric(const QByteArray &text) {

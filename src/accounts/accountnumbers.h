@@ -13,7 +13,8 @@
 std::optional<quint32> NumericalAccNum(const QByteArray &text);
 // Number to its full text form ("0" for both 0 and 1000000).
 QByteArray AccNumString(quint32 number);
-// The four-character form used in automation lines: left-padded with "0", or cut to 4.
+// The form used in automation lines and the account view: left-padded with "0" to four
+// characters; a longer account whole.
 QByteArray AccountToStg(quint32 number);
 // True when every character is a decimal digit; true for the empty text.
 bool IsStrNumeric(const QByteArray &text);

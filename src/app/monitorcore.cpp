@@ -5,6 +5,7 @@
 #include "servicewatch.h"
 #include "watchserver.h"
 
+#include "accounts/accountnumbers.h"
 #include "accounts/pollsupervision.h"
 #include "common/namedlocks.h"
 #include "common/steadyclock.h"
@@ -15,12 +16,14 @@
 #include "ipserver/pollreportlines.h"
 #include "ipserver/receiveroutput.h"
 #include "ipserver/repeatedmessages.h"
+#include "protocol/messageaccount.h"
 #include "settings/settingsstore.h"
 #include "strings/eventtexts.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTimer>
 #include <algorithm>
 
@@ -40,6 +43,15 @@ QString fileStamp(const QString &path) {
     return QString::number(file.size()) + QLatin1Char(' ') +
            QString::number(file.lastModified().toMSecsSinceEpoch()) + QLatin1Char(' ') +
            QString::number(file.metadataChangeTime().toMSecsSinceEpoch());
+}
+
+ReceiverOptions receiverOptions(const Settings &settings) {
+    static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
+    ReceiverOptions options;
+    const QString monitors = settings.text(SettingKey::ForwardingMonitors);
+    for (const QString &address : monitors.split(separators, Qt::SkipEmptyParts))
+        options.forwardingMonitors.append(address.toLatin1());
+    return options;
 }
 
 Dc09Options dc09Options(const Settings &settings) {
@@ -108,6 +120,7 @@ void MonitorCore::createIpReceiver(const QHostAddress &listenAddress) {
     m_ipServer->setListenAddress(listenAddress);
     m_ipServer->setDc09Keys(&m_dc09Keys);
     m_ipServer->setDc09Options([this] { return dc09Options(m_settings); });
+    m_ipServer->setReceiverOptions([this] { return receiverOptions(m_settings); });
     connectReceiverToEngine(m_ipServer->output(), *m_engine);
     // An alarm is decoded as soon as it is stored, and its line leaves at once.
     connect(&m_ipServer->output(), &ReceiverOutput::messagesArrived, m_engine.get(),
@@ -176,6 +189,28 @@ void MonitorCore::loadAccounts() {
                "saved over")
                 .arg(loaded.error),
             m_accounts.filePath());
+    QList<QByteArray> texts;
+    for (const AccountRecord &record : m_accounts.records())
+        texts.append(AccNumString(record.accNum));
+    noteContactIdLookalikes(texts, m_accounts.filePath());
+}
+
+// An account written "123A" is not the account of its panel's Contact ID reports, which carry
+// 1230: an installer who meant the panel must write 1230. Said once for each.
+void MonitorCore::noteContactIdLookalikes(const QList<QByteArray> &accountTexts,
+                                          const QString &subject) {
+    for (const QByteArray &text : accountTexts) {
+        const std::optional<QByteArray> reading = contactIdReadingOf(text);
+        if (!reading || m_lookalikesSaid.contains(text.toUpper()))
+            continue;
+        m_lookalikesSaid.insert(text.toUpper());
+        const QString note =
+            tr("account %1: Contact ID sends 0 as \"A\", so its panel's Contact ID reports carry "
+               "account %2 and are taken as %2, not as %1")
+                .arg(QString::fromLatin1(text), QString::fromLatin1(*reading));
+        m_logs.logStoreFailure(note, subject);
+        qCWarning(monitorMessages).noquote() << subject + QStringLiteral(": ") + note;
+    }
 }
 
 // The lines are named by number only: a bad line may hold a key.
@@ -193,6 +228,7 @@ void MonitorCore::loadDc09Keys() {
                            path);
     else if (!loaded.exposed && loaded.error.isEmpty())
         m_dc09KeysExposureSaid = false;
+    noteContactIdLookalikes(m_dc09Keys.accountTexts(), path);
     if (loaded.badLines.isEmpty())
         return;
     QStringList numbers;

@@ -11,6 +11,7 @@
 
 #include <QHostAddress>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <memory>
 
@@ -92,6 +93,7 @@ private:
     void openRepeatMemory();
     void reportStoreFailure(const QString &error, const QString &subject);
     void reportStoreRecovery(const QString &note, const QString &subject);
+    void noteContactIdLookalikes(const QList<QByteArray> &accountTexts, const QString &subject);
     void restartLines();
 
     Settings m_settings;
@@ -101,6 +103,7 @@ private:
     QString m_dc09KeysStamp;    // size and times of the key file when it was last read
     QString m_dc09KeysChanging; // the same when a change was seen, read once it holds
     bool m_dc09KeysExposureSaid = false;
+    QSet<QByteArray> m_lookalikesSaid; // accounts like "123A" said once each
     EventLists m_lists;
     TxQueue m_txQueue;
     QueueJournal m_journal; // outlives the engine and the connection threads

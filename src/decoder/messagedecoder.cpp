@@ -6,6 +6,7 @@
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
 #include "protocol/bytepositions.h"
+#include "protocol/messageaccount.h"
 #include "protocol/queuedlinetext.h"
 #include "strings/eventtexts.h"
 
@@ -31,13 +32,12 @@ void decodePoll(const QByteArray &source, const QByteArray &message, DecodeResul
                                                 : QByteArrayLiteral("NO"));
     }
     result.rows.append(row);
-    result.decodedAccount = account;
 }
 
 void decodeFastFormat(const QByteArray &source, const QByteArray &message,
                       const DecoderSettings &settings, DecodeResult &result) {
     const qsizetype length = message.size();
-    const qsizetype accountLength = length >= 20 ? length - 18 : length - 10;
+    const qsizetype accountLength = fastFormatAccountLength(message);
     // Under 11 bytes there is no account and no channel: the row shows an empty account.
     const QByteArray account = bytesAt(message, 2, accountLength);
     DecodedRow row{EventListKind::FastFormat, {source, account}};
@@ -52,7 +52,6 @@ void decodeFastFormat(const QByteArray &source, const QByteArray &message,
     result.lines += lines;
     result.loggedLines += lines;
     result.reloadAttempts = true;
-    result.decodedAccount = account;
 }
 
 void decodeContactId(const QByteArray &source, const QByteArray &message,
@@ -69,7 +68,6 @@ void decodeContactId(const QByteArray &source, const QByteArray &message,
                   << (qualifier == '1' ? QByteArrayLiteral("New") : QByteArrayLiteral("Res"))
                   << texts.ContactIDText(code) << bytesAt(message, accountLength + 8, 2)
                   << bytesAt(message, accountLength + 10, 3);
-        result.decodedAccount = account;
     } else {
         row.cells += QList<QByteArray>(5, QByteArray());
     }
@@ -126,7 +124,6 @@ void decodeSia(const QByteArray &source, const QByteArray &message, const Decode
         const bool last = hasPosition(message, next) && byteAt(message, next) == '@';
         if (block.startsWith('#')) {
             row.cells.append(data);
-            result.decodedAccount = data;
         } else {
             if (!eventSeen)
                 row.cells.append(siaEventColumn(block, texts));
@@ -150,22 +147,33 @@ void decodeSia(const QByteArray &source, const QByteArray &message, const Decode
 DecodeResult decodeMessage(const QByteArray &source, const QByteArray &message,
                            const DecoderSettings &settings, const EventTexts &texts) {
     DecodeResult result;
-    if (message.contains("POLL"))
+    switch (messageForm(message)) {
+    case MessageForm::Poll:
         decodePoll(source, message, result);
-    const char kind = message.isEmpty() ? '\0' : message.front();
-    if (kind == '1')
+        break;
+    case MessageForm::FastFormat:
         decodeFastFormat(source, message, settings, result);
-    if (kind == '2')
+        break;
+    case MessageForm::ContactId:
         decodeContactId(source, message, settings, texts, result);
-    if (kind == '3')
+        break;
+    case MessageForm::Sia:
         decodeSia(source, message, settings, texts, result);
-    if (kind == '9') {
-        result.decodedAccount = QByteArrayLiteral("000000");
+        break;
+    case MessageForm::Forwarded: {
         const QByteArray line = forwardedLine(message); // passed on, not logged
         if (!line.isEmpty())
             result.lines.append(line);
         result.reloadAttempts = true;
+        break;
     }
+    case MessageForm::None:
+        break;
+    }
+    // The account the lines carry, as the receivers read it before they took the message.
+    const MessageAccount account = messageAccount(message);
+    if (account.named())
+        result.decodedAccount = account.number;
     // A field of the message may hold any byte; the log shows each line as it is queued.
     for (QByteArray &line : result.lines)
         line = blankControlBytes(line);
@@ -209,11 +217,10 @@ void MessageDecoder::Process_data(const QByteArray &source, const QByteArray &me
         m_logs.appendStamped(LogBook::TxLog, line);
     if (result.reloadAttempts && m_hooks.reloadAttemptsIfIdle)
         m_hooks.reloadAttemptsIfIdle();
-    if (!result.decodedAccount.isEmpty()) {
-        // An account that does not convert, or is not polled here, is simply not updated. The
-        // look-up also shows the account in the Coms Setup window's "Account" field.
-        const AccountTable::TextLookup found = m_accounts.lookUpAccountText(result.decodedAccount);
-        if (found.record)
-            m_accounts.setLastNuaIp(*found.number, source);
+    if (result.decodedAccount) {
+        // An account that is not polled here is simply not updated. The look-up also shows the
+        // account in the Coms Setup window's "Account" field.
+        if (m_accounts.Find_Account(*result.decodedAccount))
+            m_accounts.setLastNuaIp(*result.decodedAccount, source);
     }
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <functional>
+#include <optional>
 
 class AccountTable;
 class EventListModel;
@@ -27,7 +28,7 @@ struct DecodeResult {
     QList<QByteArray> lines;       // automation lines to queue, in order
     QList<QByteArray> loggedLines; // the report lines among them, for "Tx_Log.TXT"
     bool reloadAttempts = false;
-    QByteArray decodedAccount; // empty: no account update
+    std::optional<quint32> decodedAccount; // none: no account update
 };
 
 struct DecoderSettings {
@@ -35,9 +36,10 @@ struct DecoderSettings {
     OutputFormat format = OutputFormat::HighSpeed;
 };
 
-// The recognition rules (poll, Fast Format, Contact ID, SIA, forward), as a pure function. Each
-// test is applied on its own, in that order, so a poll that starts with a format digit gives
-// both results, and the forward's account "000000" wins. A poll without a flag character has no
+// The recognition rules (poll, Fast Format, Contact ID, SIA, forward), as a pure function. A
+// message is one of them: a report digit first makes it that report, "POLL" in its text
+// included; the account updated is the one messageAccount() reads, which for a forward is the
+// account of the line it carries. A poll without a flag character has no
 // flag columns; a Fast Format message too short for an account (under 11 bytes) shows an empty
 // account, no channels, and queues nothing; an SIA chain running past the end stops there as at
 // a block of length 0. The lines never hold a control byte (each becomes a blank), and a forward

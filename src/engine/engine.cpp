@@ -160,8 +160,8 @@ void Engine::serviceSlot(int n) {
         if (current.call.lineConnected) {
             const QByteArray caller = current.call.lineNua;
             AcceptanceResult accepted = acceptMessage(
-                current.rxText, current.call, [this, &caller](const QByteArray &accountText) {
-                    return lookUpAccount(accountText, caller);
+                current.rxText, current.call, [this, &caller](const MessageAccount &account) {
+                    return lookUpAccount(account, caller);
                 });
             for (const QByteArray &text : accepted.shown)
                 showReceived(text);
@@ -185,11 +185,13 @@ void Engine::forwardFromReceiver() {
     text.clear();
 }
 
-AccountVerdict Engine::lookUpAccount(const QByteArray &accountText, const QByteArray &caller) {
-    const AccountTable::TextLookup found = m_services.accounts.lookUpAccountText(accountText);
-    if (!found.number)
+AccountVerdict Engine::lookUpAccount(const MessageAccount &account, const QByteArray &caller) {
+    if (account.refused())
         return AccountVerdict::NotConvertible;
-    if (found.record && !found.record->admitsCaller(caller))
+    if (!account.named())
+        return AccountVerdict::Acknowledge;
+    const std::optional<AccountRecord> record = m_services.accounts.Find_Account(account.number);
+    if (record && !record->admitsCaller(caller))
         return AccountVerdict::Refuse;
     return AccountVerdict::Acknowledge;
 }

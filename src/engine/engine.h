@@ -112,7 +112,7 @@ private:
     void serviceSlot(int n);
     void forwardFromReceiver();
     void acknowledgeAndQueue(int n, const QByteArray &text);
-    AccountVerdict lookUpAccount(const QByteArray &accountText, const QByteArray &caller);
+    AccountVerdict lookUpAccount(const MessageAccount &account, const QByteArray &caller);
     void showReceived(const QByteArray &text);
     void updateStatusDisplay(int n);
     void feedDecoder();

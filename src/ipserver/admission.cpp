@@ -12,11 +12,10 @@ Admission::Admission(ReceiverServices services, QByteArray peer)
     : m_services(services)
     , m_peer(std::move(peer)) {}
 
-Admission::Lookup Admission::lookUp(const QByteArray &accountText) const {
-    const AccountTable::TextLookup found = m_services.accounts.lookUpAccountText(accountText);
-    if (!found.number)
-        return {};
-    return {true, found.record, *found.number};
+Admission::Lookup Admission::lookUp(const MessageAccount &account) const {
+    if (!account.named())
+        return {account, std::nullopt};
+    return {account, m_services.accounts.Find_Account(account.number)};
 }
 
 // A message whose account is bound to another address has its acknowledgement, and a poll its
@@ -27,8 +26,17 @@ bool Admission::admits(const std::optional<AccountRecord> &record) const {
 
 bool Admission::encryptedOnly(const Lookup &lookup) const {
     const Dc09Keys *keys = m_services.dc09 ? m_services.dc09->keys : nullptr;
-    return lookup.converted && keys && Dc09Exchange::enabled(m_services) &&
-           keys->hasKey(lookup.number);
+    return lookup.account.named() && keys && Dc09Exchange::enabled(m_services) &&
+           keys->hasKey(lookup.account.number);
+}
+
+bool Admission::protectedAccount(const Lookup &lookup) const {
+    const bool bound = lookup.record && (lookup.record->optionBits & AccountRecord::MatchNuaIp);
+    return bound || encryptedOnly(lookup);
+}
+
+bool Admission::fromForwardingMonitor() const {
+    return m_services.options && m_services.options().forwardingMonitors.contains(m_peer);
 }
 
 void Admission::logRefusal(const QByteArray &reason, const QByteArray &text) const {

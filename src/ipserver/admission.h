@@ -3,6 +3,7 @@
 #include "receiverservices.h"
 
 #include "accounts/accountrecord.h"
+#include "protocol/messageaccount.h"
 
 #include <QByteArray>
 #include <functional>
@@ -15,18 +16,23 @@
 class Admission {
 public:
     struct Lookup {
-        bool converted = false; // false: the account text is not a number
-        std::optional<AccountRecord> record;
-        quint32 number = 0;
+        MessageAccount account;              // as the message names it (messageAccount())
+        std::optional<AccountRecord> record; // its polling account, when it has one
     };
 
     Admission(ReceiverServices services, QByteArray peer);
 
-    Lookup lookUp(const QByteArray &accountText) const;
+    // The polling account of a message's account, when it names one.
+    Lookup lookUp(const MessageAccount &account) const;
     bool admits(const std::optional<AccountRecord> &record) const;
     // True when the account has a DC-09 key while DC-09 is taken: only encrypted DC-09 messages
     // come from its panel, so a bare-IP text naming it is anyone's.
     bool encryptedOnly(const Lookup &lookup) const;
+    // True when the account is protected against senders other than its panel: a DC-09 key, or
+    // "Match NUA / IP".
+    bool protectedAccount(const Lookup &lookup) const;
+    // True when the peer is one of the monitors that forward their lines here.
+    bool fromForwardingMonitor() const;
     // Writes "[" + reason + "] " + text to the exception log.
     void logRefusal(const QByteArray &reason, const QByteArray &text) const;
     // Stores the message as "[" + peer + "]" + message and lists it; false when it could not be

@@ -13,9 +13,9 @@
 
 namespace {
 
-// DC-09 accounts are hex, which a panel may send in either case: the account is the capital form.
+// The account by its number: "#01230" and "#1230" are one panel, however the header writes it.
 QByteArray accountOf(const dc09::Receipt &receipt) {
-    return receipt.account.toUpper();
+    return QByteArray::number(receipt.frameAccount.number);
 }
 
 // The same message again: same account, sequence number and report; for an encrypted one also
@@ -23,7 +23,7 @@ QByteArray accountOf(const dc09::Receipt &receipt) {
 // number is in the clear and a captured frame can be sent again with another.
 QList<QByteArray> repeatKeys(const dc09::Receipt &receipt) {
     QList<QByteArray> keys{"sequence\0" + accountOf(receipt) + '\0' + receipt.sequence + '\0' +
-                           receipt.messages.join('\0')};
+                           receipt.id + '\0' + receipt.reportContent};
     if (receipt.encrypted)
         keys.append("content\0" + accountOf(receipt) + '\0' + receipt.protectedContent);
     return keys;
@@ -72,6 +72,8 @@ dc09::Receipt Dc09Exchange::receipt(const QByteArray &bytes, bool datagram) cons
 
 Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagram) {
     Outcome outcome{receipt(bytes, datagram)};
+    if (datagram)
+        refuseUnprovenSender(outcome.receipt);
     const dc09::Receipt &receipt = outcome.receipt;
     if (receipt.kind == dc09::Receipt::Kind::Incomplete)
         return outcome;
@@ -107,13 +109,27 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
     return outcome;
 }
 
-// A text whose account does not read as a number is shown, and taken like an unknown account's.
+// A datagram's source address can be forged: for an account bound to its NUA / IP only the key
+// proves the sender, and a clear frame (an account with a key takes no other) proves nothing.
+void Dc09Exchange::refuseUnprovenSender(dc09::Receipt &receipt) const {
+    if (receipt.kind != dc09::Receipt::Kind::Ack || receipt.encrypted)
+        return;
+    const Admission::Lookup lookup = m_admission.lookUp(receipt.frameAccount);
+    if (!lookup.record || !(lookup.record->optionBits & AccountRecord::MatchNuaIp))
+        return;
+    receipt.kind = dc09::Receipt::Kind::Duh;
+    receipt.reply = receipt.refusalReply;
+    receipt.messages.clear();
+    receipt.rejection = "sent over UDP, which cannot prove its sender, for account " +
+                        receipt.frameAccount.text +
+                        ", which is bound to its NUA / IP and has no DC-09 key: not queued, not "
+                        "taken as its poll";
+}
+
 // A frame from another address than a bound account's is answered, but neither queued nor
 // counted as the panel's poll: anyone can send it.
 Dc09Exchange::Decision Dc09Exchange::accept(const dc09::Receipt &receipt, const QByteArray &text) {
-    const Admission::Lookup lookup = m_admission.lookUp(accountOf(receipt));
-    if (!lookup.converted)
-        m_services.output.errorAccountShown(QString::fromLatin1(receipt.account));
+    const Admission::Lookup lookup = m_admission.lookUp(receipt.frameAccount);
     if (!m_admission.admits(lookup.record)) {
         m_admission.logRefusal("sent from " + m_admission.peer() +
                                    ", not from the account's NUA / IP: not taken as its poll, "

@@ -41,6 +41,7 @@ private:
 
     Dc09Options options() const;
     dc09::Receipt receipt(const QByteArray &bytes, bool datagram) const;
+    void refuseUnprovenSender(dc09::Receipt &receipt) const;
     Decision accept(const dc09::Receipt &receipt, const QByteArray &text);
     bool queueOnce(const dc09::Receipt &receipt);
     std::optional<quint64> storeAll(const QList<QByteArray> &messages,

@@ -121,6 +121,16 @@ void Dc09Keys::rebuildLocked() {
     }
 }
 
+QList<QByteArray> Dc09Keys::accountTexts() const {
+    QMutexLocker lock(&m_mutex);
+    QList<QByteArray> texts;
+    for (const Line &line : m_lines) {
+        if (!line.account.isEmpty())
+            texts.append(line.account);
+    }
+    return texts;
+}
+
 std::optional<QByteArray> Dc09Keys::key(const QByteArray &account) const {
     const std::optional<dc09::AccountKey> found = accountKey(account);
     return found ? std::optional<QByteArray>(found->key) : std::nullopt;

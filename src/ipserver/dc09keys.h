@@ -55,6 +55,9 @@ public:
     // not at all, readable by the monitor's user only. A text that is not a key is refused.
     SaveResult setKeyText(quint32 number, const QByteArray &text);
 
+    // The accounts of the file's key lines, as written.
+    QList<QByteArray> accountTexts() const;
+
     QString filePath() const { return m_path; }
 
 private:

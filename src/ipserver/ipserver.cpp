@@ -62,7 +62,7 @@ void IpServer::openDatagrams() {
 }
 
 ReceiverServices IpServer::services() {
-    return {m_accounts, m_polls, m_logs, m_handOver, m_journal, &m_dc09};
+    return {m_accounts, m_polls, m_logs, m_handOver, m_journal, &m_dc09, m_options};
 }
 
 void IpServer::deactivate() {

@@ -53,6 +53,11 @@ public:
     void setDc09Options(std::function<Dc09Options()> options) {
         m_dc09.options = std::move(options);
     }
+    // The receiver's other options as they are now, asked from any thread; set before the
+    // server starts.
+    void setReceiverOptions(std::function<ReceiverOptions()> options) {
+        m_options = std::move(options);
+    }
     // How long a connection may stay silent (the panels' protocol gives 10 s), and how long a
     // message may take from its first byte to its answer; set before the server starts.
     void setIdleTimeout(int milliseconds) { m_limits.idleMs = milliseconds; }
@@ -94,6 +99,7 @@ private:
     RepeatedMessages m_repeated;
     NotedAccounts m_withoutLineNumber;
     Dc09Services m_dc09{nullptr, &m_repeated, {}, &m_withoutLineNumber};
+    std::function<ReceiverOptions()> m_options;
     ConnectionCount m_count{m_handOver};
     ConnectionRefusals m_refusals{m_logs};
     std::atomic<int> m_disconnectLogFailures{0};

@@ -8,7 +8,7 @@
 #include "common/logbook.h"
 #include "metrics/figures.h"
 #include "protocol/ipinput.h"
-#include "protocol/zorerinput.h"
+#include "protocol/messageaccount.h"
 
 using namespace ipinput;
 
@@ -27,9 +27,13 @@ bool PanelCycle::handle(const QByteArray &received) {
     m_sendFailed = false;
     if (m_message.isEmpty())
         return true;
+    // A report digit first makes the text a report, "POLL" in it included: one text, one
+    // account.
     if (m_link.connected()) {
-        applyPollRule();
-        applyReportRule();
+        if (messageForm(m_message) == MessageForm::Poll)
+            applyPollRule();
+        else
+            applyReportRule();
     }
     if (!m_sendFailed && m_message.contains(selfTestText))
         sendReply(acknowledgement);
@@ -52,17 +56,11 @@ void PanelCycle::applyPollRule() {
         m_reply.clear();
         m_services.logs.Append_Message(LogBook::IpLog,
                                        nowText().toLocal8Bit() + "Clear Data: " + m_receivedText);
-        m_data[0] = '\0';
         return;
     }
     m_message = poll.message;
-    const Admission::Lookup lookup = m_admission.lookUp(poll.accountText);
-    if (!lookup.converted) {
-        m_services.output.errorAccountShown(QString::fromLatin1(poll.accountText));
-        figures().refused(Refusal::AccountNotNumber);
-        return;
-    }
-    if (refusedForItsKey(lookup, poll.accountText))
+    const Admission::Lookup lookup = m_admission.lookUp(messageAccount(m_message));
+    if (refusedForItsAccount(lookup) || refusedForItsKey(lookup))
         return;
     // A poll from another address than the account's is answered as before, but it must not
     // keep the panel alive: anyone can send it.
@@ -88,8 +86,6 @@ void PanelCycle::applyPollRule() {
     // An account deleted between the look-up and the poll is answered as an unknown one.
     if (!sendReply(elements.value_or(QByteArray()) + acknowledgement))
         return;
-    if (!elements)
-        m_data[0] = '\0';
     if (!admitted)
         m_reply.clear();
 }
@@ -99,19 +95,25 @@ void PanelCycle::applyReportRule() {
     if (!report)
         return;
     m_message = report->message;
-    std::optional<AccountRecord> record;
-    if (report->accountText) {
-        const Admission::Lookup lookup = m_admission.lookUp(*report->accountText);
-        if (!lookup.converted) {
-            m_services.output.errorAccountShown(QString::fromLatin1(report->shownText));
-            figures().refused(Refusal::AccountNotNumber);
-            return;
-        }
-        if (refusedForItsKey(lookup, *report->accountText))
-            return;
-        record = lookup.record;
+    const bool forwarded = report->format == '9';
+    // A monitor that forwards its lines here has applied the account rules itself.
+    const bool trusted = forwarded && m_admission.fromForwardingMonitor();
+    const Admission::Lookup lookup =
+        trusted ? Admission::Lookup{} : m_admission.lookUp(messageAccount(m_message));
+    if (refusedForItsAccount(lookup))
+        return;
+    if (forwarded && !trusted && m_admission.protectedAccount(lookup)) {
+        m_admission.logRefusal("a forwarded line for account " + lookup.account.text +
+                                   ", which takes its reports from its own panel only, sent from " +
+                                   m_peer +
+                                   ", which is not a forwarding monitor: not answered, "
+                                   "not queued",
+                               m_message);
+        return figures().refused(Refusal::ProtectedAccount);
     }
-    const bool admitted = report->format == '9' || m_admission.admits(record);
+    if (!forwarded && refusedForItsKey(lookup))
+        return;
+    const bool admitted = forwarded || m_admission.admits(lookup.record);
     if (!admitted)
         m_admission.logRefusal(otherAddress("not queued"), m_message);
     if (admitted && !m_admission.store(m_message))
@@ -125,15 +127,26 @@ void PanelCycle::applyReportRule() {
 }
 
 // An account with a DC-09 key speaks encrypted DC-09 only: a bare-IP text naming it could come
-// from anyone, so it gets no answer and goes nowhere (nor do the rules after this one take it).
-bool PanelCycle::refusedForItsKey(const Admission::Lookup &lookup, const QByteArray &account) {
+// from anyone, so it gets no answer and goes nowhere.
+bool PanelCycle::refusedForItsKey(const Admission::Lookup &lookup) {
     if (!m_admission.encryptedOnly(lookup))
         return false;
-    m_admission.logRefusal("account " + account +
+    m_admission.logRefusal("account " + lookup.account.text +
                                " has a DC-09 key: bare-IP text not answered, not queued, not "
                                "taken as a poll",
                            m_message);
-    m_data[0] = '\0';
+    figures().refused(Refusal::ProtectedAccount);
+    return true;
+}
+
+// A text whose account field holds what its form does not allow is nobody's: the automation
+// software could read another account from its line than any rule here saw.
+bool PanelCycle::refusedForItsAccount(const Admission::Lookup &lookup) {
+    if (!lookup.account.refused())
+        return false;
+    m_services.output.errorAccountShown(QString::fromLatin1(lookup.account.field));
+    m_admission.logRefusal(lookup.account.reason + ": not answered, not queued", m_message);
+    figures().refused(Refusal::AccountNotNumber);
     return true;
 }
 

@@ -26,7 +26,8 @@ public:
 private:
     void applyPollRule();
     void applyReportRule();
-    bool refusedForItsKey(const Admission::Lookup &lookup, const QByteArray &account);
+    bool refusedForItsAccount(const Admission::Lookup &lookup);
+    bool refusedForItsKey(const Admission::Lookup &lookup);
     QByteArray otherAddress(const QByteArray &consequence) const;
     bool sendReply(const QByteArray &reply);
 

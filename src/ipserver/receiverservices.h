@@ -1,11 +1,22 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+#include <functional>
+
 class AccountTable;
 struct Dc09Services;
 class LogBook;
 class PollSupervision;
 class QueueJournal;
 class ReceiverHandOver;
+
+// The receiver's options as the settings hold them at the moment of a text.
+struct ReceiverOptions {
+    // The addresses of other monitors that forward their automation lines here ("9" lines):
+    // their lines are taken as they come, the sending monitor having applied the account rules.
+    QList<QByteArray> forwardingMonitors;
+};
 
 // What the I/O threads use; every member is safe to call from any thread.
 struct ReceiverServices {
@@ -15,4 +26,5 @@ struct ReceiverServices {
     ReceiverHandOver &output;           // to the user-interface thread, in batches
     QueueJournal *journal = nullptr;    // where accepted messages are stored before their reply
     const Dc09Services *dc09 = nullptr; // none: the receiver speaks no DC-09
+    std::function<ReceiverOptions()> options; // empty: the defaults above
 };

@@ -50,8 +50,9 @@ void Writer::histogram(const char *name, const char *help, const Histogram::Snap
 // Label values in the order of their enumeration.
 constexpr const char *inputNames[] = {"zorer1", "zorer2", "tcp", "udp"};
 constexpr const char *refusalNames[] = {
-    "crc",           "length",      "framing", "unknown_id",         "no_key",    "undecryptable",
-    "clear_refused", "time_window", "content", "account_not_number", "not_stored"};
+    "crc",           "length",           "framing",     "unknown_id", "no_key",
+    "undecryptable", "clear_refused",    "time_window", "content",    "account_not_number",
+    "not_stored",    "protected_account"};
 constexpr const char *replyNames[] = {"ack", "nak", "duh"};
 constexpr const char *connectionRefusalNames[] = {"limit", "resources"};
 static_assert(std::size(inputNames) == std::size_t(Input::Count));

@@ -57,6 +57,10 @@ Refusal dc09Refusal(const QByteArray &rejection, bool answered) {
         {"no timestamp", Refusal::TimeWindow},
         {"unreadable timestamp", Refusal::TimeWindow},
         {"time ", Refusal::TimeWindow},
+        {"clear message for an account with a key", Refusal::ProtectedAccount},
+        {"sent over UDP", Refusal::ProtectedAccount},
+        {"account ", Refusal::AccountNotNumber},
+        {"the account its texts carry", Refusal::AccountNotNumber},
     };
     for (const Prefix &prefix : prefixes) {
         if (rejection.startsWith(prefix.text))

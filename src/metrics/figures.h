@@ -23,8 +23,11 @@ enum class Refusal {
     ClearRefused,
     TimeWindow,
     Content,
-    AccountNotNumber,
+    AccountNotNumber, // the account field holds what its form does not allow
     NotStored,
+    // The account takes its reports from its own panel only (a DC-09 key, "Match NUA / IP"),
+    // and this sender cannot prove it is that panel.
+    ProtectedAccount,
     Count
 };
 enum class Reply { Ack, Nak, Duh, Count };

@@ -10,16 +10,6 @@ QByteArray contactIdHeader(const LinePrefix &prefix) {
     return QByteArrayLiteral("5") + prefix.rr + prefix.line + QByteArrayLiteral(" 18");
 }
 
-qsizetype contactIdAccountLength(const QByteArray &message) {
-    return message.size() >= 13 ? message.size() - 13 : 0;
-}
-
-// Fast Format: a short message carries 8 channels and a status character after the account,
-// a long one (20 characters or more) 16 channels and the status character.
-qsizetype fastFormatAccountLength(const QByteArray &message) {
-    return message.size() < 20 ? message.size() - 10 : message.size() - 18;
-}
-
 QByteArray highSpeedLine(const QByteArray &message, const LinePrefix &prefix, qsizetype a) {
     QByteArray line = QByteArrayLiteral("8") + prefix.rr + prefix.line + bytesAt(message, 2, a);
     line += ' ' + bytesFromTo(message, a + 2, a + 5);
@@ -85,6 +75,16 @@ QList<QByteArray> basicLines(const QByteArray &message, const LinePrefix &prefix
 }
 
 } // namespace
+
+qsizetype contactIdAccountLength(const QByteArray &message) {
+    return message.size() >= 13 ? message.size() - 13 : 0;
+}
+
+// A short message carries 8 channels and a status character after the account, a long one (20
+// characters or more) 16 channels and the status character.
+qsizetype fastFormatAccountLength(const QByteArray &message) {
+    return message.size() < 20 ? message.size() - 10 : message.size() - 18;
+}
 
 bool isValidContactId(const QByteArray &message) {
     const qsizetype a = contactIdAccountLength(message);

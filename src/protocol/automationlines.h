@@ -22,6 +22,10 @@ inline const QByteArray ipTestLine = QByteArrayLiteral("IP TEST");
 // bare "5" RR L " 18".
 QByteArray contactIdLine(const QByteArray &message, const LinePrefix &prefix);
 bool isValidContactId(const QByteArray &message);
+// The account lengths the lines are built with: Contact ID length - 13 (0 below 13), Fast Format
+// length - 10, or length - 18 from 20 characters on (below 1: no account).
+qsizetype contactIdAccountLength(const QByteArray &message);
+qsizetype fastFormatAccountLength(const QByteArray &message);
 
 // Fast Format message ("1" + account + channels + status): one "High Speed" line, one "Basic"
 // line per reportable channel, nothing for OutputFormat::None. A message under 11 characters has

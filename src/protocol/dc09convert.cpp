@@ -168,7 +168,8 @@ Conversion siaFromSiaDcs(const QByteArray &data, const QByteArray &headerAccount
     const QList<QByteArray> parts = reportParts(rest);
     if (parts.isEmpty())
         return refused("SIA report without a block of data");
-    const QByteArray accountBlock = siaBlock('#' + account);
+    // DC-09 accounts are hex in either case; the line carries them as every rule reads them.
+    const QByteArray accountBlock = siaBlock('#' + account.toUpper());
     QByteArray whole = '3' + accountBlock;
     for (const QByteArray &part : parts)
         whole += siaBlock(part);

@@ -62,6 +62,25 @@ Conversion converted(const Header &header, const Content &content) {
     return Conversion{}; // NULL: a link test, nothing to queue
 }
 
+// The data after its "#acct|", when it names its account.
+QByteArray withoutAccount(const QByteArray &data) {
+    if (!data.startsWith('#'))
+        return data;
+    const qsizetype bar = data.indexOf('|');
+    return bar < 0 ? QByteArray() : data.mid(bar + 1);
+}
+
+// The key was chosen by the header's account: every text queued must carry that account, as the
+// automation software will read it.
+bool carryTheFrameAccount(const QList<QByteArray> &messages, const MessageAccount &frame) {
+    for (const QByteArray &message : messages) {
+        const MessageAccount carried = messageAccount(message);
+        if (!carried.named() || carried.number != frame.number)
+            return false;
+    }
+    return true;
+}
+
 // The content of an encrypted message with the account's key, or with its other reading when
 // the first does not decrypt; the key that worked goes into `used`.
 std::optional<Content> decryptedWithEither(Receipt &receipt, const Header &header,
@@ -86,6 +105,8 @@ Receipt &handle(Receipt &receipt, const Header &header, const KeyLookup &keys,
                 const ReceiveOptions &options, const QDateTime &nowUtc) {
     if (!isKnownId(header.id))
         return refuse(receipt, Kind::Duh, duhReply(header), "unknown ID " + header.id);
+    if (receipt.frameAccount.refused())
+        return refuse(receipt, Kind::Duh, duhReply(header), receipt.frameAccount.reason);
     const std::optional<AccountKey> accountKey = keys ? keys(header.account) : std::nullopt;
     QByteArray key;
     std::optional<Content> content;
@@ -105,15 +126,20 @@ Receipt &handle(Receipt &receipt, const Header &header, const KeyLookup &keys,
     }
     if (!content)
         return refuse(receipt, Kind::Duh, duhReply(header), reason);
+    const QByteArray tail =
+        ']' + content->extraBlocks.join() + '_' + content->timestamp.value_or(QByteArray());
     if (header.encrypted)
-        receipt.protectedContent = content->data + ']' + content->extraBlocks.join() + '_' +
-                                   content->timestamp.value_or(QByteArray());
+        receipt.protectedContent = content->data + tail;
+    receipt.reportContent = withoutAccount(content->data) + tail;
     const bool checkTime = header.encrypted || (options.checkClearTime && content->timestamp);
     if (const std::optional<QByteArray> fault = timeFault(*content, checkTime, nowUtc))
         return refuse(receipt, Kind::Nak, nakReply(nowUtc), *fault);
     const Conversion conversion = converted(header, *content);
     if (!conversion.rejection.isEmpty())
         return refuse(receipt, Kind::Duh, duhReply(header), conversion.rejection);
+    if (!carryTheFrameAccount(conversion.messages, receipt.frameAccount))
+        return refuse(receipt, Kind::Duh, duhReply(header),
+                      "the account its texts carry is not the frame's");
     receipt.messages = conversion.messages;
     receipt.kind = Kind::Ack;
     receipt.reply =
@@ -142,6 +168,8 @@ Receipt receive(const QByteArray &bytes, const KeyLookup &keys, const ReceiveOpt
     receipt.encrypted = header->encrypted;
     receipt.sequence = header->sequence;
     receipt.account = header->account;
+    receipt.frameAccount = dc09FrameAccount(header->account);
+    receipt.refusalReply = duhReply(*header);
     receipt.noLineNumber = !header->line;
     return handle(receipt, *header, keys, options, nowUtc);
 }

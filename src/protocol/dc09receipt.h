@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/messageaccount.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -44,16 +46,24 @@ struct Receipt {
     qsizetype consumed = 0; // bytes of the input this receipt used up (from its start)
     QByteArray frame;       // the consumed frame bytes as received, for "IP_logFile.TXT"
     QByteArray reply;       // the bytes to send back (LF ... CR); empty when silent/incomplete
-    QByteArray rejection;   // the reason for "IP_EXPlog.TXT"; empty when accepted. Never a key.
-    QByteArray id;          // "SIA-DCS", "ADM-CID", "NULL", ... without the "*"
+    // The "DUH" for a well-formed frame, should the receiver refuse it after all for a reason of
+    // its own (an account rule these rules do not know); empty for a frame not well-formed.
+    QByteArray refusalReply;
+    QByteArray rejection; // the reason for "IP_EXPlog.TXT"; empty when accepted. Never a key.
+    QByteArray id;        // "SIA-DCS", "ADM-CID", "NULL", ... without the "*"
     bool encrypted = false;
-    QByteArray sequence;          // the 4 digits
-    QByteArray account;           // as sent after "#"
+    QByteArray sequence; // the 4 digits
+    QByteArray account;  // as sent after "#"
+    // The account as every rule sees it: the header's, which the texts queued carry too.
+    MessageAccount frameAccount;
     bool noLineNumber = false;    // the header had no "L": taken as line 0
     bool otherKeyReading = false; // decrypted with the other reading of the account's key
     // Encrypted messages: what the encryption protects, without its pad (data, extra blocks,
     // timestamp); the same in every copy of one message, whatever its clear header says.
     QByteArray protectedContent;
+    // What the message reports, without the account it may name in its data: the same in every
+    // copy of one message however its header and data write the account.
+    QByteArray reportContent;
     // Ack only: the texts to queue, in order, as a radio or bare-IP report of the same event is
     // queued ("2..." Contact ID, "3..." SIA); one, or one per event of a long SIA report. None for
     // a NULL (link test).

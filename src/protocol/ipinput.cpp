@@ -30,16 +30,6 @@ std::optional<int> contactIdWorth(char c) {
     return worth == 0 ? 10 : worth;
 }
 
-ReportText report(char format, const QByteArray &message, std::optional<QByteArray> account,
-                  const QByteArray &shown) {
-    return ReportText{format, message, std::move(account), shown};
-}
-
-// The SIA and forwarded lines name their account length in their second byte.
-quint8 lengthByte(const QByteArray &data) {
-    return quint8(dataByte(data, 1));
-}
-
 } // namespace
 
 QByteArray withoutPlusPrefix(const QByteArray &received) {
@@ -76,8 +66,6 @@ PollText recognisePoll(const QByteArray &message, const QByteArray &data) {
         if (c != '#' && !isDigitOrCapital(c))
             c = '0';
     }
-    if (h > p)
-        poll.accountText = bytesFromTo(poll.message, p, h - 1);
     // The byte after the "#" as the data holds it; a "#" that ends the data has none.
     poll.status = dataByte(data, h);
     return poll;
@@ -104,22 +92,15 @@ std::optional<ReportText> recogniseReport(const QByteArray &message, const QByte
         const std::optional<qsizetype> n = contactIdLength(data);
         if (!n)
             return std::nullopt;
-        const QByteArray report2 = message.left(*n);
-        const QByteArray account = bytesAt(report2, 2, *n - 13);
-        return report('2', report2, account, account);
+        return ReportText{'2', message.left(*n)};
     }
-    case '1': {
+    case '1':
         if (message.size() < 11)
             return std::nullopt;
-        const QByteArray account = bytesAt(message, 2, message.size() - 10);
-        return report('1', message, account, account);
-    }
-    case '3': {
-        const QByteArray account = bytesAt(message, 4, lengthByte(data) & 0x3F);
-        return report('3', message, account, bytesAt(message, 4, lengthByte(data)));
-    }
+        return ReportText{'1', message};
+    case '3':
     case '9':
-        return report('9', message, std::nullopt, bytesAt(message, 4, lengthByte(data)));
+        return ReportText{dataByte(data, 0), message};
     default:
         return std::nullopt;
     }

@@ -33,20 +33,17 @@ struct PollText {
         Clear,      // "POLL" + anything else: acknowledged and dropped
     };
     Kind kind = Kind::None;
-    QByteArray message;     // with stray characters of the account part turned into "0"
-    QByteArray accountText; // between "POLL" and the first "#" (empty without one); also what
-                            // the "Account" error label shows when it does not convert
-    char status = 0;        // the data byte after the "#"; 0 when it was not received
+    QByteArray message; // with stray characters of the account part turned into "0"
+    char status = 0;    // the data byte after the "#"; 0 when it was not received
 };
 PollText recognisePoll(const QByteArray &message, const QByteArray &data);
 
 // The report rules, chosen by the first byte of the data: "2" Contact ID (only with a valid
-// digit sum), "1" Fast Format (11 characters or more), "3" SIA, "9" forwarded line.
+// digit sum), "1" Fast Format (11 characters or more), "3" SIA, "9" forwarded line. The account
+// of what is queued is read by messageAccount(), as everywhere else.
 struct ReportText {
     char format = 0;
-    QByteArray message;                    // what is queued
-    std::optional<QByteArray> accountText; // none for a forwarded line: it is not looked up
-    QByteArray shownText;                  // what the error label shows when handling fails
+    QByteArray message; // what is queued
 };
 std::optional<ReportText> recogniseReport(const QByteArray &message, const QByteArray &data);
 

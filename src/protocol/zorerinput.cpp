@@ -74,19 +74,6 @@ QByteArray withInferredFormat(const QByteArray &text) {
     return (contactId ? '2' : '1') + text;
 }
 
-// Contact ID: the account is what precedes the last 12 characters ("18" to the check digit) of
-// the leading run of "0".."?" characters.
-QByteArray contactIdAccountText(const QByteArray &message) {
-    qsizetype i = 2;
-    while (i <= message.size()) {
-        const char c = message.at(i - 1);
-        if (c < '0' || c > '?')
-            break;
-        ++i;
-    }
-    return bytesAt(message, 2, i - 14);
-}
-
 } // namespace
 
 ScanResult callControlScan(const QByteArray &text, CallState &state) {
@@ -100,26 +87,9 @@ ScanResult callControlScan(const QByteArray &text, CallState &state) {
     return result;
 }
 
-std::optional<QByteArray> acceptanceAccountText(const QByteArray &message) {
-    if (message.startsWith('2'))
-        return contactIdAccountText(message);
-    if (message.startsWith('1')) {
-        if (message.size() <= 13)
-            return std::nullopt;
-        return bytesAt(message, 2, message.size() < 20 ? message.size() - 10 : message.size() - 18);
-    }
-    if (message.startsWith('3')) {
-        // The account block's header carries its length in the low six bits, as in every
-        // other reader of the block chain.
-        const qsizetype length =
-            message.size() >= 2 ? static_cast<quint8>(message.at(1)) & 0x3F : 0;
-        return bytesAt(message, 4, length);
-    }
-    return std::nullopt;
-}
-
-AcceptanceResult acceptMessage(const QByteArray &text, CallState &state,
-                               const std::function<AccountVerdict(const QByteArray &)> &lookup) {
+AcceptanceResult
+acceptMessage(const QByteArray &text, CallState &state,
+              const std::function<AccountVerdict(const MessageAccount &)> &lookup) {
     AcceptanceResult result;
     result.text = text;
     if (!state.lineConnected)
@@ -144,8 +114,10 @@ AcceptanceResult acceptMessage(const QByteArray &text, CallState &state,
             message.remove(cr, 10);
     }
 
-    const std::optional<QByteArray> account = acceptanceAccountText(message);
-    const AccountVerdict verdict = account ? lookup(*account) : AccountVerdict::Refuse;
+    // A Fast Format text of 13 characters or fewer is never taken from a unit.
+    const bool tooShort = format == '1' && message.size() <= 13;
+    const AccountVerdict verdict =
+        tooShort ? AccountVerdict::Refuse : lookup(messageAccount(message));
     if (verdict == AccountVerdict::Acknowledge)
         result.accepted = message;
     else

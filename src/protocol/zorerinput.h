@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/messageaccount.h"
+
 #include <QByteArray>
 #include <QList>
 #include <functional>
@@ -29,7 +31,7 @@ ScanResult callControlScan(const QByteArray &text, CallState &state);
 enum class AccountVerdict {
     Acknowledge,    // unknown account, no match option, or the NUA / IP matches
     Refuse,         // "Match NUA / IP" set and the caller differs
-    NotConvertible, // the account text is not a number
+    NotConvertible, // the account field is not an account of the message's form
 };
 
 struct AcceptanceResult {
@@ -38,16 +40,11 @@ struct AcceptanceResult {
     std::optional<QByteArray> accepted; // message to acknowledge and queue (format digit first)
 };
 
-// Message acceptance on a connected slot, after the scan. `lookup` is asked about the account
-// text (under the account lock) only when a decision is needed. When acceptance stops early (a
-// text under 13 characters, or no format digit) the text is returned for the tick to show; a "*"
-// text under 13 characters clears the call. Otherwise the returned text is empty, and the message
-// is either accepted or, when refused, not convertible or a Fast Format text of 13 characters or
-// fewer, shown a second time. On a slot that is not connected nothing happens.
+// Message acceptance on a connected slot, after the scan. `lookup` is asked about the message's
+// account (as messageAccount() reads it) only when a decision is needed. When acceptance stops
+// early (a text under 13 characters, or no format digit) the text is returned for the tick to show;
+// a "*" text under 13 characters clears the call. Otherwise the returned text is empty, and the
+// message is either accepted or, when refused, not convertible or a Fast Format text of 13
+// characters or fewer, shown a second time. On a slot that is not connected nothing happens.
 AcceptanceResult acceptMessage(const QByteArray &text, CallState &state,
-                               const std::function<AccountVerdict(const QByteArray &)> &lookup);
-
-// The account text of an accepted message (format digit first, after the CR cut), or nullopt
-// when the message gives none (a Fast Format text of 13 characters or fewer, or a text that does
-// not start with "1", "2" or "3"). The SIA account length is the block header AND 0x3F.
-std::optional<QByteArray> acceptanceAccountText(const QByteArray &message);
+                               const std::function<AccountVerdict(const MessageAccount &)> &lookup);

@@ -69,6 +69,9 @@ enum class SettingKey {
     PollWidths,
     // The IP receiver's limit of open connections; more are closed as soon as they come.
     MaxConnections,
+    // The addresses of the monitors that forward their automation lines to this one, separated
+    // by blanks or commas; empty: none.
+    ForwardingMonitors,
     // Not stored: they start with these values at every start.
     PollFailCodeSia,
     PollRestCodeSia,
@@ -104,7 +107,7 @@ const std::array<SettingRow, settingCount> &settingRows();
 const SettingRow &settingRow(SettingKey key);
 
 // The order in which the values are written back.
-const std::array<SettingKey, 56> &settingWriteOrder();
+const std::array<SettingKey, 57> &settingWriteOrder();
 
 // Drop-down item lists shared by the windows and the engine.
 constexpr int comPortChoices = 9; // "Com1" ... "Com9"

@@ -31,9 +31,9 @@ QLineEdit *createField(const char *name, QWidget *parent) {
     return field;
 }
 
-// Longest text of each view field, in characters: the name, the four-character account
-// number, three 16-bit numbers and the NUA / IP address.
-const std::array<qsizetype, 6> fieldLengths{AccountRecord::accNameMaxLength, 4, 5, 5, 5,
+// Longest text of each view field, in characters: the name, the account number as the lines
+// carry it (at most 7 characters), three 16-bit numbers and the NUA / IP address.
+const std::array<qsizetype, 6> fieldLengths{AccountRecord::accNameMaxLength, 7, 5, 5, 5,
                                             AccountRecord::nuaIpMaxLength};
 
 // The width a field needs to show `characters` capitals uncut: "M", the em, stands for the

@@ -31,9 +31,9 @@ private slots:
         // A code with a letter is shown in its own form, its leading zero lost.
         decode(monitor, "127.0.0.1", "POLL0A#I");
         QCOMPARE(field->text(), QStringLiteral("A"));
-        // A forward is looked up under "000000".
-        decode(monitor, "RX3", "91011           @    ");
-        QCOMPARE(field->text(), QStringLiteral("0"));
+        // A forward is looked up under the account of the line it carries.
+        decode(monitor, "RX3", "95041 181230E13001003");
+        QCOMPARE(field->text(), QStringLiteral("1230"));
         decode(monitor, "RX3", "3D#2468xHNri1BA001y@");
         QCOMPARE(field->text(), QStringLiteral("2468"));
         // An invalid Contact ID message has no account, so nothing is looked up.

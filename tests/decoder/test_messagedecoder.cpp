@@ -1,3 +1,4 @@
+#include "accounts/accountnumbers.h"
 #include "accounts/accounttable.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
@@ -67,9 +68,10 @@ void addPollAndFastRows() {
         "7531");
     add("poll upper bits ignored", "xPOLL12#\xFF", hs, {"Poll_List|RX3|12|YES|YES|YES|YES|YES"}, {},
         false, false, "12");
+    // An empty account text between "POLL" and "#" is account 0, as the receiver looks it up.
     add("poll # before POLL", "#\xE0POLL99", hs, {"Poll_List|RX3||NO|NO|NO|NO|NO"}, {}, false,
-        false, "");
-    add("poll without #", "POLL7531", hs, {"Poll_List|RX3|"}, {}, false, false, "");
+        false, "0");
+    add("poll without #", "POLL7531", hs, {"Poll_List|RX3|"}, {}, false, false, "0");
     add("poll with # last", "POLL7531#", hs, {"Poll_List|RX3|7531"}, {}, false, false, "7531");
 
     add("fast 14 high speed", "17531555555551", hs, {fast14}, {"80417531 5555 5555 1"}, true, true,
@@ -129,10 +131,13 @@ void addSiaRows() {
 }
 
 void addForwardAndControlByteRows() {
-    add("forward", "9" + QByteArray(60, 'F'), hs, {}, {QByteArray(50, 'F')}, false, true, "000000");
-    add("poll and forward", "9POLL1234#\x01", hs, {"Poll_List|RX3|1234|YES|NO|NO|NO|NO"},
-        {"POLL1234# "}, false, true, "000000");
-    add("forward of nothing", "9", hs, {}, {}, false, true, "000000");
+    // A forward updates the account of the line it carries; a text after "9" names none.
+    add("forward", "9" + QByteArray(60, 'F'), hs, {}, {QByteArray(50, 'F')}, false, true, "");
+    add("forward of a line", "95041 181230E13001003", hs, {}, {"5041 181230E13001003"}, false, true,
+        "1230");
+    // A report digit first: "POLL" is text, not a second account.
+    add("forward holding POLL", "9POLL1234#\x01", hs, {}, {"POLL1234# "}, false, true, "");
+    add("forward of nothing", "9", hs, {}, {}, false, true, "");
 
     // A control byte inside a line would end it early at the automation software: each becomes
     // a blank in the line, while the list shows the fields as they came.
@@ -148,7 +153,7 @@ void addForwardAndControlByteRows() {
         {"SIAList|RX3|2468|Nri1BA\x14\n001 : BA Burglary Alarm"}, {"S041[#2468|Nri1BA  001]"}, true,
         true, "2468");
     add("forward control bytes", QByteArray("9A\0\x1F\x7F\x80\xFFZ", 8), hs, {}, {"A   \x80\xFFZ"},
-        false, true, "000000");
+        false, true, "");
     add("nothing", "5POL", hs, {}, {}, false, false, "");
 }
 
@@ -186,7 +191,8 @@ void TestMessageDecoder::decodes() {
     QCOMPARE(result.lines, lines);
     QCOMPARE(result.loggedLines, logged ? lines : QByteArrayList());
     QCOMPARE(result.reloadAttempts, reload);
-    QCOMPARE(result.decodedAccount, account);
+    // The account updated, as the table writes its number; empty: none.
+    QCOMPARE(result.decodedAccount ? AccNumString(*result.decodedAccount) : QByteArray(), account);
 }
 
 void TestMessageDecoder::siaEventCodeAfterAnArea_data() {
@@ -273,7 +279,8 @@ void TestMessageDecoder::processDataAppliesEveryEffect() {
     format = OutputFormat::Basic; // read again on every call
     decoder.Process_data("RX3", "17531555555551");
     decoder.Process_data("31.2.3.4", "3D#2468xHNri1BA001y@");
-    decoder.Process_data("NUA", "9POLL0#\x01");
+    decoder.Process_data("NUA", "POLL0#\x01");
+    decoder.Process_data("10.0.0.5", "95041 187501E13001015");
 
     const QString caption = dateTimeText(decodingTime);
     QCOMPARE(lists.contactId.rowCount(), 1);
@@ -284,18 +291,18 @@ void TestMessageDecoder::processDataAppliesEveryEffect() {
              caption.toLocal8Bit() + " 31.2.3.4 2468 Nri1BA001 : BA Burglary Alarm");
     QCOMPARE(lists.poll.exportLine(0, 7), caption.toLocal8Bit() + " NUA 0 YES NO NO NO NO");
     const QByteArrayList queued{"5041 187501E13001015", "1041      7531 A  09",
-                                "S041[#2468|Nri1BA001]", "POLL0# "};
+                                "S041[#2468|Nri1BA001]", "5041 187501E13001015"};
     QCOMPARE(queue.lines(), queued);
     QByteArray expectedLog;
     for (const QByteArray &line : queued.mid(0, 3))
         expectedLog += caption.toLocal8Bit() + " -- " + line + "\r\n";
     QCOMPARE(environment.readFile(LogBook::TxLog), expectedLog);
     QCOMPARE(reloads, 4);
-    // The poll's account 0 is overridden by the forward's "000000", which is also 0.
+    // The forward updates the account of the line it carries.
     QByteArrayList lastSources;
     for (const AccountRecord &record : accounts.records())
         lastSources.append(QByteArray::number(record.accNum) + "=" + record.lastNuaIp);
-    QCOMPARE(lastSources, (QByteArrayList{"0=NUA", "2468=31.2.3.4", "7501=" + source}));
+    QCOMPARE(lastSources, (QByteArrayList{"0=NUA", "2468=31.2.3.4", "7501=10.0.0.5"}));
 }
 
 void TestMessageDecoder::accountUpdateNeedsAKnownConvertibleAccount() {

@@ -254,8 +254,9 @@ private slots:
             QList<QByteArray>({f.reportLines.line({PollReport::Kind::Restore, 5801, false})}),
             15000);
 
+        // A datagram's address proves nothing: a bound account without a key is refused there.
         const QByteArray bound = frame(clear("ADM-CID", "0003", "R0L0#5802", "#5802|1130 01 001"));
-        QCOMPARE(panel.exchange(bound), reply("ACK", "0003R0L0#5802[]"));
+        QCOMPARE(panel.exchange(bound), reply("DUH", "0003R0L0#5802[]"));
         Panel marker(f.port());
         QVERIFY(marker.waitConnected());
         marker.send("POLL5802#A\r\n");
@@ -267,10 +268,13 @@ private slots:
         QVERIFY(f.account(5802).lastNuaIp.isEmpty());
         QCOMPARE(f.txQueue.lines().size(), 1);
         const QByteArray other = "[sent from 127.0.0.1, not from the account's NUA / IP: ";
-        QCOMPARE(
-            f.loggedRejections(),
-            QByteArrayList({other + "not taken as its poll, not queued] " + bound.mid(1).chopped(1),
-                            other + "not taken as its poll, not queued] POLL5802#A"}));
+        QCOMPARE(f.loggedRejections(),
+                 QByteArrayList(
+                     {"[sent over UDP, which cannot prove its sender, for account 5802, which "
+                      "is bound to its NUA / IP and has no DC-09 key: not queued, not taken "
+                      "as its poll] " +
+                          bound.mid(1).chopped(1),
+                      other + "not taken as its poll, not queued] POLL5802#A"}));
         // Shown like a withdrawn bare-IP text.
         QTRY_COMPARE_WITH_TIMEOUT(f.engine.receivedData().items().value(0), bound.mid(1).chopped(1),
                                   15000);

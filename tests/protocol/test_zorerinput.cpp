@@ -2,12 +2,6 @@
 
 #include <QTest>
 
-namespace {
-QByteArray bytes(const char *data, qsizetype size) {
-    return QByteArray(data, size);
-}
-} // namespace
-
 class TestZorerInput : public QObject {
     Q_OBJECT
 private slots:
@@ -15,8 +9,6 @@ private slots:
     void scan();
     void accept_data();
     void accept();
-    void accountText_data();
-    void accountText();
 };
 
 void TestZorerInput::scan_data() {
@@ -146,8 +138,8 @@ void TestZorerInput::accept() {
 
     CallState state{true, byCom, QByteArrayLiteral("1234567")};
     QByteArray asked("-");
-    const AcceptanceResult result = acceptMessage(text, state, [&](const QByteArray &account) {
-        asked = account;
+    const AcceptanceResult result = acceptMessage(text, state, [&](const MessageAccount &account) {
+        asked = account.field;
         return verdict;
     });
     QCOMPARE(asked, askedAbout);
@@ -156,24 +148,6 @@ void TestZorerInput::accept() {
     QCOMPARE(result.text, left);
     QCOMPARE(state.lineConnected, connected);
     QCOMPARE(state.lineNua, QByteArray("1234567"));
-}
-
-void TestZorerInput::accountText_data() {
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<QByteArray>("account"); // "-": none
-    QTest::newRow("Contact ID all digits") << QByteArray("25801181130010010") << QByteArray("5801");
-    QTest::newRow("Contact ID letter stops the scan")
-        << QByteArray("224A8181130010037") << QByteArray();
-    QTest::newRow("Fast Format long") << QByteArray("1753112345678901234569") << QByteArray("7531");
-    QTest::newRow("SIA raw length") << bytes("3\x06#246813x@", 11) << QByteArray("246813");
-    QTest::newRow("SIA header only") << QByteArray("3") << QByteArray();
-    QTest::newRow("no format") << QByteArray("95041 18") << QByteArray("-");
-}
-
-void TestZorerInput::accountText() {
-    QFETCH(QByteArray, message);
-    QFETCH(QByteArray, account);
-    QCOMPARE(acceptanceAccountText(message).value_or(QByteArray("-")), account);
 }
 
 QTEST_GUILESS_MAIN(TestZorerInput)

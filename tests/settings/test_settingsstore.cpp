@@ -38,10 +38,11 @@ private slots:
         QCOMPARE(check.value("PollTimeOut").toString(), QStringLiteral("1"));
         check.endGroup();
         check.beginGroup(QStringLiteral("Strings"));
-        QCOMPARE(check.childKeys().size(), 20);
+        QCOMPARE(check.childKeys().size(), 21);
         QCOMPARE(check.value("Tx IP Add").toString(), QStringLiteral("192.168.0.1"));
         QCOMPARE(check.value("Language").toString(), QString()); // no choice made yet
         QCOMPARE(check.value("Tx IP Add2").toString(), QString());
+        QCOMPARE(check.value("Forwarding Monitors").toString(), QString());
         QCOMPARE(check.value("PW").toString(), QStringLiteral("6158"));
         check.endGroup();
         check.beginGroup(QStringLiteral("Logic"));
