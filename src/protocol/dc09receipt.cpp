@@ -23,6 +23,14 @@ Receipt &refuse(Receipt &receipt, Kind kind, QByteArray reply, const QByteArray 
     return receipt;
 }
 
+// A wrong key gives noise: a readable timestamp at the end says the key was right and the
+// fault lies in the data the panel encrypted.
+bool endsInTimestamp(const QByteArray &plain) {
+    constexpr qsizetype stampSize = 19; // HH:MM:SS,MM-DD-YYYY
+    return plain.size() > stampSize && plain.at(plain.size() - stampSize - 1) == '_' &&
+           parseTimestamp(plain.right(stampSize)).has_value();
+}
+
 // The content of an encrypted message, decrypted with the account's key; none with the reason.
 std::optional<Content> decryptedContent(const Header &header, const QByteArray &key,
                                         QByteArray &reason) {
@@ -36,7 +44,9 @@ std::optional<Content> decryptedContent(const Header &header, const QByteArray &
     const std::optional<QByteArray> plain = decrypt(key, cipherText);
     std::optional<Content> content = plain ? parseDecryptedContent(*plain) : std::nullopt;
     if (!content)
-        reason = "does not decrypt with the account's key (wrong key or damaged)";
+        reason = plain && endsInTimestamp(*plain)
+                     ? "decrypted, but the data is not in the DC-09 layout"
+                     : "does not decrypt with the account's key (wrong key or damaged)";
     return content;
 }
 
@@ -76,6 +86,8 @@ std::optional<Content> decryptedWithEither(Receipt &receipt, const Header &heade
     if (content) {
         used = key.otherReading;
         receipt.otherKeyReading = true;
+    } else if (!otherReason.startsWith("does not decrypt")) {
+        reason = otherReason; // that reading is the key: the fault is in the data
     }
     return content;
 }

@@ -32,6 +32,8 @@ const QByteArray nullEncrypted =
     wrapped("76D80055\"*NULL\"0000R0L0#AAAB["
             "B4BC8B40D0E6D959D6BEA78E88CC0B2155741A3C44FBB96D476A3E557CAD64D9");
 
+const QByteArray kitchen = QByteArray("K\xFC") + "che"; // in Windows-1252
+
 dc09::KeyLookup keys() {
     return [](const QByteArray &account) -> std::optional<QByteArray> {
         if (account == "AAAB")
@@ -108,6 +110,7 @@ private slots:
             << dc09::framed("\"NULL\"0301R5#1234[]") << Kind::Ack
             << dc09::framed("\"ACK\"0301R5#1234[]") << QByteArray() << QByteArray("");
         addRefusedFrameRows();
+        addHighByteRows();
     }
 
     void answers() {
@@ -252,6 +255,11 @@ private slots:
                               "#5678|3401 02 017][X000E0Y000N0]" + stamp(now))
             << now << key256 << QByteArray("\"*ACK\"0012L0#5678[")
             << QByteArray("25678183401020177");
+        QTest::newRow("SIA-DCS, AES-256, accented text")
+            << encryptedFrame("\"*SIA-DCS\"0013L0#5678", key256,
+                              "#5678|NBA01|A" + kitchen + "][L" + kitchen + "]" + stamp(now))
+            << now << key256 << QByteArray("\"*ACK\"0013L0#5678[")
+            << "3D#5678 DNBA01 EA" + kitchen + " @";
     }
 
     void encryptedAck() {
@@ -351,6 +359,28 @@ private:
             << dc09::framed("\"SIA-DCS\"0009L0#1234[#1234]") << Kind::Duh
             << dc09::framed("\"DUH\"0009L0#1234[]") << QByteArray()
             << QByteArray("SIA report without a block of data");
+    }
+
+    // Bytes 0x80-0xFF of a text or an extended block are carried as sent; control bytes are not.
+    // An encrypted frame whose time reads was decrypted with the right key.
+    static void addHighByteRows() {
+        QTest::newRow("SIA-DCS, text and extended block above 0x7E")
+            << dc09::framed("\"SIA-DCS\"0020L0#1234[#1234|NBA01|A" + kitchen + "][L" + kitchen +
+                            "]")
+            << Kind::Ack << dc09::framed("\"ACK\"0020L0#1234[]")
+            << "3D#1234 DNBA01 EA" + kitchen + " @" << QByteArray("");
+        QTest::newRow("ADM-CID, extended block above 0x7E")
+            << dc09::framed("\"ADM-CID\"0021L0#1234[#1234|1130 01 003][L" + kitchen + "]")
+            << Kind::Ack << dc09::framed("\"ACK\"0021L0#1234[]") << QByteArray("21234181130010037")
+            << QByteArray("");
+        QTest::newRow("control byte in a text")
+            << dc09::framed("\"SIA-DCS\"0022L0#1234[#1234|NBA01|AK\x7F" + kitchen.mid(2) + "]")
+            << Kind::Duh << dc09::framed("\"DUH\"0022L0#1234[]") << QByteArray()
+            << QByteArray("data not in the DC-09 layout");
+        QTest::newRow("encrypted, decrypts, data out of layout")
+            << encryptedFrame("\"*SIA-DCS\"0023L0#AAAB", keyA, "#AAAB[NBA01]" + stamp(now))
+            << Kind::Duh << dc09::framed("\"DUH\"0023L0#AAAB[]") << QByteArray()
+            << QByteArray("decrypted, but the data is not in the DC-09 layout");
     }
 };
 
