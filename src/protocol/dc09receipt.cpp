@@ -122,7 +122,7 @@ Receipt &handle(Receipt &receipt, const Header &header, const KeyLookup &keys,
                                    content->timestamp.value_or(QByteArray());
     const bool checkTime = header.encrypted || (options.checkClearTime && content->timestamp);
     if (const std::optional<QByteArray> fault = timeFault(*content, checkTime, nowUtc))
-        return refuse(receipt, Kind::Nak, nakReply(nowUtc), *fault);
+        return refuse(receipt, Kind::Nak, nakReply(nowUtc, header.binaryCrc), *fault);
     const Conversion conversion = converted(header, *content);
     if (!conversion.rejection.isEmpty())
         return refuse(receipt, Kind::Duh, duhReply(header), conversion.rejection);
@@ -147,9 +147,11 @@ Receipt receive(const QByteArray &bytes, const KeyLookup &keys, const ReceiveOpt
         return refuse(receipt, Kind::Silent, {}, scan.rejection);
     QByteArray reason;
     const std::optional<QByteArray> body = checkedBody(scan.frame, reason);
-    const std::optional<Header> header = body ? parseHeader(*body) : std::nullopt;
+    std::optional<Header> header = body ? parseHeader(*body) : std::nullopt;
     if (!header)
         return refuse(receipt, Kind::Silent, {}, body ? "header not in the DC-09 layout" : reason);
+    header->binaryCrc = hasBinaryCrc(scan.frame);
+    receipt.binaryCrc = header->binaryCrc;
     receipt.id = header->id;
     receipt.encrypted = header->encrypted;
     receipt.sequence = header->sequence;

@@ -32,6 +32,10 @@ const QByteArray nullEncrypted =
     wrapped("76D80055\"*NULL\"0000R0L0#AAAB["
             "B4BC8B40D0E6D959D6BEA78E88CC0B2155741A3C44FBB96D476A3E557CAD64D9");
 
+// CRCs sent as two bytes, high first: 0x720D (its low byte CR) and 0x0A72 (its high byte LF).
+const QByteArray binaryCid("\n\x72\x0D"
+                           "0027\"ADM-CID\"0212L0#5801[#5801|1130 01 001]\r");
+const QByteArray binaryNull("\n\x0Ar0013\"NULL\"0655L0#5801[]\r");
 const QByteArray kitchen = QByteArray("K\xFC") + "che"; // in Windows-1252
 
 dc09::KeyLookup keys() {
@@ -110,6 +114,7 @@ private slots:
             << dc09::framed("\"NULL\"0301R5#1234[]") << Kind::Ack
             << dc09::framed("\"ACK\"0301R5#1234[]") << QByteArray() << QByteArray("");
         addRefusedFrameRows();
+        addBinaryCrcRows();
         addHighByteRows();
     }
 
@@ -164,6 +169,13 @@ private slots:
                                                 << QByteArray("header not in the DC-09 layout");
         QTest::newRow("no LF") << QByteArray("garbage") << Kind::Silent << qsizetype(7)
                                << QByteArray("no LF before the bytes");
+        QByteArray wrongBinaryCrc = binaryCid;
+        wrongBinaryCrc[1] = '\x73';
+        QTest::newRow("wrong binary CRC")
+            << wrongBinaryCrc << Kind::Silent << binaryCid.size() << QByteArray("CRC");
+        // A CR among the CRC bytes does not end the frame.
+        QTest::newRow("binary CRC with a CR, cut short")
+            << binaryCid.left(20) << Kind::Incomplete << qsizetype(0) << QByteArray();
         QTest::newRow("no CR in the longest frame")
             << '\n' + QByteArray(dc09::maxFrameSize, 'x') << Kind::Silent << dc09::maxFrameSize + 1
             << QByteArray("no CR within the longest frame");
@@ -359,6 +371,27 @@ private:
             << dc09::framed("\"SIA-DCS\"0009L0#1234[#1234]") << Kind::Duh
             << dc09::framed("\"DUH\"0009L0#1234[]") << QByteArray()
             << QByteArray("SIA report without a block of data");
+    }
+
+    // A CRC sent as two bytes is checked so, and every reply carries its CRC in the same form.
+    static void addBinaryCrcRows() {
+        QTest::newRow("binary CRC, its low byte CR")
+            << binaryCid << Kind::Ack
+            << QByteArray("\n\xEF"
+                          "E0012\"ACK\"0212L0#5801[]\r")
+            << QByteArray("25801181130010010") << QByteArray("");
+        QTest::newRow("binary CRC, its high byte LF") << binaryNull << Kind::Ack
+                                                      << QByteArray("\n\xCA\x10"
+                                                                    "0012\"ACK\"0655L0#5801[]\r")
+                                                      << QByteArray() << QByteArray("");
+        QTest::newRow("binary CRC, DUH in kind")
+            << dc09::framed("\"SIA-DCX\"2828L0#5801[#5801|NBA01]", true) << Kind::Duh
+            << dc09::framed("\"DUH\"2828L0#5801[]", true) << QByteArray()
+            << QByteArray("unknown ID SIA-DCX");
+        QTest::newRow("binary CRC, NAK in kind")
+            << dc09::framed(nullEncrypted.mid(9).chopped(1), true) << Kind::Nak
+            << dc09::framed(nakReply().mid(9).chopped(1), true) << QByteArray()
+            << QByteArray("time 18:24:52,07-05-2020 outside the window");
     }
 
     // Bytes 0x80-0xFF of a text or an extended block are carried as sent; control bytes are not.
