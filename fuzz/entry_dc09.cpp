@@ -47,7 +47,18 @@ void checkReceipt(const Receipt &receipt, const QByteArray &bytes) {
         FUZZ_CHECK(scan.status == dc09::FrameScan::Status::Whole);
         FUZZ_CHECK(scan.consumed == receipt.reply.size());
         FUZZ_CHECK(dc09::checkedBody(scan.frame, rejection).has_value());
+        // Answered with its CRC in the form the frame used.
+        FUZZ_CHECK(dc09::hasBinaryCrc(scan.frame) == receipt.binaryCrc);
     }
+}
+
+// Bodies parted by CR, each framed here with its CRC as two bytes, so the fuzzer reaches the
+// rules past a binary CRC (whose bytes may be LF or CR) without having to find CRCs.
+QByteArray binaryFramed(const QByteArray &bodies) {
+    QByteArray stream;
+    for (const QByteArray &body : bodies.split('\r'))
+        stream += dc09::framed(body.left(0xFFF), true);
+    return stream;
 }
 
 // The input as a TCP stream: frames one after the other until the rest is incomplete.
@@ -66,8 +77,10 @@ void readStream(QByteArray stream, const dc09::KeyLookup &keys,
 
 namespace fuzzentries {
 
-// A key size and options byte, a key, then either a stream of frames or (odd first byte) the
-// plain text of an encrypted frame, encrypted here so the fuzzer reaches the decrypted rules.
+// A key size and options byte, a key, then either a stream of frames or (with 0x80 in the first
+// byte) the plain text of an encrypted frame, encrypted here so the fuzzer reaches the decrypted
+// rules. With 0x40 the frames are framed here with binary CRCs: the stream as bodies parted by
+// CR, or the encrypted frame.
 void dc09(const QByteArray &input) {
     FuzzInput in(input);
     const quint8 mode = in.byte();
@@ -82,12 +95,14 @@ void dc09(const QByteArray &input) {
     const dc09::ReceiveOptions options{(mode & 0x08) == 0, (mode & 0x10) != 0};
     FUZZ_CHECK(dc09::parseKey(key.toHex()) == key);
     QByteArray rest = in.rest();
+    const bool binaryCrc = (mode & 0x40) != 0;
     if ((mode & 0x80) == 0)
-        return readStream(rest, keys, options);
+        return readStream(binaryCrc ? binaryFramed(rest) : rest, keys, options);
     rest = rest.leftJustified((rest.size() + 15) / 16 * 16, 'p');
     const QByteArray cipherText = dc09::encrypt(key, rest).value_or(QByteArray());
     FUZZ_CHECK(dc09::decrypt(key, cipherText) == rest);
-    readStream(dc09::framed("\"*SIA-DCS\"0001L0#1234[" + cipherText.toHex()), keys, options);
+    readStream(dc09::framed("\"*SIA-DCS\"0001L0#1234[" + cipherText.toHex(), binaryCrc), keys,
+               options);
 }
 
 } // namespace fuzzentries

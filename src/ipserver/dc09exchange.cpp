@@ -10,12 +10,18 @@
 #include "common/logbook.h"
 #include "common/steadyclock.h"
 #include "metrics/figures.h"
+#include "protocol/dc09frame.h"
 
 namespace {
 
 // The account by its number: "#01230" and "#1230" are one panel, however the header writes it.
 QByteArray accountOf(const dc09::Receipt &receipt) {
     return QByteArray::number(receipt.frameAccount.number);
+}
+
+// The account as the notes name it: in capitals, as DC-09 accounts are hex in either case.
+QByteArray noteAccount(const dc09::Receipt &receipt) {
+    return receipt.account.toUpper();
 }
 
 // The same message again: same account, sequence number and report; for an encrypted one also
@@ -47,9 +53,12 @@ Dc09Options Dc09Exchange::options() const {
 }
 
 QByteArray Dc09Exchange::logText(const QByteArray &frame) {
-    QByteArray text = frame.mid(frame.indexOf('\n') + 1);
+    const qsizetype lf = frame.indexOf('\n');
+    QByteArray text = frame.mid(lf + 1);
     if (text.endsWith('\r'))
         text.chop(1);
+    if (lf >= 0 && dc09::hasBinaryCrc(frame.mid(lf)))
+        text.replace(0, 2, text.left(2).toHex().toUpper());
     return text;
 }
 
@@ -83,6 +92,8 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
         noteNoLineNumber(receipt.account, text);
     if (receipt.otherKeyReading)
         noteOtherKeyReading(receipt.account, text);
+    if (receipt.binaryCrc)
+        noteBinaryCrc(noteAccount(receipt), text);
     Decision decision = Decision::Withdrawn;
     if (receipt.kind == dc09::Receipt::Kind::Ack)
         decision = accept(receipt, text);
@@ -205,6 +216,16 @@ void Dc09Exchange::noteOtherKeyReading(const QByteArray &account, const QByteArr
     const QByteArray note = "[the panel of account " + account +
                             " uses its key of 32 hex digits as 32 characters (AES-256); write "
                             "it with \"text:\" before it to say so] ";
+    m_services.logs.appendStamped(LogBook::ConversionLog, note + text);
+}
+
+// Taken and answered in the same form; said once per account, not with every frame.
+void Dc09Exchange::noteBinaryCrc(const QByteArray &account, const QByteArray &text) {
+    NotedAccounts *noted = m_services.dc09 ? m_services.dc09->binaryCrc : nullptr;
+    if (noted && !noted->first(account))
+        return;
+    const QByteArray note = "[the panel of account " + account +
+                            " sends its CRC as two binary bytes; answered in the same form] ";
     m_services.logs.appendStamped(LogBook::ConversionLog, note + text);
 }
 

@@ -12,9 +12,9 @@
 // when accepted passed through the account decision and the durable store like a bare-IP report
 // (a repeat or a replay of a message queued a few minutes ago is answered but not queued again).
 // Any accepted frame from a known account also counts as the panel's poll, unless the account is
-// bound to another address. A panel that sends no line number, or that uses the other reading of
-// its key, is noted once per account in the exception log. Over UDP no answer is larger than the
-// datagram it answers. Runs on the thread that serves the panel.
+// bound to another address. A panel that sends no line number, that sends its CRC as two bytes,
+// or that uses the other reading of its key, is noted once per account in the exception log. Over
+// UDP no answer is larger than the datagram it answers. Runs on the thread that serves the panel.
 class Dc09Exchange {
 public:
     using Send = std::function<bool(const QByteArray &)>; // false when it could not be sent
@@ -33,7 +33,8 @@ public:
     // (kind Incomplete, nothing done); a datagram is a whole frame or none.
     Outcome handle(const QByteArray &bytes, bool datagram);
 
-    // The frame as the log shows it: one line, without its LF and CR.
+    // The frame as the log shows it: one line, without its LF and CR; a CRC sent as two bytes
+    // (which may be LF or CR) is shown as its 4 hex digits.
     static QByteArray logText(const QByteArray &frame);
 
 private:
@@ -48,6 +49,7 @@ private:
                                     std::optional<quint64> claim = std::nullopt);
     void noteNoLineNumber(const QByteArray &account, const QByteArray &text);
     void noteOtherKeyReading(const QByteArray &account, const QByteArray &text);
+    void noteBinaryCrc(const QByteArray &account, const QByteArray &text);
     bool sendReply(const QByteArray &reply);
     static void countReply(const dc09::Receipt &receipt, bool kept, bool datagram, bool answered);
 

@@ -20,4 +20,5 @@ struct Dc09Services {
     RepeatedMessages *repeated = nullptr;       // none: repeats are queued again
     std::function<Dc09Options()> options;       // empty: the defaults above
     NotedAccounts *withoutLineNumber = nullptr; // none: the note comes with every such frame
+    NotedAccounts *binaryCrc = nullptr;         // the same for a CRC sent as two bytes
 };

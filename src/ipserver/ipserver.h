@@ -98,7 +98,8 @@ private:
     QueueJournal *m_journal = nullptr;
     RepeatedMessages m_repeated;
     NotedAccounts m_withoutLineNumber;
-    Dc09Services m_dc09{nullptr, &m_repeated, {}, &m_withoutLineNumber};
+    NotedAccounts m_binaryCrc;
+    Dc09Services m_dc09{nullptr, &m_repeated, {}, &m_withoutLineNumber, &m_binaryCrc};
     std::function<ReceiverOptions()> m_options;
     ConnectionCount m_count{m_handOver};
     ConnectionRefusals m_refusals{m_logs};

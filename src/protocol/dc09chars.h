@@ -26,4 +26,14 @@ inline bool allPrintable(const QByteArray &text) {
     return true;
 }
 
+// Text as reports carry it: printable ASCII and the bytes 0x80-0xFF (an accented letter in the
+// Windows-1252 that DC-09 allows), no control byte.
+inline bool allTextBytes(const QByteArray &text) {
+    for (const char c : text) {
+        if (quint8(c) < 0x20 || c == 0x7F)
+            return false;
+    }
+    return true;
+}
+
 } // namespace dc09

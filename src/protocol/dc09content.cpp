@@ -46,7 +46,7 @@ int number(const QByteArray &text, qsizetype at, qsizetype digits) {
 
 std::optional<Content> parseClearContent(const QByteArray &content) {
     const qsizetype close = content.indexOf(']');
-    if (close < 0 || !allPrintable(content))
+    if (close < 0 || !allTextBytes(content))
         return std::nullopt;
     Content parsed;
     parsed.data = content.left(close);

@@ -16,7 +16,7 @@ struct Content {
 };
 
 // The clear form: data, "]", extra blocks, timestamp. None when it does not follow that layout
-// or holds a byte that is not printable ASCII.
+// or holds a control byte; bytes 0x80-0xFF (accented text) are carried as they are.
 std::optional<Content> parseClearContent(const QByteArray &content);
 
 // The decrypted form: a pad without "|", "[" or "]", then "|" and the clear form, or the clear

@@ -3,6 +3,8 @@
 #include "protocol/dc09chars.h"
 #include "protocol/dc09crc.h"
 
+#include <string_view>
+
 namespace dc09 {
 
 namespace {
@@ -30,6 +32,27 @@ std::optional<int> hexValue(const QByteArray &text) {
     bool ok = false;
     const int value = text.toInt(&ok, 16);
     return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+// What follows a frame's LF: 4 hex digits of CRC or two CRC bytes (any values), then "0" and 3
+// hex digits of length.
+constexpr std::string_view hexCrcLayout = "xxxx0xxx";
+constexpr std::string_view binaryCrcLayout = "..0xxx";
+
+// True when the bytes from `from` on follow the layout as far as they go (a piece of a frame
+// may still become one).
+bool mayFollow(const QByteArray &bytes, qsizetype from, std::string_view layout) {
+    for (qsizetype i = 0; i < qsizetype(layout.size()) && from + i < bytes.size(); ++i) {
+        const char c = bytes.at(from + i);
+        if ((layout[i] == 'x' && !isHexDigit(c)) || (layout[i] == '0' && c != '0'))
+            return false;
+    }
+    return true;
+}
+
+// A binary CRC only where the hex form cannot be: every frame that reads as hex is read so.
+bool mayBeBinaryCrc(const QByteArray &bytes, qsizetype lf) {
+    return !mayFollow(bytes, lf + 1, hexCrcLayout) && mayFollow(bytes, lf + 1, binaryCrcLayout);
 }
 
 FrameScan fault(qsizetype consumed, QByteArray frame, const char *reason) {
@@ -67,8 +90,10 @@ FrameScan scanFrame(const QByteArray &bytes) {
     const qsizetype lf = bytes.indexOf('\n');
     if (lf < 0)
         return bytes.isEmpty() ? FrameScan{} : fault(bytes.size(), {}, "no LF before the bytes");
-    const qsizetype cr = bytes.indexOf('\r', lf + 1);
-    const qsizetype nextLf = bytes.indexOf('\n', lf + 1);
+    // Two CRC bytes may be LF or CR: the end of such a frame is looked for after them.
+    const qsizetype from = mayBeBinaryCrc(bytes, lf) ? lf + 3 : lf + 1;
+    const qsizetype cr = bytes.indexOf('\r', from);
+    const qsizetype nextLf = bytes.indexOf('\n', from);
     // A new LF before any CR starts the next frame: this one has lost its end.
     if (nextLf >= 0 && (cr < 0 || nextLf < cr))
         return fault(nextLf, bytes.mid(lf, nextLf - lf), "no CR at the end of the frame");
@@ -80,18 +105,27 @@ FrameScan scanFrame(const QByteArray &bytes) {
     return FrameScan{FrameScan::Status::Whole, cr + 1, bytes.mid(lf, cr - lf + 1), {}};
 }
 
+bool hasBinaryCrc(const QByteArray &frame) {
+    return frame.size() > qsizetype(binaryCrcLayout.size()) && mayBeBinaryCrc(frame, 0);
+}
+
 std::optional<QByteArray> checkedBody(const QByteArray &frame, QByteArray &rejection) {
-    if (frame.size() < 10) {
+    const bool binary = hasBinaryCrc(frame);
+    const qsizetype lengthAt = binary ? 3 : 5;
+    if (frame.size() < lengthAt + 5) {
         rejection = "frame too short";
         return std::nullopt;
     }
-    const std::optional<int> crc = hexValue(frame.mid(1, 4));
-    const std::optional<int> length = frame.at(5) == '0' ? hexValue(frame.mid(6, 3)) : std::nullopt;
+    const std::optional<int> crc =
+        binary ? std::optional<int>(quint8(frame.at(1)) << 8 | quint8(frame.at(2)))
+               : hexValue(frame.mid(1, 4));
+    const std::optional<int> length =
+        frame.at(lengthAt) == '0' ? hexValue(frame.mid(lengthAt + 1, 3)) : std::nullopt;
     if (!crc || !length) {
         rejection = crc ? "length field not 0 and 3 hex digits" : "CRC field not 4 hex digits";
         return std::nullopt;
     }
-    const QByteArray body = frame.mid(9, frame.size() - 10);
+    const QByteArray body = frame.mid(lengthAt + 4, frame.size() - lengthAt - 5);
     // Some panels compute the CRC over the closing CR as well.
     if (crc16(body) != *crc && crc16(body + '\r') != *crc) {
         rejection = "CRC";

@@ -23,6 +23,14 @@ Receipt &refuse(Receipt &receipt, Kind kind, QByteArray reply, const QByteArray 
     return receipt;
 }
 
+// A wrong key gives noise: a readable timestamp at the end says the key was right and the
+// fault lies in the data the panel encrypted.
+bool endsInTimestamp(const QByteArray &plain) {
+    constexpr qsizetype stampSize = 19; // HH:MM:SS,MM-DD-YYYY
+    return plain.size() > stampSize && plain.at(plain.size() - stampSize - 1) == '_' &&
+           parseTimestamp(plain.right(stampSize)).has_value();
+}
+
 // The content of an encrypted message, decrypted with the account's key; none with the reason.
 std::optional<Content> decryptedContent(const Header &header, const QByteArray &key,
                                         QByteArray &reason) {
@@ -36,7 +44,9 @@ std::optional<Content> decryptedContent(const Header &header, const QByteArray &
     const std::optional<QByteArray> plain = decrypt(key, cipherText);
     std::optional<Content> content = plain ? parseDecryptedContent(*plain) : std::nullopt;
     if (!content)
-        reason = "does not decrypt with the account's key (wrong key or damaged)";
+        reason = plain && endsInTimestamp(*plain)
+                     ? "decrypted, but the data is not in the DC-09 layout"
+                     : "does not decrypt with the account's key (wrong key or damaged)";
     return content;
 }
 
@@ -95,6 +105,8 @@ std::optional<Content> decryptedWithEither(Receipt &receipt, const Header &heade
     if (content) {
         used = key.otherReading;
         receipt.otherKeyReading = true;
+    } else if (!otherReason.startsWith("does not decrypt")) {
+        reason = otherReason; // that reading is the key: the fault is in the data
     }
     return content;
 }
@@ -133,7 +145,7 @@ Receipt &handle(Receipt &receipt, const Header &header, const KeyLookup &keys,
     receipt.reportContent = withoutAccount(content->data) + tail;
     const bool checkTime = header.encrypted || (options.checkClearTime && content->timestamp);
     if (const std::optional<QByteArray> fault = timeFault(*content, checkTime, nowUtc))
-        return refuse(receipt, Kind::Nak, nakReply(nowUtc), *fault);
+        return refuse(receipt, Kind::Nak, nakReply(nowUtc, header.binaryCrc), *fault);
     const Conversion conversion = converted(header, *content);
     if (!conversion.rejection.isEmpty())
         return refuse(receipt, Kind::Duh, duhReply(header), conversion.rejection);
@@ -161,9 +173,11 @@ Receipt receive(const QByteArray &bytes, const KeyLookup &keys, const ReceiveOpt
         return refuse(receipt, Kind::Silent, {}, scan.rejection);
     QByteArray reason;
     const std::optional<QByteArray> body = checkedBody(scan.frame, reason);
-    const std::optional<Header> header = body ? parseHeader(*body) : std::nullopt;
+    std::optional<Header> header = body ? parseHeader(*body) : std::nullopt;
     if (!header)
         return refuse(receipt, Kind::Silent, {}, body ? "header not in the DC-09 layout" : reason);
+    header->binaryCrc = hasBinaryCrc(scan.frame);
+    receipt.binaryCrc = header->binaryCrc;
     receipt.id = header->id;
     receipt.encrypted = header->encrypted;
     receipt.sequence = header->sequence;

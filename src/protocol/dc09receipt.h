@@ -57,6 +57,7 @@ struct Receipt {
     // The account as every rule sees it: the header's, which the texts queued carry too.
     MessageAccount frameAccount;
     bool noLineNumber = false;    // the header had no "L": taken as line 0
+    bool binaryCrc = false;       // its CRC came as two bytes: every reply carries its CRC so too
     bool otherKeyReading = false; // decrypted with the other reading of the account's key
     // Encrypted messages: what the encryption protects, without its pad (data, extra blocks,
     // timestamp); the same in every copy of one message, whatever its clear header says.
@@ -74,7 +75,8 @@ struct Receipt {
 // in `consumed`). `nowUtc` is the receiver's clock, for the time window and the replies' stamps.
 // Bytes without any LF are used up as one Silent receipt; a frame whose CR is missing ends at the
 // next LF (Silent). "DUH" echoes the sequence, receiver, line and account with "[]", as "ACK"
-// does; an encrypted message that does not decrypt with its account's key gets it too.
+// does; an encrypted message that does not decrypt with its account's key gets it too. A frame
+// whose CRC is not 4 hex digits is checked with its two bytes as the CRC, and answered in kind.
 Receipt receive(const QByteArray &bytes, const KeyLookup &keys, const ReceiveOptions &options,
                 const QDateTime &nowUtc);
 

@@ -29,12 +29,15 @@ QByteArray echo(const Header &message) {
 
 } // namespace
 
-QByteArray framed(const QByteArray &body) {
-    return '\n' + hex(crc16(body), 4) + '0' + hex(quint32(body.size()), 3) + body + '\r';
+QByteArray framed(const QByteArray &body, bool binaryCrc) {
+    const quint16 crc = crc16(body);
+    const char crcBytes[] = {char(crc >> 8), char(crc & 0xFF)};
+    const QByteArray crcField = binaryCrc ? QByteArray(crcBytes, 2) : hex(crc, 4);
+    return '\n' + crcField + '0' + hex(quint32(body.size()), 3) + body + '\r';
 }
 
 QByteArray ackReply(const Header &message) {
-    return framed("\"ACK\"" + echo(message) + "[]");
+    return framed("\"ACK\"" + echo(message) + "[]", message.binaryCrc);
 }
 
 QByteArray encryptedAckReply(const Header &message, const QByteArray &key, const QDateTime &nowUtc,
@@ -44,15 +47,16 @@ QByteArray encryptedAckReply(const Header &message, const QByteArray &key, const
     QByteArray padding = pad.left(padSize);
     padding += QByteArray(padSize - padding.size(), '0');
     const QByteArray cipherText = encrypt(key, padding + tail).value_or(QByteArray());
-    return framed("\"*ACK\"" + echo(message) + '[' + cipherText.toHex().toUpper());
+    return framed("\"*ACK\"" + echo(message) + '[' + cipherText.toHex().toUpper(),
+                  message.binaryCrc);
 }
 
-QByteArray nakReply(const QDateTime &nowUtc) {
-    return framed("\"NAK\"0000R0L0A0[]_" + timestampText(nowUtc));
+QByteArray nakReply(const QDateTime &nowUtc, bool binaryCrc) {
+    return framed("\"NAK\"0000R0L0A0[]_" + timestampText(nowUtc), binaryCrc);
 }
 
 QByteArray duhReply(const Header &message) {
-    return framed("\"DUH\"" + echo(message) + "[]");
+    return framed("\"DUH\"" + echo(message) + "[]", message.binaryCrc);
 }
 
 QByteArray randomPad() {

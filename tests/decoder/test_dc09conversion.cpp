@@ -119,6 +119,13 @@ private slots:
         QCOMPARE(messageAccount(message).number, messageAccount(radio).number);
     }
 
+    // An accented letter (Windows-1252) reaches the automation line as it was sent.
+    void accentedTextReachesTheLine() {
+        const QByteArray text = QByteArray("AK\xFC") + "che";
+        const QByteArrayList lines = decoded(queued("#1234|NBA01|" + text, "SIA-DCS", "1234"));
+        QVERIFY(lines.contains("S041[#1234|NBA01|" + text + ']'));
+    }
+
     // A long or loose SIA report is taken: empty parts skipped, a text block cut to what a block
     // holds, and a report past what the decoder reads queued as one text per event. Each gives
     // the texts its well-formed counterpart gives.

@@ -168,6 +168,35 @@ private slots:
                                                        note + noLine.mid(1).chopped(1)}));
     }
 
+    // A panel that sends its CRC as two bytes (here LF or CR among them) is answered in the same
+    // form and queued; the exception log says so once for the account. Accented text reaches
+    // "Pending Messages" as it was sent.
+    void binaryCrcsAndAccentedTextAreTaken() {
+        Dc09Fixture f;
+        QVERIFY(f.start());
+        Panel panel(f.port());
+        QVERIFY(panel.waitConnected());
+        const QByteArray cid = binaryFrame(clear("ADM-CID", "0212", "L0#5801", burglary));
+        const QByteArray link = binaryFrame(clear("NULL", "0655", "L0#5801", {}));
+        QVERIFY(cid.mid(1, 2).contains('\r') && link.mid(1, 2).contains('\n'));
+        const QByteArray text = QByteArray("AK\xFC") + "che";
+        const QByteArray sia = frame(clear("SIA-DCS", "0213", "L0#5801", "#5801|NBA01|" + text));
+        const QByteArray answers = binaryFrame("\"ACK\"0212L0#5801[]") +
+                                   binaryFrame("\"ACK\"0655L0#5801[]") +
+                                   reply("ACK", "0213L0#5801[]");
+        panel.send(cid.left(3)); // up to the CR among its CRC bytes
+        panel.send(cid.mid(3) + link + sia);
+        QCOMPARE(panel.reply(answers.size()), answers);
+        QVERIFY(f.queueMarker(panel));
+        QCOMPARE(f.pendingBeforeMarker(),
+                 QByteArrayList(
+                     {"[127.0.0.1]" + burglaryText, "[127.0.0.1]3D#5801 DNBA01 E" + text + " @"}));
+        QCOMPARE(f.loggedRejections(),
+                 QByteArrayList({"[the panel of account 5801 sends its CRC as two binary bytes; "
+                                 "answered in the same form] 720D" +
+                                 cid.mid(3).chopped(1)}));
+    }
+
     // Encrypted frames with the account's key from the key file (AES-128 as written in characters,
     // AES-256 in hex): the public vector acknowledged at its own time and refused with the
     // receiver's time later; an encrypted report queued as its clear form is. No key in a log.

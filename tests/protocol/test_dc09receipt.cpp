@@ -32,6 +32,12 @@ const QByteArray nullEncrypted =
     wrapped("76D80055\"*NULL\"0000R0L0#AAAB["
             "B4BC8B40D0E6D959D6BEA78E88CC0B2155741A3C44FBB96D476A3E557CAD64D9");
 
+// CRCs sent as two bytes, high first: 0x720D (its low byte CR) and 0x0A72 (its high byte LF).
+const QByteArray binaryCid("\n\x72\x0D"
+                           "0027\"ADM-CID\"0212L0#5801[#5801|1130 01 001]\r");
+const QByteArray binaryNull("\n\x0Ar0013\"NULL\"0655L0#5801[]\r");
+const QByteArray kitchen = QByteArray("K\xFC") + "che"; // in Windows-1252
+
 dc09::KeyLookup keys() {
     return [](const QByteArray &account) -> std::optional<QByteArray> {
         if (account == "AAAB")
@@ -108,6 +114,8 @@ private slots:
             << dc09::framed("\"NULL\"0301R5#1234[]") << Kind::Ack
             << dc09::framed("\"ACK\"0301R5#1234[]") << QByteArray() << QByteArray("");
         addRefusedFrameRows();
+        addBinaryCrcRows();
+        addHighByteRows();
     }
 
     void answers() {
@@ -161,6 +169,13 @@ private slots:
                                                 << QByteArray("header not in the DC-09 layout");
         QTest::newRow("no LF") << QByteArray("garbage") << Kind::Silent << qsizetype(7)
                                << QByteArray("no LF before the bytes");
+        QByteArray wrongBinaryCrc = binaryCid;
+        wrongBinaryCrc[1] = '\x73';
+        QTest::newRow("wrong binary CRC")
+            << wrongBinaryCrc << Kind::Silent << binaryCid.size() << QByteArray("CRC");
+        // A CR among the CRC bytes does not end the frame.
+        QTest::newRow("binary CRC with a CR, cut short")
+            << binaryCid.left(20) << Kind::Incomplete << qsizetype(0) << QByteArray();
         QTest::newRow("no CR in the longest frame")
             << '\n' + QByteArray(dc09::maxFrameSize, 'x') << Kind::Silent << dc09::maxFrameSize + 1
             << QByteArray("no CR within the longest frame");
@@ -252,6 +267,11 @@ private slots:
                               "#5678|3401 02 017][X000E0Y000N0]" + stamp(now))
             << now << key256 << QByteArray("\"*ACK\"0012L0#5678[")
             << QByteArray("25678183401020177");
+        QTest::newRow("SIA-DCS, AES-256, accented text")
+            << encryptedFrame("\"*SIA-DCS\"0013L0#5678", key256,
+                              "#5678|NBA01|A" + kitchen + "][L" + kitchen + "]" + stamp(now))
+            << now << key256 << QByteArray("\"*ACK\"0013L0#5678[")
+            << "3D#5678 DNBA01 EA" + kitchen + " @";
     }
 
     void encryptedAck() {
@@ -351,6 +371,49 @@ private:
             << dc09::framed("\"SIA-DCS\"0009L0#1234[#1234]") << Kind::Duh
             << dc09::framed("\"DUH\"0009L0#1234[]") << QByteArray()
             << QByteArray("SIA report without a block of data");
+    }
+
+    // A CRC sent as two bytes is checked so, and every reply carries its CRC in the same form.
+    static void addBinaryCrcRows() {
+        QTest::newRow("binary CRC, its low byte CR")
+            << binaryCid << Kind::Ack
+            << QByteArray("\n\xEF"
+                          "E0012\"ACK\"0212L0#5801[]\r")
+            << QByteArray("25801181130010010") << QByteArray("");
+        QTest::newRow("binary CRC, its high byte LF") << binaryNull << Kind::Ack
+                                                      << QByteArray("\n\xCA\x10"
+                                                                    "0012\"ACK\"0655L0#5801[]\r")
+                                                      << QByteArray() << QByteArray("");
+        QTest::newRow("binary CRC, DUH in kind")
+            << dc09::framed("\"SIA-DCX\"2828L0#5801[#5801|NBA01]", true) << Kind::Duh
+            << dc09::framed("\"DUH\"2828L0#5801[]", true) << QByteArray()
+            << QByteArray("unknown ID SIA-DCX");
+        QTest::newRow("binary CRC, NAK in kind")
+            << dc09::framed(nullEncrypted.mid(9).chopped(1), true) << Kind::Nak
+            << dc09::framed(nakReply().mid(9).chopped(1), true) << QByteArray()
+            << QByteArray("time 18:24:52,07-05-2020 outside the window");
+    }
+
+    // Bytes 0x80-0xFF of a text or an extended block are carried as sent; control bytes are not.
+    // An encrypted frame whose time reads was decrypted with the right key.
+    static void addHighByteRows() {
+        QTest::newRow("SIA-DCS, text and extended block above 0x7E")
+            << dc09::framed("\"SIA-DCS\"0020L0#1234[#1234|NBA01|A" + kitchen + "][L" + kitchen +
+                            "]")
+            << Kind::Ack << dc09::framed("\"ACK\"0020L0#1234[]")
+            << "3D#1234 DNBA01 EA" + kitchen + " @" << QByteArray("");
+        QTest::newRow("ADM-CID, extended block above 0x7E")
+            << dc09::framed("\"ADM-CID\"0021L0#1234[#1234|1130 01 003][L" + kitchen + "]")
+            << Kind::Ack << dc09::framed("\"ACK\"0021L0#1234[]") << QByteArray("21234181130010037")
+            << QByteArray("");
+        QTest::newRow("control byte in a text")
+            << dc09::framed("\"SIA-DCS\"0022L0#1234[#1234|NBA01|AK\x7F" + kitchen.mid(2) + "]")
+            << Kind::Duh << dc09::framed("\"DUH\"0022L0#1234[]") << QByteArray()
+            << QByteArray("data not in the DC-09 layout");
+        QTest::newRow("encrypted, decrypts, data out of layout")
+            << encryptedFrame("\"*SIA-DCS\"0023L0#AAAB", keyA, "#AAAB[NBA01]" + stamp(now))
+            << Kind::Duh << dc09::framed("\"DUH\"0023L0#AAAB[]") << QByteArray()
+            << QByteArray("decrypted, but the data is not in the DC-09 layout");
     }
 };
 

@@ -61,6 +61,12 @@ QByteArray frame(const QByteArray &body) {
     return "\n" + hex(crcArc(body), 4) + "0" + hex(unsigned(body.size()), 3) + body + "\r";
 }
 
+QByteArray binaryFrame(const QByteArray &body) {
+    const quint16 crc = crcArc(body);
+    const char crcBytes[] = {char(crc >> 8), char(crc & 0xFF)};
+    return "\n" + QByteArray(crcBytes, 2) + "0" + hex(unsigned(body.size()), 3) + body + "\r";
+}
+
 QByteArray stamp(const QDateTime &utc) {
     return "_" + utc.toUTC().toString(QStringLiteral("HH:mm:ss,MM-dd-yyyy")).toLatin1();
 }

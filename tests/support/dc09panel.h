@@ -9,6 +9,8 @@ namespace dc09panel {
 
 // LF, CRC, "0" + length, the body from its opening '"', CR.
 QByteArray frame(const QByteArray &body);
+// The same with the CRC as two bytes, high byte first, as some panels send it.
+QByteArray binaryFrame(const QByteArray &body);
 // "_HH:MM:SS,MM-DD-YYYY" of a UTC moment.
 QByteArray stamp(const QDateTime &utc);
 // `"id"seq` + `header` (e.g. "R0L0#1234") + "[" + data + "]" + timestamp.
