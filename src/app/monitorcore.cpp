@@ -14,6 +14,7 @@
 #include "ipserver/enginewiring.h"
 #include "ipserver/ipserver.h"
 #include "ipserver/pollreportlines.h"
+#include "ipserver/receiveroptions.h"
 #include "ipserver/receiveroutput.h"
 #include "ipserver/repeatedmessages.h"
 #include "protocol/messageaccount.h"
@@ -23,7 +24,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTimer>
 #include <algorithm>
 
@@ -43,15 +43,6 @@ QString fileStamp(const QString &path) {
     return QString::number(file.size()) + QLatin1Char(' ') +
            QString::number(file.lastModified().toMSecsSinceEpoch()) + QLatin1Char(' ') +
            QString::number(file.metadataChangeTime().toMSecsSinceEpoch());
-}
-
-ReceiverOptions receiverOptions(const Settings &settings) {
-    static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
-    ReceiverOptions options;
-    const QString monitors = settings.text(SettingKey::ForwardingMonitors);
-    for (const QString &address : monitors.split(separators, Qt::SkipEmptyParts))
-        options.forwardingMonitors.append(address.toLatin1());
-    return options;
 }
 
 Dc09Options dc09Options(const Settings &settings) {
@@ -120,7 +111,7 @@ void MonitorCore::createIpReceiver(const QHostAddress &listenAddress) {
     m_ipServer->setListenAddress(listenAddress);
     m_ipServer->setDc09Keys(&m_dc09Keys);
     m_ipServer->setDc09Options([this] { return dc09Options(m_settings); });
-    m_ipServer->setReceiverOptions([this] { return receiverOptions(m_settings); });
+    m_ipServer->setReceiverOptions([this] { return receiverOptionsFrom(m_settings); });
     connectReceiverToEngine(m_ipServer->output(), *m_engine);
     // An alarm is decoded as soon as it is stored, and its line leaves at once.
     connect(&m_ipServer->output(), &ReceiverOutput::messagesArrived, m_engine.get(),

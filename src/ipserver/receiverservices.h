@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
+#include "receiveroptions.h"
+
 #include <functional>
 
 class AccountTable;
@@ -10,13 +10,6 @@ class LogBook;
 class PollSupervision;
 class QueueJournal;
 class ReceiverHandOver;
-
-// The receiver's options as the settings hold them at the moment of a text.
-struct ReceiverOptions {
-    // The addresses of other monitors that forward their automation lines here ("9" lines):
-    // their lines are taken as they come, the sending monitor having applied the account rules.
-    QList<QByteArray> forwardingMonitors;
-};
 
 // What the I/O threads use; every member is safe to call from any thread.
 struct ReceiverServices {

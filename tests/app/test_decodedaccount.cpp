@@ -1,8 +1,11 @@
+#include "accounts/accountnumbers.h"
+#include "accounts/accountrecord.h"
 #include "app/monitor.h"
 #include "engine/engine.h"
 #include "support/tempenvironment.h"
 #include "ui/comsetupwindow.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -40,6 +43,42 @@ private slots:
         decode(monitor, "RX3", "27531182130010157");
         decode(monitor, "RX3", "2753181130010157");
         QCOMPARE(field->text(), QStringLiteral("2468"));
+    }
+
+    // An account written "123A" does not get its panel's Contact ID reports, which carry 1230:
+    // the monitor says so once for each such account of the account and key files it loads.
+    void accountsWrittenWithAForZeroAreNamedAtLoad() {
+        TempEnvironment env;
+        QByteArray records;
+        for (const char *text : {"123A", "5801", "12BC"}) {
+            AccountRecord record;
+            record.accNum = *NumericalAccNum(text);
+            records += accountImage(record);
+        }
+        QFile accounts(env.filePath("Accounts.PDB"));
+        QVERIFY(accounts.open(QIODevice::WriteOnly) && accounts.write(records) == records.size());
+        accounts.close();
+        QFile keys(env.filePath("Dc09Keys.txt"));
+        QVERIFY(keys.open(QIODevice::WriteOnly));
+        keys.write("124a AAAAAAAAAAAAAAAA\n123A BBBBBBBBBBBBBBBB\n");
+        keys.close();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("account 123A: Contact ID"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("account 124a: Contact ID"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("DC-09 key file can be read"));
+        Monitor monitor;
+        QByteArrayList notes;
+        for (const QByteArray &line : env.readFile("IP_EXPlog.TXT").split('\n')) {
+            if (line.contains("Contact ID sends 0"))
+                notes.append(line.mid(line.indexOf(" -- ") + 4).trimmed());
+        }
+        QCOMPARE(notes,
+                 QByteArrayList({"[account 123A: Contact ID sends 0 as \"A\", so its panel's "
+                                 "Contact ID reports carry account 1230 and are taken as "
+                                 "1230, not as 123A] Accounts.PDB",
+                                 "[account 124a: Contact ID sends 0 as \"A\", so its panel's "
+                                 "Contact ID reports carry account 1240 and are taken as "
+                                 "1240, not as 124a] ./Dc09Keys.txt"}));
+        monitor.shutDown();
     }
 };
 

@@ -4,6 +4,7 @@
 #include "ipserver/enginewiring.h"
 #include "ipserver/ipserver.h"
 #include "ipserver/pollreportlines.h"
+#include "ipserver/receiveroptions.h"
 #include "support/automationreceiver.h"
 #include "support/enginefixture.h"
 
@@ -64,6 +65,7 @@ struct IpServerFixture : EngineFixture {
         QObject::connect(&server.output(), &ReceiverOutput::errorAccountShown, &engine,
                          [this](const QString &text) { errorAccounts << text; });
         server.setListenAddress(QHostAddress::LocalHost);
+        server.setReceiverOptions([this] { return receiverOptionsFrom(settings); });
     }
     ~IpServerFixture() { server.deactivate(); }
 

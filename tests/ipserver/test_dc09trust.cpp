@@ -80,6 +80,24 @@ private slots:
         QCOMPARE(f.pendingBeforeMarker(), QByteArrayList({"[127.0.0.1]" + burglaryText}));
     }
 
+    // The same ciphertext under the account written with leading zeros (one account by its
+    // number, so one key) is the same message: answered, never queued again.
+    void aReplayUnderAPaddedAccountIsQueuedOnce() {
+        Dc09Fixture f;
+        QVERIFY(f.writeKeys("5801 " + aesKey128 + "\n"));
+        QVERIFY(f.start());
+        Panel panel(f.port());
+        QVERIFY(panel.waitConnected());
+        const QByteArray body = encrypted("ADM-CID", "0042", "R0L0", "5801", "1130 01 001",
+                                          aesKey128, stamp(QDateTime::currentDateTimeUtc()));
+        for (const char *account : {"#5801[", "#05801[", "#005801["}) {
+            panel.send(frame(QByteArray(body).replace("#5801[", account)));
+            QVERIFY(readFrame(panel).contains("\"*ACK\"0042R0L0" + QByteArray(account)));
+        }
+        QVERIFY(f.queueMarker(panel));
+        QCOMPARE(f.pendingBeforeMarker(), QByteArrayList({"[127.0.0.1]" + burglaryText}));
+    }
+
     // A sender of a datagram may be forged: an answer larger than what it sent is not sent.
     void aDatagramGetsNoLargerAnswer() {
         Dc09Fixture f;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+class Settings;
+
+// The receiver's options as the settings hold them at the moment of a text.
+struct ReceiverOptions {
+    // The addresses of other monitors that forward their automation lines here ("9" lines):
+    // their lines are taken as they come, the sending monitor having applied the account rules.
+    QList<QByteArray> forwardingMonitors;
+};
+
+// The options as the settings hold them now; safe from any thread.
+ReceiverOptions receiverOptionsFrom(const Settings &settings);
