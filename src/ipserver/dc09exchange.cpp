@@ -99,6 +99,8 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
         decision = accept(receipt, text);
     else
         m_admission.logRefusal(receipt.rejection, text);
+    if (receipt.frameAccount.refused())
+        m_services.output.errorAccountShown(QString::fromLatin1(receipt.frameAccount.field));
     if (receipt.kind != dc09::Receipt::Kind::Ack)
         figures().refused(dc09Refusal(receipt.rejection, !receipt.reply.isEmpty()));
     if (decision == Decision::NotStored) {
