@@ -25,10 +25,9 @@ void TxQueue::append(const QByteArray &line) {
         appendWithId(0, line);
         return;
     }
-    // A line the journal cannot take is still delivered: only its copy after a restart is lost,
-    // and the journal reports the failure.
-    if (m_journal->addTx(line, [this, &line](quint64 id) { appendWithId(id, line); }) == 0)
-        appendWithId(0, line);
+    // A line the journal cannot write is listed all the same and delivered: the journal keeps
+    // it in memory for the next file it writes, and reports the failure.
+    m_journal->addTx(line, [this, &line](quint64 id) { appendWithId(id, line); });
 }
 
 void TxQueue::appendTransient(const QByteArray &line) {

@@ -165,26 +165,29 @@ Dc09Exchange::Decision Dc09Exchange::accept(const dc09::Receipt &receipt, const 
 
 // A repeat is answered only once its first copy is on the disk (waiting for that copy's flush if
 // need be), and not at all while that copy is still being written or when it could not be
-// stored: the panel then sends it again.
+// stored: the panel then sends it again. A copy that is queued but whose flush failed keeps its
+// claim: the journal writes it with the queues once it can, and the resend is then answered as
+// a repeat; stored again, it would be delivered twice. Only texts not all written give it back.
 bool Dc09Exchange::queueOnce(const dc09::Receipt &receipt) {
     RepeatedMessages *repeated = m_services.dc09 ? m_services.dc09->repeated : nullptr;
-    if (!repeated)
-        return storeAll(receipt.messages).has_value();
+    if (!repeated) {
+        const std::optional<quint64> ticket = storeAll(receipt.messages);
+        return ticket && m_admission.durable(*ticket);
+    }
     const RepeatedMessages::Seen seen =
         repeated->repeatOrClaim(repeatKeys(receipt), steadyNowMs(), !receipt.encrypted);
-    if (seen.repeat)
-        return seen.ticket && m_admission.durable(*seen.ticket);
-    const std::optional<quint64> ticket = storeAll(receipt.messages, seen.claim);
-    if (!ticket) {
+    const std::optional<quint64> ticket =
+        seen.repeat ? seen.ticket : storeAll(receipt.messages, seen.claim);
+    if (!ticket && !seen.repeat)
         repeated->release(seen.claim);
+    if (!ticket || !m_admission.durable(*ticket))
         return false;
-    }
     repeated->settle(seen.claim);
     return true;
 }
 
-// Writes every text, then waits for the last one to be on the disk; its ticket, or none when a
-// text could not be stored. The claim, when given, learns the ticket before the wait.
+// Writes every text; the last one's ticket, or none when a text could not be written. The
+// claim, when given, learns the ticket.
 std::optional<quint64> Dc09Exchange::storeAll(const QList<QByteArray> &messages,
                                               std::optional<quint64> claim) {
     std::optional<quint64> ticket = 0;
@@ -196,7 +199,7 @@ std::optional<quint64> Dc09Exchange::storeAll(const QList<QByteArray> &messages,
     RepeatedMessages *repeated = m_services.dc09 ? m_services.dc09->repeated : nullptr;
     if (claim && repeated)
         repeated->written(*claim, *ticket);
-    return m_admission.durable(*ticket) ? ticket : std::nullopt;
+    return ticket;
 }
 
 // A panel without a line number is answered, but its installer should give it one: said once

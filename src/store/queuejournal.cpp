@@ -105,7 +105,14 @@ void QueueJournal::setRetryInterval(int milliseconds) {
     m_retryTimer->setInterval(milliseconds);
 }
 
-QueueJournal::~QueueJournal() = default;
+// A clean stop while a failure keeps the journal closed tries once more, so that the next start
+// finds the queues as they stand rather than what the file held before the failure. Nothing is
+// said: no one listens any more.
+QueueJournal::~QueueJournal() {
+    QMutexLocker lock(&m_mutex);
+    if (!m_file.isOpen() && !m_unread && !m_path.isEmpty())
+        compactLocked();
+}
 
 quint64 QueueJournal::flushCount() const {
     QMutexLocker lock(&m_mutex);
@@ -256,9 +263,10 @@ void QueueJournal::replaceLostFileLocked() {
     m_failing = !replaced;
 }
 
-bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops) {
+bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops, bool listed) {
     if (!m_file.isOpen()) {
         reportLocked(false, tr("the queue journal %1 is not open").arg(m_path));
+        keepInMemoryLocked(ops, listed);
         return false;
     }
     const QByteArray bytes = journalformat::encodeRecord(encodeOps(ops));
@@ -270,6 +278,8 @@ bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops) {
         m_file.resize(before);
         m_file.seek(before);
         reportLocked(false, error);
+        if (keepInMemoryLocked(ops, listed))
+            replaceStaleFileLocked();
         return false;
     }
     for (const QueueOp &op : ops)
@@ -280,6 +290,34 @@ bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops) {
     if (m_fileBytes - m_liveBytes > m_compactionThreshold)
         compactLocked();
     return true;
+}
+
+// The queues in memory go on whatever becomes of a record: what leaves them, and the lines that
+// enter "Tx Pending" (delivered from memory even so), and with `listed` every item (a batch's,
+// already in the queues). So the state follows them, and the next file written from it holds
+// what they hold: a message decoded or a line acknowledged meanwhile is not delivered again after
+// a restart. Only a message whose caller refuses it stays out. A journal that could not read its
+// file keeps nothing: its ids could stand for items of that file. True when anything was kept.
+bool QueueJournal::keepInMemoryLocked(const std::vector<QueueOp> &ops, bool listed) {
+    if (m_unread)
+        return false;
+    bool kept = false;
+    for (const QueueOp &op : ops) {
+        if (listed || op.kind != QueueOp::Kind::AddPending) {
+            m_state.apply(op);
+            kept = true;
+        }
+    }
+    return kept;
+}
+
+// A file that missed a change the queues made is no longer theirs: it is written anew from
+// memory, or closed until it can be (nothing is acknowledged meanwhile).
+void QueueJournal::replaceStaleFileLocked() {
+    if (compactLocked() || !m_file.isOpen())
+        return;
+    m_file.close();
+    retryLaterLocked();
 }
 
 void QueueJournal::reportLocked(bool ok, const QString &error) {
@@ -307,7 +345,11 @@ quint64 QueueJournal::record(std::vector<QueueOp> ops,
     }
     if (inBatchHere()) {
         m_batch.insert(m_batch.end(), ops.begin(), ops.end());
-    } else if (!writeLocked(ops)) {
+    } else if (!writeLocked(ops, false)) {
+        // A line not stored is still delivered, from memory: it is listed all the same, with
+        // the id it is kept under, so that its removal reaches the state.
+        if (underLock && ops.front().kind == QueueOp::Kind::AddTx)
+            underLock(m_unread ? 0 : ops.front().id);
         return 0;
     }
     if (underLock)
@@ -418,5 +460,5 @@ void QueueJournal::endBatch() {
         return;
     std::vector<QueueOp> ops;
     ops.swap(m_batch);
-    writeLocked(ops);
+    writeLocked(ops, true);
 }

@@ -19,7 +19,9 @@ class QTimer;
 // written as they come and a flush to the disk is shared by everyone waiting for it (group
 // commit). A flush that fails loses the file: it is written anew from the queues in memory
 // before anything it holds counts as stored. A journal that cannot be opened or written anew
-// takes nothing and tries again every few seconds until it can. Safe to call from any thread.
+// takes no message and tries again every few seconds until it can; meanwhile it follows the
+// queues in memory, and what it writes when it can is what they hold then. Safe to call from
+// any thread.
 class QueueJournal : public QObject {
     Q_OBJECT
 public:
@@ -45,7 +47,9 @@ public:
 
     // Stores an addition and calls `underLock(id)` while still holding the lock, so additions
     // posted from there keep the stored order. Returns a ticket for flushed(), 0 when the item
-    // could not be stored (then `underLock` is not called).
+    // could not be stored: then addPending does not call `underLock` (the message is refused),
+    // while addTx does, since the line is delivered anyway; its id is what the journal keeps it
+    // under in memory for the next file it writes (0 when it keeps nothing).
     quint64 addPending(const QByteArray &source, const QByteArray &message,
                        const std::function<void(quint64)> &underLock);
     quint64 addTx(const QByteArray &line, const std::function<void(quint64)> &underLock);
@@ -115,7 +119,9 @@ private:
 
     quint64 record(std::vector<QueueOp> ops, const std::function<void(quint64)> &underLock);
     bool readLocked(OpenReport &report);
-    bool writeLocked(const std::vector<QueueOp> &ops);
+    bool writeLocked(const std::vector<QueueOp> &ops, bool listed);
+    bool keepInMemoryLocked(const std::vector<QueueOp> &ops, bool listed);
+    void replaceStaleFileLocked();
     bool writeBytes(QFileDevice &file, const QByteArray &bytes);
     bool compactLocked();
     bool compactionFailedLocked(const QString &error);
@@ -131,7 +137,7 @@ private:
     QWaitCondition m_flushDone;
     QString m_path;
     QFile m_file;
-    QueueState m_state;    // what the file holds now
+    QueueState m_state;    // the queues as they stand: what the file holds, or is written with next
     QueueState m_restored; // what it held at start-up
     quint64 m_nextId = 1;
     quint64 m_written = 0; // records written

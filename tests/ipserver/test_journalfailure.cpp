@@ -1,5 +1,8 @@
 #include "dc09wirefixture.h"
+#include "decoder/messagedecoder.h"
+#include "protocol/automationlines.h"
 #include "store/queuejournal.h"
+#include "strings/eventtexts.h"
 #include "support/journalfile.h"
 
 #include <QDir>
@@ -82,6 +85,65 @@ class JournalFailureTest : public QObject {
         }
     };
 
+    // The same with the decoder and the automation software behind it, and from the start a
+    // disk on which every flush fails and the journal cannot be written anew either.
+    struct Delivery : Fixture {
+        EventTexts texts;
+        MessageDecoder decoder{lists, txQueue,
+                               logs,  accounts,
+                               texts, MessageDecoder::Hooks{[] { return DecoderSettings{}; }, {}}};
+        AutomationReceiver receiver{AutomationReceiver::Reply::Ack};
+        QSignalSpy recovered{&journal, &QueueJournal::recovered};
+
+        Delivery() {
+            journal.setRetryInterval(50);
+            engine.setJournal(&journal);
+            engine.setDecoder([this](const QByteArray &source, const QByteArray &message) {
+                decoder.Process_data(source, message);
+            });
+            settings.setInteger(SettingKey::TxNum, txPortTcpIndex);
+            settings.setText(SettingKey::TxIpAdd, QStringLiteral("127.0.0.1"));
+            settings.setText(SettingKey::TxIpPort, QString::number(receiver.port()));
+            engine.startStop(5);
+            gate.release(true);
+        }
+        // The panel's text is queued, unanswered, and the journal closed by the failure.
+        bool queuedWhileClosed(Panel &panel, const QByteArray &text) {
+            panel.send(text);
+            return QTest::qWaitFor(
+                [this] { return !journal.isOpen() && engine.pendingMessages().size() == 1; },
+                15000);
+        }
+        bool heal() {
+            const qsizetype healed = recovered.size();
+            gate.release(false);
+            return QTest::qWaitFor([&] { return recovered.size() > healed; }, 15000);
+        }
+        // Runs the engine until both queues are empty: every line delivered so far.
+        QByteArrayList deliverAll() {
+            const bool emptied = QTest::qWaitFor(
+                [this] {
+                    settle(1);
+                    engine.tick();
+                    return engine.pendingMessages().isEmpty() && txQueue.isEmpty();
+                },
+                15000);
+            if (!emptied)
+                return {"the queues were not emptied"};
+            QByteArrayList lines = receiver.received().split('\x14');
+            lines.removeLast();
+            lines.removeAll(heartbeatLine);
+            return lines;
+        }
+        // A clean stop, and what a new start on the same working directory would queue.
+        std::size_t queuedAfterRestart() {
+            server.deactivate();
+            QueueJournal next;
+            next.open(path);
+            return next.restored().pending.size() + next.restored().tx.size();
+        }
+    };
+
 private slots:
     // Two panels wait for the same flush and it fails: the file is written anew from the queues
     // in memory, and only then are both acknowledged; the disk holds both.
@@ -128,6 +190,38 @@ private slots:
         QCOMPARE(readFrame(second), reply("ACK", "0043L0#5801[]"));
         first.send(link);
         QCOMPARE(readFrame(first), reply("ACK", "0043L0#5801[]"));
+    }
+
+    // A report whose flush fails is not acknowledged but delivered; the panel's resend once the
+    // journal heals is acknowledged and delivered too. A DC-09 frame's resend is then a repeat,
+    // answered without a copy. A clean restart delivers none of them again.
+    void anUnacknowledgedReportIsDeliveredOnceMoreAtMost() {
+        Delivery f;
+        QVERIFY(f.start());
+        Panel panel(f.port());
+        QVERIFY(panel.waitConnected());
+        QVERIFY(f.queuedWhileClosed(panel, burglaryText));
+        QCOMPARE(f.deliverAll().size(), 1);
+        QCOMPARE(panel.unread(), QByteArray());
+        QVERIFY(f.heal());
+        panel.send(burglaryText);
+        QCOMPARE(panel.reply(3), ack);
+        QVERIFY(f.queueMarker(panel));
+        const QByteArrayList bare = f.deliverAll();
+        QCOMPARE(bare.count(bare.first()), 2);
+
+        f.gate.release(true);
+        const QByteArray report = frame(clear("ADM-CID", "0042", "R0L0#5801", burglary));
+        QVERIFY(f.queuedWhileClosed(panel, report));
+        QCOMPARE(f.deliverAll().size(), bare.size() + 1);
+        QCOMPARE(panel.unread(), QByteArray());
+        QVERIFY(f.heal());
+        panel.send(report);
+        QCOMPARE(readFrame(panel), reply("ACK", "0042R0L0#5801[]"));
+        QVERIFY(f.queueMarker(panel));
+        QVERIFY(f.pendingBeforeMarker().isEmpty());
+        f.deliverAll();
+        QCOMPARE(f.queuedAfterRestart(), std::size_t(0));
     }
 
     // A journal that cannot be opened takes nothing, and tries again: once its path is free,

@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 // The queue journal on real files: what a crash, a torn write or a damaged disk leaves behind is
 // read back as far as it is whole, and a store that cannot write says so and takes nothing.
@@ -233,6 +234,53 @@ private slots:
         const QueueJournal::OpenReport again = reopened.open(path);
         QCOMPARE(again.skippedBytes + again.cutBytes, 0);
         QCOMPARE(restoredMessages(reopened), QList<QByteArray>({"first", "second"}));
+    }
+
+    // While its file cannot be written the queues go on: what leaves them and the lines that
+    // enter "Tx Pending" (delivered from memory) are in the file written anew when a removal's
+    // write fails, and in the one written when a journal closed by a failed flush goes at a clean
+    // stop (the disk back before it tried again); a message refused is in neither.
+    void theFileWrittenAnewHoldsTheQueuesAsTheyStand() {
+        TempEnvironment env;
+        const QString path = journalPath(env);
+        std::vector<quint64> ids;
+        const auto keep = [&ids](quint64 id) { ids.push_back(id); };
+        bool failing = false;
+        {
+            QueueJournal journal;
+            journal.setSyncFunction(
+                [&failing](int fd) { return !failing && ::fdatasync(fd) == 0; });
+            QVERIFY(journal.open(path).opened);
+            journal.addTx("line acknowledged", keep);
+            journal.addTx("line acknowledged at a size limit", keep);
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit old{};
+            QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+            rlimit limited = old;
+            limited.rlim_cur = rlim_t(QFileInfo(path).size());
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+            journal.removeTx({ids.at(1)});
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
+            QVERIFY(journal.isOpen());
+            QCOMPARE(JournalFile(path).txLines(), QList<QByteArray>({"line acknowledged"}));
+
+            failing = true;
+            QVERIFY(!journal.flushed(journal.addPending("peer", "message", keep)));
+            QVERIFY(!journal.isOpen());
+            {
+                QueueJournal::Batch decoded(&journal);
+                journal.addTx("line decoded", {});
+                journal.removePending({ids.at(2)});
+            }
+            journal.removeTx({ids.at(0)});
+            QCOMPARE(journal.addTx("line forwarded", keep), 0u);
+            QCOMPARE(journal.addPending("peer", "refused", keep), 0u);
+            QCOMPARE(ids.size(), std::size_t(4));
+            failing = false;
+        }
+        QVERIFY(JournalFile(path).state.pending.empty());
+        QCOMPARE(JournalFile(path).txLines(),
+                 QList<QByteArray>({"line decoded", "line forwarded"}));
     }
 
     // A receiver of failed() may use the journal at once: the failure is said with the lock let
