@@ -68,8 +68,13 @@ std::function<void(quint64)> Admission::lister(const QByteArray &message) const 
     return [this, &message](quint64 id) { m_services.output.messageQueued(m_peer, message, id); };
 }
 
-bool Admission::durable(quint64 ticket) const {
-    return ticket == 0 || !m_services.journal || m_services.journal->awaited(ticket);
+bool Admission::durable(quint64 ticket, const std::function<void(bool)> &then) const {
+    if (ticket == 0 || !m_services.journal) {
+        if (then)
+            then(true);
+        return true;
+    }
+    return m_services.journal->awaited(ticket, then);
 }
 
 quint64 Admission::storedMark() const {

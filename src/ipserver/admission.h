@@ -42,7 +42,9 @@ public:
     // The same in two steps: written (the journal's ticket, 0 without a journal; none when it
     // could not be written), then waited for until it is on the disk.
     std::optional<quint64> write(const QByteArray &message) const;
-    bool durable(quint64 ticket) const;
+    // `then(stored)` follows once the outcome is known, also when the wait is deferred to the
+    // round's flush (the reply is then held until that flush, and dropped when it fails).
+    bool durable(quint64 ticket, const std::function<void(bool)> &then = {}) const;
     // A mark of what this thread has stored so far: a change tells that a line was stored.
     quint64 storedMark() const;
     // Waits until everything this thread stored is on the disk; false when it could not be.

@@ -180,10 +180,13 @@ bool Dc09Exchange::queueOnce(const dc09::Receipt &receipt) {
         seen.repeat ? seen.ticket : storeAll(receipt.messages, seen.claim);
     if (!ticket && !seen.repeat)
         repeated->release(seen.claim);
-    if (!ticket || !m_admission.durable(*ticket))
-        return false;
-    repeated->settle(seen.claim);
-    return true;
+    // The claim is kept across a restart only once its message is on the disk: the round's
+    // flush may come after this frame's reply is made (and held).
+    const quint64 claim = seen.claim;
+    return ticket && m_admission.durable(*ticket, [repeated, claim](bool stored) {
+        if (stored)
+            repeated->settle(claim);
+    });
 }
 
 // Writes every text; the last one's ticket, or none when a text could not be written. The

@@ -18,6 +18,7 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -157,8 +158,10 @@ void IoThread::resumeAcceptingWhenDue(qint64 nowMs) {
     m_poller.add(m_listener, EventPoller::incoming | EventPoller::exclusive, &m_acceptReady);
 }
 
-// Taken while DC-09 is off too, and dropped: nothing else is spoken on this port.
+// Taken while DC-09 is off too, and dropped: nothing else is spoken on this port. The stores of
+// the turn's datagrams wait for the round's flush together.
 void IoThread::takeDatagrams() {
+    QueueJournal::DeferredWaits deferred(m_datagramsOwed, m_datagramsAfterFlush);
     for (int turn = 0; turn < datagramsPerTurn && !m_stopping; ++turn) {
         sockaddr_in from{};
         socklen_t length = sizeof from;
@@ -171,27 +174,45 @@ void IoThread::takeDatagrams() {
         }
         if (std::size_t(got) > datagramLimit || !Dc09Exchange::enabled(m_shared.services))
             continue;
-        takeDatagram(QByteArray(m_datagramBuffer.data(), qsizetype(got)), &from, length);
+        takeDatagram(QByteArray(m_datagramBuffer.data(), qsizetype(got)), from);
     }
 }
 
-void IoThread::takeDatagram(const QByteArray &data, const void *from, unsigned fromLength) {
-    const QByteArray peer = listeningsockets::dottedPeer(from);
+void IoThread::takeDatagram(const QByteArray &data, const sockaddr_in &from) {
+    const QByteArray peer = listeningsockets::dottedPeer(&from);
     m_shared.services.output.peerShown(peer);
-    Dc09Exchange exchange(
-        m_shared.services, peer, [this, from, fromLength](const QByteArray &bytes) {
-            return ::sendto(m_datagrams, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL,
-                            static_cast<const sockaddr *>(from), fromLength) == bytes.size();
-        });
+    Dc09Exchange exchange(m_shared.services, peer, [this, from](const QByteArray &bytes) {
+        if (m_datagramsOwed == 0)
+            return sendDatagram(bytes, from);
+        m_heldAnswers.push_back({bytes, from});
+        return true;
+    });
     exchange.handle(data, true);
+}
+
+bool IoThread::sendDatagram(const QByteArray &bytes, const sockaddr_in &to) {
+    return ::sendto(m_datagrams, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL,
+                    reinterpret_cast<const sockaddr *>(&to), sizeof to) == bytes.size();
+}
+
+// The flush is done: the held answers go out in their order, or none of them when it failed
+// (their panels send again).
+void IoThread::settleDatagrams(bool stored) {
+    m_datagramsOwed = 0;
+    for (const QueueJournal::AfterFlush &then : std::exchange(m_datagramsAfterFlush, {}))
+        then(stored);
+    for (const HeldAnswer &answer : std::exchange(m_heldAnswers, {})) {
+        if (stored)
+            sendDatagram(answer.bytes, answer.to);
+    }
 }
 
 // Group commit within the thread: the messages of one round of readinesses share one flush,
 // and their replies leave only after it.
 void IoThread::settleDiskWaits() {
-    if (m_awaitingDisk.empty())
+    if (m_awaitingDisk.empty() && m_datagramsOwed == 0)
         return;
-    quint64 ticket = 0;
+    quint64 ticket = m_datagramsOwed;
     for (PanelConnection *connection : m_awaitingDisk)
         ticket = std::max(ticket, connection->owedTicket());
     QueueJournal *journal = m_shared.services.journal;
@@ -199,6 +220,7 @@ void IoThread::settleDiskWaits() {
     for (PanelConnection *connection : m_awaitingDisk)
         connection->diskDone(stored);
     m_awaitingDisk.clear();
+    settleDatagrams(stored);
 }
 
 void IoThread::checkTimes() {

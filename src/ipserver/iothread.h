@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <netinet/in.h>
 #include <unordered_map>
 #include <vector>
 
@@ -60,7 +61,9 @@ private:
     void pauseAccepting();
     void resumeAcceptingWhenDue(qint64 nowMs);
     void takeDatagrams();
-    void takeDatagram(const QByteArray &data, const void *from, unsigned fromLength);
+    void takeDatagram(const QByteArray &data, const sockaddr_in &from);
+    bool sendDatagram(const QByteArray &bytes, const sockaddr_in &to);
+    void settleDatagrams(bool stored);
     void checkTimes();
     void settleDiskWaits();
     void releaseClosed();
@@ -79,4 +82,13 @@ private:
     std::vector<PanelConnection *> m_awaitingDisk;
     qint64 m_acceptPausedUntil = -1; // steady ms, -1: accepting
     std::vector<char> m_datagramBuffer;
+    // The datagrams' share of the round's flush: their answers wait for it, as the connections'
+    // do, and go out in order after it.
+    struct HeldAnswer {
+        QByteArray bytes;
+        sockaddr_in to;
+    };
+    quint64 m_datagramsOwed = 0;
+    std::vector<QueueJournal::AfterFlush> m_datagramsAfterFlush;
+    std::vector<HeldAnswer> m_heldAnswers;
 };

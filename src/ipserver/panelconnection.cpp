@@ -98,17 +98,20 @@ void PanelConnection::takeChunk(const QByteArray &bytes) {
 }
 
 // False when a reply could not be sent: the connection is then over.
+// Every store of the read waits for the round's flush, with the other connections' stores.
 bool PanelConnection::take(const QByteArray &bytes) {
+    QueueJournal::DeferredWaits deferred(m_owedTicket, m_afterFlush);
+    bool taken = true;
     if (m_dc09Tail.isEmpty() &&
         !(bytes.startsWith('\n') && Dc09Exchange::enabled(m_context.services))) {
-        QueueJournal::DeferredWaits deferred(m_owedTicket);
-        const bool taken = m_cycle.handle(bytes);
-        if (m_owedTicket > 0)
-            m_context.awaitingDisk.push_back(this);
-        return taken;
+        taken = m_cycle.handle(bytes);
+    } else {
+        m_dc09Tail += bytes;
+        taken = takeFrames();
     }
-    m_dc09Tail += bytes;
-    return takeFrames();
+    if (m_owedTicket > 0)
+        m_context.awaitingDisk.push_back(this);
+    return taken;
 }
 
 // What follows a frame without a new LF is a bare-IP text again.
@@ -141,6 +144,8 @@ bool PanelConnection::send(const QByteArray &bytes) {
 
 void PanelConnection::diskDone(bool stored) {
     m_owedTicket = 0;
+    for (const QueueJournal::AfterFlush &then : std::exchange(m_afterFlush, {}))
+        then(stored);
     const QByteArray held = std::exchange(m_held, QByteArray());
     if (m_fd >= 0 && stored && !sendNow(held))
         end();

@@ -5,6 +5,8 @@
 #include "panelcycle.h"
 #include "receiverservices.h"
 
+#include "store/queuejournal.h"
+
 #include <QByteArray>
 #include <atomic>
 #include <functional>
@@ -19,8 +21,9 @@ class ConnectionCount;
 // keep their order and nothing piles up). The connection ends when the panel closes it, on an
 // error, when the server stops, when the panel is silent for the idle time, or when a message
 // begun has not been answered within the message deadline (a byte every few seconds must not
-// hold a connection for ever). A text whose reply must wait for the disk holds its replies back
-// and pauses the connection; the I/O thread flushes once for all such connections of a round.
+// hold a connection for ever). A text or DC-09 frame whose reply must wait for the disk holds
+// its replies (and those after it) back and pauses the connection; the I/O thread flushes once
+// for all such connections of a round, and their replies go out in order after it.
 class PanelConnection : public EventPoller::Handler {
 public:
     struct Context {
@@ -76,6 +79,7 @@ private:
     QByteArray m_unsent;   // replies the panel has not taken yet
     QByteArray m_held;     // replies that wait for the disk
     quint64 m_owedTicket = 0;
+    std::vector<QueueJournal::AfterFlush> m_afterFlush; // what follows the flush, in order
     qint64 m_lastDataMs;
     qint64 m_messageStartMs = -1; // the first byte of a message not answered yet
     bool m_answered = false;      // the current read got a reply

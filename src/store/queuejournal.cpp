@@ -1,12 +1,10 @@
 #include "queuejournal.h"
 
+#include "journalfiles.h"
 #include "journalformat.h"
 
 #include "metrics/figures.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QThread>
 #include <QTimer>
@@ -17,49 +15,16 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-QString damagedCopyName(const QString &path) {
-    return path + QStringLiteral(".damaged-") +
-           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
-}
-
-// The new name of a renamed file is only durable once its directory is. A file system that
-// cannot flush a directory says so with EINVAL: its renames need no flush.
-bool syncDirectory([[maybe_unused]] const QString &path) {
-#ifndef Q_OS_WIN
-    const QByteArray directory = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(directory.constData(), O_RDONLY);
-    if (fd < 0)
-        return true;
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-    ::close(fd);
-    return synced;
-#else
-    return true;
-#endif
-}
-
-QByteArray snapshot(const QueueState &state) {
-    QByteArray bytes = journalformat::fileHeader();
-    for (const auto &[id, item] : state.pending) {
-        const QueueOp op{QueueOp::Kind::AddPending, id, item.source, item.message};
-        bytes += journalformat::encodeRecord(encodeOps({op}));
-    }
-    for (const auto &[id, line] : state.tx) {
-        const QueueOp op{QueueOp::Kind::AddTx, id, QByteArray(), line};
-        bytes += journalformat::encodeRecord(encodeOps({op}));
-    }
-    return bytes;
-}
-
 thread_local quint64 lastTicketHere = 0;
-// Where awaited() notes its ticket on this thread, while a DeferredWaits lives.
+// Where awaited() notes its ticket and what follows the flush on this thread, while a
+// DeferredWaits lives.
 thread_local quint64 *owedHere = nullptr;
+thread_local std::vector<QueueJournal::AfterFlush> *thenHere = nullptr;
 
 } // namespace
 
@@ -109,6 +74,13 @@ void QueueJournal::setRetryInterval(int milliseconds) {
 // finds the queues as they stand rather than what the file held before the failure. Nothing is
 // said: no one listens any more.
 QueueJournal::~QueueJournal() {
+    {
+        QMutexLocker lock(&m_mutex);
+        m_compactorStopping = true;
+        m_compactorWork.wakeAll();
+    }
+    if (m_compactor.joinable())
+        m_compactor.join();
     QMutexLocker lock(&m_mutex);
     if (!m_file.isOpen() && !m_unread && !m_path.isEmpty())
         compactLocked();
@@ -165,7 +137,7 @@ bool QueueJournal::readLocked(OpenReport &report) {
             m_state.apply(op);
     }
     if (report.skippedBytes > 0) {
-        report.keptAs = damagedCopyName(m_path);
+        report.keptAs = journalfiles::damagedCopyName(m_path);
         if (!QFile::copy(m_path, report.keptAs))
             report.keptAs.clear();
     }
@@ -220,22 +192,95 @@ bool QueueJournal::compactLocked() {
     while (m_flushing)
         m_flushDone.wait(&m_mutex);
     QSaveFile next(m_path);
-    const QByteArray bytes = snapshot(m_state);
+    const QByteArray bytes = journalfiles::snapshot(m_state);
     if (!next.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeBytes(next, bytes) ||
-        !syncFile(next) || !next.commit()) {
+        !syncFile(next)) {
         next.cancelWriting();
         return compactionFailedLocked(next.errorString());
     }
+    return replaceWithLocked(next, bytes.size(), bytes.size());
+}
+
+// The new file, on the disk, takes the old one's place; everything written is then in it.
+bool QueueJournal::replaceWithLocked(QSaveFile &next, qint64 liveBytes, qint64 fileBytes) {
+    if (!next.commit())
+        return compactionFailedLocked(next.errorString());
+    ++m_generation;
     m_file.close();
-    if (!syncDirectory(m_path))
+    if (!journalfiles::syncDirectory(m_path))
         return compactionFailedLocked(tr("the directory of %1 cannot be flushed").arg(m_path));
     m_file.setFileName(m_path);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return compactionFailedLocked(m_file.errorString());
-    m_liveBytes = bytes.size();
-    m_fileBytes = bytes.size();
+    m_liveBytes = liveBytes;
+    m_fileBytes = fileBytes;
     m_flushed = m_written;
+    ++m_compactions;
     return true;
+}
+
+// The queues as they stand now are written on the compactor's thread; the writers go on.
+void QueueJournal::startCompactionLocked() {
+    if (m_compacting || !m_file.isOpen())
+        return;
+    m_compacting = true;
+    m_toCompact = m_state;
+    m_compactedGeneration = m_generation;
+    m_sinceSnapshot.clear();
+    if (!m_compactor.joinable())
+        m_compactor = std::thread(&QueueJournal::runCompactor, this);
+    m_compactorWork.wakeAll();
+}
+
+void QueueJournal::runCompactor() {
+    Locked lock(*this);
+    while (!m_compactorStopping) {
+        if (m_compacting) {
+            compactInBackground(lock);
+            m_compacting = false;
+            m_compactionDone.wakeAll();
+        } else {
+            m_compactorWork.wait(&m_mutex);
+        }
+    }
+}
+
+// The snapshot is written and flushed without the lock. Under it, the records written meanwhile
+// follow it and are flushed (the old file's flushes are not the new file's), and the new file
+// takes the old one's place. A failure keeps the old file as it is; its history then waits for
+// another threshold's worth before the next try.
+void QueueJournal::compactInBackground(Locked &lock) {
+    const QueueState state = std::exchange(m_toCompact, QueueState());
+    const quint64 generation = m_compactedGeneration;
+    lock.unlock();
+    const QByteArray bytes = journalfiles::snapshot(state);
+    QSaveFile next(m_path);
+    const bool written = next.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                         writeBytes(next, bytes) && syncFile(next);
+    lock.relock();
+    while (m_flushing)
+        m_flushDone.wait(&m_mutex);
+    const QByteArray since = std::exchange(m_sinceSnapshot, QByteArray());
+    const bool current = generation == m_generation && m_file.isOpen();
+    if (!written || !current ||
+        (!since.isEmpty() && !(writeBytes(next, since) && syncFile(next)))) {
+        next.cancelWriting();
+        if (current)
+            m_liveBytes = m_fileBytes;
+        return;
+    }
+    replaceWithLocked(next, bytes.size(), bytes.size() + since.size());
+}
+
+void QueueJournal::finishCompaction() {
+    QMutexLocker lock(&m_mutex);
+    while (m_compacting)
+        m_compactionDone.wait(&m_mutex);
+}
+
+quint64 QueueJournal::compactionCount() const {
+    QMutexLocker lock(&m_mutex);
+    return m_compactions;
 }
 
 // A journal left closed tries again later; one still open goes on as it was.
@@ -287,8 +332,10 @@ bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops, bool listed) {
     ++m_written;
     reportLocked(true, QString());
     m_fileBytes += bytes.size();
+    if (m_compacting)
+        m_sinceSnapshot += bytes;
     if (m_fileBytes - m_liveBytes > m_compactionThreshold)
-        compactLocked();
+        startCompactionLocked();
     return true;
 }
 
@@ -393,19 +440,32 @@ bool QueueJournal::storePending(const QByteArray &source, const QByteArray &mess
     return ticket != 0 && (!waitForDisk || awaited(ticket));
 }
 
-bool QueueJournal::awaited(quint64 ticket) {
-    if (!owedHere)
-        return flushed(ticket);
+bool QueueJournal::awaited(quint64 ticket, const AfterFlush &then) {
+    if (!owedHere || (then && !thenHere)) {
+        const bool stored = flushed(ticket);
+        if (then)
+            then(stored);
+        return stored;
+    }
     *owedHere = std::max(*owedHere, ticket);
+    if (then)
+        thenHere->push_back(then);
     return true;
 }
 
 QueueJournal::DeferredWaits::DeferredWaits(quint64 &owed) {
     owedHere = &owed;
+    thenHere = nullptr;
+}
+
+QueueJournal::DeferredWaits::DeferredWaits(quint64 &owed, std::vector<AfterFlush> &then) {
+    owedHere = &owed;
+    thenHere = &then;
 }
 
 QueueJournal::DeferredWaits::~DeferredWaits() {
     owedHere = nullptr;
+    thenHere = nullptr;
 }
 
 bool QueueJournal::flushed(quint64 ticket) {

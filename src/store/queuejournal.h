@@ -9,8 +9,10 @@
 #include <QStringList>
 #include <QWaitCondition>
 #include <functional>
+#include <thread>
 #include <vector>
 
+class QSaveFile;
 class QThread;
 class QTimer;
 
@@ -66,8 +68,10 @@ public:
     // Waits until everything up to the ticket is on the disk; false when the flush failed.
     bool flushed(quint64 ticket);
     // The same, unless a DeferredWaits lives on this thread: the ticket is then noted there and
-    // the answer is true for now.
-    bool awaited(quint64 ticket);
+    // the answer is true for now. `then(stored)` runs once the outcome is known: at once, or,
+    // deferred, when the caller has flushed for its DeferredWaits.
+    using AfterFlush = std::function<void(bool stored)>;
+    bool awaited(quint64 ticket, const AfterFlush &then = {});
     // The ticket of the last record the calling thread wrote (0: none yet): what a caller that
     // did not wait at once must wait for before it tells anyone the record is kept.
     static quint64 lastTicketOfThisThread();
@@ -86,11 +90,13 @@ public:
     };
 
     // While one lives on a thread, awaited() there does not wait but notes the highest ticket in
-    // `owed`: the caller holds back every reply until flushed(owed) is true, and so shares one
-    // flush among all the messages it serves meanwhile.
+    // `owed`, and what is to follow the flush in `then`: the caller holds back every reply until
+    // flushed(owed) gives the outcome, runs `then` with it, and so shares one flush among all the
+    // messages it serves meanwhile.
     class DeferredWaits {
     public:
         explicit DeferredWaits(quint64 &owed);
+        DeferredWaits(quint64 &owed, std::vector<AfterFlush> &then);
         ~DeferredWaits();
         DeferredWaits(const DeferredWaits &) = delete;
         DeferredWaits &operator=(const DeferredWaits &) = delete;
@@ -99,8 +105,14 @@ public:
     // Disk flushes done so far (several waiting additions share one).
     quint64 flushCount() const;
 
-    // Compacts when the file holds more than this many bytes of history (tests lower it).
+    // Compacts when the file holds more than this many bytes of history (tests lower it). The
+    // compaction runs on a thread of its own while records go on to the file as before; only its
+    // end (what was written meanwhile, and the file's replacement) takes the journal's lock.
     void setCompactionThreshold(qint64 bytes) { m_compactionThreshold = bytes; }
+    // Waits for a compaction under way to end.
+    void finishCompaction();
+    // Compactions done since the journal was opened (in the background or not).
+    quint64 compactionCount() const;
     // How a file is flushed to the disk, given its descriptor (tests make a flush fail); set
     // before the journal is used. Empty: the system's.
     void setSyncFunction(std::function<bool(int)> sync) { m_sync = std::move(sync); }
@@ -124,6 +136,10 @@ private:
     void replaceStaleFileLocked();
     bool writeBytes(QFileDevice &file, const QByteArray &bytes);
     bool compactLocked();
+    void startCompactionLocked();
+    void runCompactor();
+    void compactInBackground(Locked &lock);
+    bool replaceWithLocked(QSaveFile &next, qint64 liveBytes, qint64 fileBytes);
     bool compactionFailedLocked(const QString &error);
     void retryLaterLocked();
     void replaceLostFileLocked();
@@ -155,4 +171,18 @@ private:
     std::function<bool(int)> m_sync;
     QTimer *m_retryTimer;
     bool m_unread = false; // the file at the path could not be read: it is not written over
+    // The compaction in the background, on a thread started at the first one and ended with the
+    // journal: the queues to write, the records written while it runs, and the file's
+    // generation, which changes whenever the file is replaced (a compaction of an older one is
+    // then given up).
+    std::thread m_compactor;
+    QWaitCondition m_compactorWork;
+    QWaitCondition m_compactionDone;
+    bool m_compacting = false;
+    bool m_compactorStopping = false;
+    QueueState m_toCompact;
+    quint64 m_compactedGeneration = 0;
+    QByteArray m_sinceSnapshot;
+    quint64 m_generation = 0;
+    quint64 m_compactions = 0;
 };

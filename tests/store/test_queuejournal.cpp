@@ -8,8 +8,10 @@
 #include <QThread>
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 // The queue journal on real files: what a crash, a torn write or a damaged disk leaves behind is
@@ -157,6 +159,12 @@ private slots:
             if (i % 2 == 0)
                 journal.removeTx({ids.back()});
         }
+        // It runs beside the writers: what they wrote meanwhile waits for the next one, which
+        // one more record (removing a line already gone) calls for.
+        journal.finishCompaction();
+        journal.removeTx({ids.front()});
+        journal.finishCompaction();
+        QVERIFY(journal.compactionCount() > 1);
         QVERIFY(QFileInfo(path).size() < 2048 + 40 * 1002);
         QueueJournal reopened;
         QVERIFY(reopened.open(path).opened);
@@ -164,6 +172,52 @@ private slots:
         QCOMPARE(lines.size(), 1002);
         QCOMPARE(lines.at(2), QByteArray("line 4"));
         QCOMPARE(lines.last(), QByteArray("line 2002"));
+    }
+
+    // A compaction whose flush hangs holds no writer up: an item stored meanwhile is on the disk
+    // when its flush returns, and the compacted file holds it.
+    void aCompactionDoesNotHoldTheWritersUp() {
+        TempEnvironment env;
+        const QString path = journalPath(env);
+        QueueJournal journal;
+        QVERIFY(journal.open(path).opened);
+        QMutex mutex;
+        QWaitCondition released;
+        bool hold = false;
+        bool held = false;
+        journal.setSyncFunction([&](int fd) {
+            QMutexLocker lock(&mutex);
+            if (std::exchange(hold, false)) {
+                held = true;
+                while (held)
+                    released.wait(&mutex);
+            }
+            return ::fdatasync(fd) == 0;
+        });
+        journal.setCompactionThreshold(1024);
+        hold = true; // the compaction's flush of its snapshot
+        for (int i = 0; i < 40; ++i)
+            journal.addTx("line " + QByteArray::number(i), {});
+        const auto isHeld = [&] {
+            QMutexLocker lock(&mutex);
+            return held;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(isHeld(), 15000);
+        std::atomic<bool> stored = false;
+        std::thread writer(
+            [&] { stored = journal.flushed(journal.addPending("RX3", "17531555555551", {})); });
+        QTRY_VERIFY_WITH_TIMEOUT(stored, 15000);
+        {
+            QMutexLocker lock(&mutex);
+            held = false;
+            released.wakeAll();
+        }
+        writer.join();
+        journal.finishCompaction();
+        QCOMPARE(journal.compactionCount(), quint64(2)); // at the start, and this one
+        const JournalFile compacted(path);
+        QCOMPARE(compacted.records.size(), std::size_t(41));
+        QCOMPARE(compacted.pendingMessages(), QByteArrayList{"17531555555551"});
     }
 
     // Many connection threads store at once: every item is on the disk when its flush returns,
