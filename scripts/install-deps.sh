@@ -17,8 +17,8 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt
     clang libclang-rt-14-dev
     # The package check: dpkg-shlibdeps (and the file program CPack runs before it) and the
     # validators of the desktop entry, the metainfo and the systemd unit, and man for the
-    # manual page.
-    dpkg-dev file desktop-file-utils appstream systemd man-db groff-base)
+    # manual page, and logrotate for the rule of the service's logs.
+    dpkg-dev file desktop-file-utils appstream systemd man-db groff-base logrotate)
 
 missing=()
 for package in "${packages[@]}"; do
