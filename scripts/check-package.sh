@@ -59,7 +59,7 @@ done
 grep -q '^-rwxr-xr-x root/root .* ./usr/bin/voduro$' <<<"$contents" || fail "program not executable by all"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libqt6network6 libqt6serialport6 libqt6widgets6 libqt6httpserver6 libc6; do
+for library in libqt6core6 libqt6network6 libqt6serialport6 libqt6widgets6 libc6; do
     grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Version)" = "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")" ] ||

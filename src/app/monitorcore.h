@@ -25,6 +25,7 @@ class PollSupervision;
 class QTimer;
 class ServiceWatch;
 class WatchServer;
+struct ConnectionLimit;
 struct SettingsReadResult;
 
 struct MonitorOptions {
@@ -92,6 +93,8 @@ private:
     void openRepeatMemory();
     void reportStoreFailure(const QString &error, const QString &subject);
     void reportStoreRecovery(const QString &note, const QString &subject);
+    void reportConnectionLimit(const ConnectionLimit &limit);
+    void dropNotices(const QString &subject);
     void restartLines();
 
     Settings m_settings;
@@ -117,5 +120,6 @@ private:
     bool m_shutDown = false;
     bool m_settingsWritable = true;
     bool m_settingsBackupFailed = false;
+    bool m_connectionLimitReduced = false;
     QStringList m_storeFailures;
 };
