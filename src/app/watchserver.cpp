@@ -27,7 +27,9 @@ public:
         return problems.join(QStringLiteral("; "));
     }
 
+    // On the watch thread, which owns their timers.
     void close() {
+        delete m_statusWatch;
         delete m_tcp;
         delete m_status;
     }
