@@ -29,8 +29,16 @@ install(CODE "
     configure_file(\"${unit_template}\" \"${unit_file}\" @ONLY)
 ")
 install(FILES ${unit_file} DESTINATION lib/systemd/system)
+# The rule for the service's logs names its user and its directory, which only the package
+# creates: a plain `cmake --install` leaves it out.
+install(FILES packaging/voduro.logrotate DESTINATION /etc/logrotate.d RENAME voduro
+    COMPONENT service EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
+# One package of everything, the service's own files included.
+set(CPACK_COMPONENTS_ALL Unspecified service)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_PACKAGE_NAME voduro)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -47,9 +55,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The shared-library dependencies come from dpkg-shlibdeps; the windows also need a Qt platform
 # plugin, which is loaded at run time and so escapes it. The headless service needs none. Qt's own
 # texts (the Yes and No of a question) come in the operator's language from Qt's translations.
+# logrotate rotates the service's logs by the rule in /etc/logrotate.d.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, qt6-translations-l10n, logrotate")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/packaging/debian/conffiles
     ${PROJECT_SOURCE_DIR}/packaging/debian/postinst
     ${PROJECT_SOURCE_DIR}/packaging/debian/prerm
     ${PROJECT_SOURCE_DIR}/packaging/debian/postrm)

@@ -4,9 +4,6 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-l10n-tools libgl-dev
-    # The metrics page's HTTP server; its CMake files also ask for the WebSockets module, which
-    # the Debian package does not pull in.
-    qt6-httpserver-dev qt6-websockets-dev
     # The metrics test reads the page with a real Prometheus parser.
     python3-prometheus-client
     # AES for the encrypted panel protocol (OpenSSL's libcrypto).
@@ -17,8 +14,8 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-tools-dev qt
     clang libclang-rt-14-dev
     # The package check: dpkg-shlibdeps (and the file program CPack runs before it) and the
     # validators of the desktop entry, the metainfo and the systemd unit, and man for the
-    # manual page.
-    dpkg-dev file desktop-file-utils appstream systemd man-db groff-base)
+    # manual page, and logrotate for the rule of the service's logs.
+    dpkg-dev file desktop-file-utils appstream systemd man-db groff-base logrotate)
 
 missing=()
 for package in "${packages[@]}"; do

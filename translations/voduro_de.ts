@@ -1863,7 +1863,7 @@
 <context>
     <name>IpServerToggle</name>
     <message>
-        <location filename="../src/engine/ipservertoggle.cpp" line="13"/>
+        <location filename="../src/engine/ipservertoggle.cpp" line="10"/>
         <source>Close all the connections already connected to Voduro.</source>
         <translation>Bitte zuerst alle Verbindungen trennen, die zu Voduro bestehen.</translation>
     </message>
@@ -1968,64 +1968,74 @@
         <translation type="vanished">Einstellungsdatei nicht lesbar; aufbewahrt als %1, Standardwerte in Gebrauch</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="149"/>
+        <location filename="../src/app/monitorcore.cpp" line="158"/>
         <source>Settings file cannot be read</source>
         <translation>Einstellungsdatei nicht lesbar</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="150"/>
+        <location filename="../src/app/monitorcore.cpp" line="159"/>
         <source>Settings file damaged (%1)</source>
         <translation>Einstellungsdatei beschädigt (%1)</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="151"/>
+        <location filename="../src/app/monitorcore.cpp" line="160"/>
         <source>the other values read, defaults for the rest</source>
         <translation>die übrigen Werte gelesen, Standardwerte für den Rest</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="156"/>
+        <location filename="../src/app/monitorcore.cpp" line="165"/>
         <source>%1 and cannot be moved aside; %2, settings not saved</source>
         <translation>%1 und nicht beiseitezulegen; %2, Einstellungen werden nicht gespeichert</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="160"/>
+        <location filename="../src/app/monitorcore.cpp" line="169"/>
         <source>%1; kept as %2; %3</source>
         <translation>%1; aufbewahrt als %2; %3</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="169"/>
+        <location filename="../src/app/monitorcore.cpp" line="178"/>
         <source>Account file cannot be read (%1); no accounts loaded, the file is kept and not saved over</source>
         <translation>Kontendatei nicht lesbar (%1); keine Konten geladen, die Datei bleibt erhalten und wird nicht überschrieben</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="181"/>
+        <location filename="../src/app/monitorcore.cpp" line="190"/>
         <source>DC-09 key file cannot be read (%1); its keys stay as they were</source>
         <translation>DC-09-Schlüsseldatei nicht lesbar (%1); ihre Schlüssel bleiben, wie sie waren</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="184"/>
+        <location filename="../src/app/monitorcore.cpp" line="194"/>
         <source>DC-09 key file can be read by other users; make it readable by its owner only (chmod 600)</source>
         <translation>DC-09-Schlüsseldatei ist für andere Benutzer lesbar; nur für ihren Eigentümer lesbar machen (chmod 600)</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="194"/>
+        <location filename="../src/app/monitorcore.cpp" line="206"/>
         <source>DC-09 key file does not read whole (line %1); the keys read before stay in use until it does</source>
         <translation>DC-09-Schlüsseldatei nicht vollständig lesbar (Zeile %1); die zuvor gelesenen Schlüssel bleiben in Gebrauch, bis sie es ist</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="201"/>
+        <location filename="../src/app/monitorcore.cpp" line="213"/>
         <source>line %1 holds no account and DC-09 key; skipped</source>
         <translation>Zeile %1 enthält kein Konto mit DC-09-Schlüssel; übersprungen</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="202"/>
+        <location filename="../src/app/monitorcore.cpp" line="214"/>
         <source>lines %1 hold no account and DC-09 key; skipped</source>
         <translation>Zeilen %1 enthalten kein Konto mit DC-09-Schlüssel; übersprungen</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="245"/>
+        <location filename="../src/app/monitorcore.cpp" line="256"/>
         <source>Repeat memory cannot be read (%1); DC-09 messages of the last minutes before the start are not known</source>
         <translation>Wiederholungsspeicher nicht lesbar (%1); DC-09-Meldungen der letzten Minuten vor dem Start sind nicht bekannt</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="278"/>
+        <source>%1 connections in effect, as set</source>
+        <translation>%1 Verbindungen in Kraft, wie eingestellt</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="283"/>
+        <source>set to %1, but the open-file limit of %2 less the %3 descriptors kept for the monitor&apos;s own work leaves %4: at most %4 connections are taken (raise the limit: LimitNOFILE in the unit, ulimit -n)</source>
+        <translation>auf %1 gesetzt, aber die Grenze offener Dateien von %2 abzüglich der %3 Deskriptoren, die der Monitor für seine eigene Arbeit zurückhält, lässt %4: höchstens %4 Verbindungen werden angenommen (Grenze anheben: LimitNOFILE in der Unit, ulimit -n)</translation>
     </message>
 </context>
 <context>
@@ -2148,37 +2158,37 @@ Jetzt löschen?</translation>
 <context>
     <name>QueueJournal</name>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="152"/>
+        <location filename="../src/store/queuejournal.cpp" line="186"/>
         <source>the queue journal is written again; messages are acknowledged again</source>
         <translation>das Warteschlangen-Journal wird wieder geschrieben; Meldungen werden wieder quittiert</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="155"/>
+        <location filename="../src/store/queuejournal.cpp" line="189"/>
         <source>; the %1 items it held before come back at the next start</source>
         <translation>; die %1 Einträge, die es vorher enthielt, kommen beim nächsten Start zurück</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="189"/>
+        <location filename="../src/store/queuejournal.cpp" line="224"/>
         <source>the directory of %1 cannot be flushed</source>
         <translation>das Verzeichnis von %1 kann nicht auf die Platte geschrieben werden</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="214"/>
+        <location filename="../src/store/queuejournal.cpp" line="253"/>
         <source>a flush of %1 to the disk failed</source>
         <translation>das Schreiben von %1 auf die Platte ist fehlgeschlagen</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="215"/>
+        <location filename="../src/store/queuejournal.cpp" line="254"/>
         <source>; written anew from the queues in memory</source>
         <translation>; neu geschrieben aus den Warteschlangen im Speicher</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="216"/>
+        <location filename="../src/store/queuejournal.cpp" line="255"/>
         <source>; nothing is stored until it can be written anew</source>
         <translation>; nichts wird gespeichert, bis es neu geschrieben werden kann</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="222"/>
+        <location filename="../src/store/queuejournal.cpp" line="261"/>
         <source>the queue journal %1 is not open</source>
         <translation>das Warteschlangen-Journal %1 ist nicht geöffnet</translation>
     </message>
@@ -2274,6 +2284,16 @@ Jetzt löschen?</translation>
         <location filename="../src/app/durablequeues.cpp" line="51"/>
         <source>Queue journal ended in an unfinished record: %1 bytes cut</source>
         <translation>Warteschlangen-Journal endete mit einem unvollständigen Eintrag: %1 Bytes abgeschnitten</translation>
+    </message>
+    <message>
+        <location filename="../src/app/statusquery.cpp" line="20"/>
+        <source>No Voduro monitor runs in %1.</source>
+        <translation>In %1 läuft kein Voduro-Monitor.</translation>
+    </message>
+    <message>
+        <location filename="../src/app/statusquery.cpp" line="27"/>
+        <source>The Voduro monitor in %1 does not answer.</source>
+        <translation>Der Voduro-Monitor in %1 antwortet nicht.</translation>
     </message>
 </context>
 <context>

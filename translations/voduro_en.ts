@@ -1863,7 +1863,7 @@
 <context>
     <name>IpServerToggle</name>
     <message>
-        <location filename="../src/engine/ipservertoggle.cpp" line="13"/>
+        <location filename="../src/engine/ipservertoggle.cpp" line="10"/>
         <source>Close all the connections already connected to Voduro.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1960,63 +1960,73 @@
 <context>
     <name>MonitorCore</name>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="149"/>
+        <location filename="../src/app/monitorcore.cpp" line="158"/>
         <source>Settings file cannot be read</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="150"/>
+        <location filename="../src/app/monitorcore.cpp" line="159"/>
         <source>Settings file damaged (%1)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="151"/>
+        <location filename="../src/app/monitorcore.cpp" line="160"/>
         <source>the other values read, defaults for the rest</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="156"/>
+        <location filename="../src/app/monitorcore.cpp" line="165"/>
         <source>%1 and cannot be moved aside; %2, settings not saved</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="160"/>
+        <location filename="../src/app/monitorcore.cpp" line="169"/>
         <source>%1; kept as %2; %3</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="169"/>
+        <location filename="../src/app/monitorcore.cpp" line="178"/>
         <source>Account file cannot be read (%1); no accounts loaded, the file is kept and not saved over</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="181"/>
+        <location filename="../src/app/monitorcore.cpp" line="190"/>
         <source>DC-09 key file cannot be read (%1); its keys stay as they were</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="184"/>
+        <location filename="../src/app/monitorcore.cpp" line="194"/>
         <source>DC-09 key file can be read by other users; make it readable by its owner only (chmod 600)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="194"/>
+        <location filename="../src/app/monitorcore.cpp" line="206"/>
         <source>DC-09 key file does not read whole (line %1); the keys read before stay in use until it does</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="201"/>
+        <location filename="../src/app/monitorcore.cpp" line="213"/>
         <source>line %1 holds no account and DC-09 key; skipped</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="202"/>
+        <location filename="../src/app/monitorcore.cpp" line="214"/>
         <source>lines %1 hold no account and DC-09 key; skipped</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="245"/>
+        <location filename="../src/app/monitorcore.cpp" line="256"/>
         <source>Repeat memory cannot be read (%1); DC-09 messages of the last minutes before the start are not known</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="278"/>
+        <source>%1 connections in effect, as set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="283"/>
+        <source>set to %1, but the open-file limit of %2 less the %3 descriptors kept for the monitor&apos;s own work leaves %4: at most %4 connections are taken (raise the limit: LimitNOFILE in the unit, ulimit -n)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -2136,37 +2146,37 @@ Clear them?</source>
 <context>
     <name>QueueJournal</name>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="152"/>
+        <location filename="../src/store/queuejournal.cpp" line="186"/>
         <source>the queue journal is written again; messages are acknowledged again</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="155"/>
+        <location filename="../src/store/queuejournal.cpp" line="189"/>
         <source>; the %1 items it held before come back at the next start</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="189"/>
+        <location filename="../src/store/queuejournal.cpp" line="224"/>
         <source>the directory of %1 cannot be flushed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="214"/>
+        <location filename="../src/store/queuejournal.cpp" line="253"/>
         <source>a flush of %1 to the disk failed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="215"/>
+        <location filename="../src/store/queuejournal.cpp" line="254"/>
         <source>; written anew from the queues in memory</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="216"/>
+        <location filename="../src/store/queuejournal.cpp" line="255"/>
         <source>; nothing is stored until it can be written anew</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="222"/>
+        <location filename="../src/store/queuejournal.cpp" line="261"/>
         <source>the queue journal %1 is not open</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2261,6 +2271,16 @@ Clear them?</source>
     <message>
         <location filename="../src/app/durablequeues.cpp" line="51"/>
         <source>Queue journal ended in an unfinished record: %1 bytes cut</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/statusquery.cpp" line="20"/>
+        <source>No Voduro monitor runs in %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/statusquery.cpp" line="27"/>
+        <source>The Voduro monitor in %1 does not answer.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -54,7 +54,7 @@ Dc09Options dc09Options(const Settings &settings) {
 }
 
 // "Max Connections", brought into its range when it was read.
-int connectionLimit(const Settings &settings) {
+int maxConnections(const Settings &settings) {
     return settings.integer(SettingKey::MaxConnections);
 }
 
@@ -109,6 +109,9 @@ void MonitorCore::createIpReceiver(const QHostAddress &listenAddress) {
     });
     m_ipServer = std::make_unique<IpServer>(m_accounts, *m_polls, m_logs);
     m_ipServer->setListenAddress(listenAddress);
+    m_ipServer->setOtherReservedDescriptors(WatchServer::heldDescriptors);
+    connect(m_ipServer.get(), &IpServer::connectionLimitApplied, this,
+            &MonitorCore::reportConnectionLimit);
     m_ipServer->setDc09Keys(&m_dc09Keys);
     m_ipServer->setDc09Options([this] { return dc09Options(m_settings); });
     m_ipServer->setReceiverOptions([this] { return receiverOptionsFrom(m_settings); });
@@ -128,7 +131,7 @@ void MonitorCore::createIpReceiver(const QHostAddress &listenAddress) {
 void MonitorCore::loadStore() {
     wireSettingsToLogs();
     reportSettingsRead(readSettings(m_settings));
-    m_ipServer->setConnectionLimit(connectionLimit(m_settings));
+    m_ipServer->setConnectionLimit(maxConnections(m_settings));
     NamedLocks::createStandardLocks();
     loadAccounts();
     loadDc09Keys();
@@ -148,7 +151,7 @@ void MonitorCore::wireSettingsToLogs() {
         if (key == SettingKey::SaveRx)
             m_logs.setSaveEnabled(m_settings.flag(SettingKey::SaveRx));
         if (key == SettingKey::MaxConnections)
-            m_ipServer->setConnectionLimit(connectionLimit(m_settings));
+            m_ipServer->setConnectionLimit(maxConnections(m_settings));
     });
 }
 
@@ -292,10 +295,37 @@ void MonitorCore::reportStoreFailure(const QString &error, const QString &subjec
     qCWarning(monitorMessages).noquote() << subject + QStringLiteral(": ") + error;
 }
 
-void MonitorCore::reportStoreRecovery(const QString &note, const QString &subject) {
+// Said when the server starts and when "Max Connections" changes while it runs, in the places
+// of a stored file's failure: panels over the limit in effect are refused, and the operator
+// should know why before they are.
+void MonitorCore::reportConnectionLimit(const ConnectionLimit &limit) {
+    const QString subject = QStringLiteral("Max Connections");
+    if (!limit.reduced()) {
+        if (std::exchange(m_connectionLimitReduced, false))
+            reportStoreRecovery(tr("%1 connections in effect, as set").arg(limit.setting), subject);
+        return;
+    }
+    m_connectionLimitReduced = true;
+    dropNotices(subject);
+    reportStoreFailure(tr("set to %1, but the open-file limit of %2 less the %3 descriptors kept "
+                          "for the monitor's own work leaves %4: at most %4 connections are "
+                          "taken (raise the limit: LimitNOFILE in the unit, ulimit -n)")
+                           .arg(limit.setting)
+                           .arg(limit.openFiles)
+                           .arg(limit.reserved)
+                           .arg(limit.inEffect),
+                       subject);
+}
+
+void MonitorCore::dropNotices(const QString &subject) {
     const QString prefix = subject + QStringLiteral(": ");
     m_storeFailures.removeIf(
         [&prefix](const QString &failure) { return failure.startsWith(prefix); });
+}
+
+void MonitorCore::reportStoreRecovery(const QString &note, const QString &subject) {
+    const QString prefix = subject + QStringLiteral(": ");
+    dropNotices(subject);
     emit storeRecovered(
         (QStringList(m_storeFailures) << prefix + note).join(QStringLiteral(" | ")));
     m_logs.logStoreFailure(note, subject);

@@ -26,6 +26,7 @@ class PollSupervision;
 class QTimer;
 class ServiceWatch;
 class WatchServer;
+struct ConnectionLimit;
 struct SettingsReadResult;
 
 struct MonitorOptions {
@@ -94,6 +95,8 @@ private:
     void reportStoreFailure(const QString &error, const QString &subject);
     void reportStoreRecovery(const QString &note, const QString &subject);
     void noteContactIdLookalikes(const QList<QByteArray> &accountTexts, const QString &subject);
+    void reportConnectionLimit(const ConnectionLimit &limit);
+    void dropNotices(const QString &subject);
     void restartLines();
 
     Settings m_settings;
@@ -120,5 +123,6 @@ private:
     bool m_shutDown = false;
     bool m_settingsWritable = true;
     bool m_settingsBackupFailed = false;
+    bool m_connectionLimitReduced = false;
     QStringList m_storeFailures;
 };

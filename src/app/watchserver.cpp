@@ -1,18 +1,15 @@
 #include "watchserver.h"
 
-#include "guardedtcpserver.h"
-
 #include "common/version.h"
 #include "metrics/exposition.h"
 #include "metrics/figures.h"
 
 #include <QDir>
 #include <QFile>
-#include <QHttpServer>
-#include <QHttpServerResponse>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QTimer>
 
 // The objects that live on the watch thread.
 class WatchEndpoints : public QObject {
@@ -30,38 +27,64 @@ public:
         return problems.join(QStringLiteral("; "));
     }
 
-    // The HTTP server takes the listening socket as its child when bound to it.
+    // On the watch thread, which owns their timers.
     void close() {
-        delete m_http;
+        delete m_statusWatch;
         delete m_tcp;
         delete m_status;
     }
 
 private:
     bool openStatusSocket();
-    bool openMetrics(const QHostAddress &address, quint16 port);
+    bool listenForStatus();
+    void takeStatusConnections();
     void answerStatus(QLocalSocket *socket);
+    bool openMetrics(const QHostAddress &address, quint16 port);
 
     QLocalServer *m_status = nullptr;
+    QTimer *m_statusWatch = nullptr;
+    int m_statusOpen = 0;
     QPointer<GuardedTcpServer> m_tcp;
-    QHttpServer *m_http = nullptr;
 };
 
-// Only the user the monitor runs as may ask: the socket is 0600.
+// Qt's local server closes itself for good when an accept fails (no descriptor was free): the
+// socket is watched and listens again once it can.
 bool WatchEndpoints::openStatusSocket() {
     m_status = new QLocalServer(this);
     m_status->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_status, &QLocalServer::newConnection, this, &WatchEndpoints::takeStatusConnections);
+    m_statusWatch = new QTimer(this);
+    m_statusWatch->setInterval(WatchServer::statusRelistenMs);
+    connect(m_statusWatch, &QTimer::timeout, this, [this] {
+        if (!m_status->isListening())
+            listenForStatus();
+    });
+    m_statusWatch->start();
+    return listenForStatus();
+}
+
+// Only the user the monitor runs as may ask: the socket is 0600.
+bool WatchEndpoints::listenForStatus() {
     const QString path = QDir::current().filePath(WatchServer::statusSocketName);
-    // The working directory's lock is held: a socket left here is from a monitor that died.
+    // The working directory's lock is held: a socket left here is from a monitor that died, or
+    // from this one before its server went away.
     QLocalServer::removeServer(path);
     if (!m_status->listen(path))
         return false;
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    connect(m_status, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_status->nextPendingConnection())
-            answerStatus(socket);
-    });
     return true;
+}
+
+void WatchEndpoints::takeStatusConnections() {
+    while (QLocalSocket *socket = m_status->nextPendingConnection()) {
+        if (m_statusOpen >= WatchServer::statusConnections) {
+            delete socket;
+            continue;
+        }
+        ++m_statusOpen;
+        connect(socket, &QObject::destroyed, this, [this] { --m_statusOpen; });
+        answerStatus(socket);
+    }
 }
 
 void WatchEndpoints::answerStatus(QLocalSocket *socket) {
@@ -70,33 +93,27 @@ void WatchEndpoints::answerStatus(QLocalSocket *socket) {
     socket->disconnectFromServer(); // after what was written has gone
 }
 
+namespace {
+
+// The two pages exist for GET only; anything else does not exist.
+HttpReply metricsPage(const HttpRequestHead &request) {
+    const bool known = request.path == "/metrics" || request.path == "/health";
+    if (!known)
+        return {404, {}, {}};
+    if (request.method != "GET")
+        return {405, {}, {}};
+    if (request.path == "/metrics")
+        return {200, prometheusContentType, prometheusText(figures(), QByteArray(versionNumber))};
+    const HealthVerdict verdict = figures().health(steadyNowNs());
+    return {verdict.healthy ? 200 : 503, QByteArrayLiteral("text/plain; charset=utf-8"),
+            verdict.reason.toUtf8() + '\n'};
+}
+
+} // namespace
+
 bool WatchEndpoints::openMetrics(const QHostAddress &address, quint16 port) {
-    m_tcp = new GuardedTcpServer(this);
-    if (!m_tcp->listen(address, port))
-        return false;
-    m_http = new QHttpServer(this);
-    using Method = QHttpServerRequest::Method;
-    m_http->route(QStringLiteral("/metrics"), Method::Get, [] {
-        return QHttpServerResponse(prometheusContentType,
-                                   prometheusText(figures(), QByteArray(versionNumber)));
-    });
-    m_http->route(QStringLiteral("/health"), Method::Get, [] {
-        const HealthVerdict verdict = figures().health(steadyNowNs());
-        return QHttpServerResponse(
-            QByteArrayLiteral("text/plain; charset=utf-8"), verdict.reason.toUtf8() + '\n',
-            verdict.healthy ? QHttpServerResponse::StatusCode::Ok
-                            : QHttpServerResponse::StatusCode::ServiceUnavailable);
-    });
-    // The two pages exist for GET only; anything else does not exist.
-    m_http->setMissingHandler([](const QHttpServerRequest &request,
-                                 QHttpServerResponder &&responder) {
-        const QString path = request.url().path();
-        const bool known = path == QLatin1String("/metrics") || path == QLatin1String("/health");
-        responder.write(known ? QHttpServerResponder::StatusCode::MethodNotAllowed
-                              : QHttpServerResponder::StatusCode::NotFound);
-    });
-    m_http->bind(m_tcp);
-    return true;
+    m_tcp = new GuardedTcpServer(metricsPage, this);
+    return m_tcp->listen(address, port);
 }
 
 WatchServer::WatchServer() {

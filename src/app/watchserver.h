@@ -1,5 +1,7 @@
 #pragma once
 
+#include "guardedtcpserver.h"
+
 #include <QHostAddress>
 #include <QString>
 #include <QThread>
@@ -13,6 +15,15 @@ class WatchEndpoints;
 class WatchServer {
 public:
     static inline const QString statusSocketName = QStringLiteral("Voduro.status");
+    // Status commands answered at once; more are closed as they come.
+    static constexpr int statusConnections = 8;
+    // How long a status socket that went away (its accept failed: no descriptor was free) waits
+    // before it listens again.
+    static constexpr int statusRelistenMs = 1000;
+    // The most the endpoints hold open at once: the metrics page's and the status socket's
+    // listeners and connections, and one connection each accepted only to be closed.
+    static constexpr int heldDescriptors =
+        (1 + GuardedTcpServer::maxConnections + 1) + (1 + statusConnections + 1);
 
     WatchServer();
     ~WatchServer();

@@ -5,18 +5,10 @@
 
 #include "common/logbook.h"
 #include "common/steadyclock.h"
+#include "metrics/figures.h"
 #include "protocol/dc09frame.h"
 
 #include <algorithm>
-
-namespace {
-
-// About one per core, at least two: a thread that waits for the disk leaves the others serving.
-int ioThreadCount() {
-    return std::max(2, QThread::idealThreadCount());
-}
-
-} // namespace
 
 IpServer::IpServer(AccountTable &accounts, PollSupervision &polls, LogBook &logs, QObject *parent)
     : QObject(parent)
@@ -31,6 +23,30 @@ IpServer::~IpServer() {
     deactivate();
 }
 
+// About one per core, at least two: a thread that waits for the disk leaves the others serving.
+int IpServer::ioThreadsToStart() {
+    return std::max(2, QThread::idealThreadCount());
+}
+
+void IpServer::setConnectionLimit(int setting) {
+    m_connectionSetting = setting;
+    applyConnectionLimit();
+}
+
+// Read afresh at each start: the open-file limit may have been changed from outside meanwhile.
+void IpServer::applyConnectionLimit() {
+    m_limitApplied = ::connectionLimit(m_connectionSetting, openFileLimitNow(),
+                                       reservedDescriptors(ioThreadsToStart(), m_otherReserved));
+    m_connectionLimit = m_limitApplied.inEffect;
+    figures().set(Gauge::ConnectionLimitSetting, m_limitApplied.setting);
+    figures().set(Gauge::ConnectionLimitInEffect, m_limitApplied.inEffect);
+    if (!isActive() || (m_limitSaid.setting == m_limitApplied.setting &&
+                        m_limitSaid.inEffect == m_limitApplied.inEffect))
+        return;
+    m_limitSaid = m_limitApplied;
+    emit connectionLimitApplied(m_limitApplied);
+}
+
 void IpServer::activate() {
     if (isActive() || m_port < 1 || m_port > 65535)
         return;
@@ -41,10 +57,11 @@ void IpServer::activate() {
     if (listener.fd < 0)
         return;
     m_listener = listener.fd;
+    applyConnectionLimit();
     openDatagrams();
     const IoThread::Shared shared{services(),        m_count,   m_refusals, m_disconnectLogFailures,
                                   m_connectionLimit, m_clockMs, m_limits};
-    for (int i = 0, count = ioThreadCount(); i < count; ++i) {
+    for (int i = 0, count = ioThreadsToStart(); i < count; ++i) {
         m_threads.push_back(
             std::make_unique<IoThread>(shared, m_listener, i == 0 ? m_datagrams : -1));
         m_threads.back()->start(QThread::HighPriority);

@@ -10,6 +10,7 @@
 #include "receiverservices.h"
 #include "repeatedmessages.h"
 
+#include "common/openfilelimit.h"
 #include "engine/ipservercontrol.h"
 #include "settings/settingkeys.h"
 
@@ -62,8 +63,16 @@ public:
     // message may take from its first byte to its answer; set before the server starts.
     void setIdleTimeout(int milliseconds) { m_limits.idleMs = milliseconds; }
     void setMessageDeadline(int milliseconds) { m_limits.messageDeadlineMs = milliseconds; }
-    // Connections beyond this many open are closed as soon as they come; any moment.
-    void setConnectionLimit(int connections) { m_connectionLimit = connections; }
+    // "Max Connections": connections beyond this many open are closed as soon as they come;
+    // any moment. The limit applied is lower where the open-file limit would not leave the
+    // descriptors the monitor keeps for its own work (connectionLimit()).
+    void setConnectionLimit(int setting);
+    // What the rest of the program may hold open beside the receiver (the watch endpoints), for
+    // the reserve; set before the server starts.
+    void setOtherReservedDescriptors(int descriptors) { m_otherReserved = descriptors; }
+    ConnectionLimit connectionLimit() const { return m_limitApplied; }
+    // The I/O threads a start begins.
+    static int ioThreadsToStart();
     // The steady clock, in milliseconds, of the time limits; tests step their own.
     void setClock(std::function<qint64()> milliseconds) { m_clockMs = std::move(milliseconds); }
 
@@ -86,7 +95,13 @@ public:
     // Connections closed as soon as they were taken (limit, resources), since the program began.
     quint64 refusedConnections() const { return m_refusals.count(); }
 
+signals:
+    // The limit applied when the server starts or its setting changes while it runs; emitted
+    // when it differs from the last one emitted.
+    void connectionLimitApplied(const ConnectionLimit &limit);
+
 private:
+    void applyConnectionLimit();
     ReceiverServices services();
     void openDatagrams();
 
@@ -105,6 +120,10 @@ private:
     ConnectionRefusals m_refusals{m_logs};
     std::atomic<int> m_disconnectLogFailures{0};
     std::atomic<int> m_connectionLimit{settingRow(SettingKey::MaxConnections).fallbackNumber()};
+    int m_connectionSetting = m_connectionLimit.load();
+    int m_otherReserved = 0;
+    ConnectionLimit m_limitApplied;
+    ConnectionLimit m_limitSaid;
     PanelConnection::Limits m_limits{defaultIdleTimeoutMs, defaultMessageDeadlineMs};
     std::function<qint64()> m_clockMs;
     QHostAddress m_address{QHostAddress::AnyIPv4};

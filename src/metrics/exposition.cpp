@@ -71,6 +71,13 @@ void writeReceiver(Writer &out, const Figures &figures) {
         out.sample("voduro_connections_refused_total",
                    figures.connectionsRefused(ConnectionRefusal(i)),
                    label("reason", connectionRefusalNames[i]));
+    out.header("voduro_connections_limit", "gauge",
+               "Panel connections allowed open at once: as set (Max Connections) and in effect "
+               "(lower where the open-file limit leaves too few descriptors).");
+    out.sample("voduro_connections_limit", figures.value(Gauge::ConnectionLimitSetting),
+               label("kind", "setting"));
+    out.sample("voduro_connections_limit", figures.value(Gauge::ConnectionLimitInEffect),
+               label("kind", "in_effect"));
     out.header("voduro_messages_received_total", "counter",
                "Messages acknowledged and taken, by the input they came in on.");
     for (int i = 0; i < int(Input::Count); ++i)

@@ -46,6 +46,8 @@ enum class Gauge {
     Line1Up,
     Line2Up,
     Line5Up,
+    ConnectionLimitSetting,  // "Max Connections"
+    ConnectionLimitInEffect, // what the receiver applies, the open-file limit considered
     Count
 };
 

@@ -175,6 +175,8 @@ private slots:
             QSettings store(directory.filePath("config/Voduro.conf"), QSettings::IniFormat);
             store.setValue("Logic/TCP Open", "1");
             store.setValue("Strings/TCP Port", QString::number(ipPort));
+            // Within any open-file limit: a higher setting is said to be cut down.
+            store.setValue("Integers/Max Connections", "100");
         }
         QProcessEnvironment environment = displaylessEnvironment();
         environment.insert("XDG_CONFIG_HOME", directory.filePath("config"));

@@ -1,54 +1,12 @@
 #include "watchedservice.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <sys/resource.h>
 
 // The metrics page and /health of the real program, scraped over HTTP on loopback.
 class MetricsPageTest : public QObject {
     Q_OBJECT
-
-    struct Response {
-        int status = 0; // 0: no response (the connection was closed)
-        QByteArray headers;
-        QByteArray body;
-    };
-
-    // One request on a connection of its own; the response read by its Content-Length.
-    static Response request(quint16 port, const QByteArray &bytes) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        if (!socket.waitForConnected(10000))
-            return {};
-        socket.write(bytes);
-        QByteArray got;
-        qsizetype end = -1;
-        while ((end = got.indexOf("\r\n\r\n")) < 0 && socket.waitForReadyRead(10000))
-            got += socket.readAll();
-        if (end < 0)
-            return {};
-        Response response{got.mid(9, 3).toInt(), got.left(end), got.mid(end + 4)};
-        static const QRegularExpression lengthField("\r\nContent-Length: *(\\d+)",
-                                                    QRegularExpression::CaseInsensitiveOption);
-        const qsizetype length =
-            lengthField.match(QString::fromLatin1(response.headers)).captured(1).toLongLong();
-        while (response.body.size() < length && socket.waitForReadyRead(10000))
-            response.body += socket.readAll();
-        return response;
-    }
-    static Response get(quint16 port, const QByteArray &path) {
-        return request(port, "GET " + path + " HTTP/1.1\r\nHost: localhost\r\n\r\n");
-    }
-
-    // The value of one sample, as its line in the page gives it; -1 when there is none.
-    static double sample(const QByteArray &page, const QByteArray &name) {
-        for (const QByteArray &line : page.split('\n')) {
-            if (line.startsWith(name + ' '))
-                return line.mid(name.size() + 1).toDouble();
-        }
-        return -1;
-    }
 
     // The page read by a real Prometheus parser; its families are counted.
     static int parsedFamilies(const QByteArray &page) {
@@ -76,7 +34,7 @@ private slots:
         WatchedService service;
         const quint16 port = unusedLoopbackPort();
         QVERIFY(service.start({"--metrics", "127.0.0.1:" + QString::number(port)}));
-        QTRY_COMPARE_WITH_TIMEOUT(get(port, "/health").status, 200, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(httpGet(port, "/health").status, 200, 20000);
         // Sent once each: a QTRY macro evaluates its expression more than once.
         for (int report = 0; report < 3; ++report)
             QVERIFY(service.panelDelivered(contactId));
@@ -88,35 +46,39 @@ private slots:
 
         QByteArray page;
         QTRY_VERIFY_WITH_TIMEOUT(
-            sample(page = get(port, "/metrics").body, "voduro_tx_lines_delivered_total") == 3 &&
-                sample(page, "voduro_messages_refused_total{reason=\"crc\"}") == 1,
+            metricSample(page = httpGet(port, "/metrics").body,
+                         "voduro_tx_lines_delivered_total") == 3 &&
+                metricSample(page, "voduro_messages_refused_total{reason=\"crc\"}") == 1,
             20000);
-        QCOMPARE(sample(page, "voduro_messages_received_total{input=\"tcp\"}"), 3.0);
-        QCOMPARE(sample(page, "voduro_messages_received_total{input=\"zorer1\"}"), 0.0);
-        QCOMPARE(sample(page, "voduro_replies_total{kind=\"ack\"}"), 3.0);
-        QCOMPARE(sample(page, "voduro_alarm_latency_seconds_count"), 3.0);
-        QCOMPARE(sample(page, "voduro_alarm_latency_seconds_bucket{le=\"+Inf\"}"), 3.0);
-        QCOMPARE(sample(page, "voduro_tx_pending"), 0.0);
-        QCOMPARE(sample(page, "voduro_tx_link_fault"), 0.0);
-        QVERIFY(sample(page, "voduro_connections_total") >= 4);
-        QVERIFY(sample(page, "voduro_journal_flush_seconds_count") >= 3);
-        QVERIFY(sample(page, "voduro_journal_bytes") > 0);
-        QCOMPARE(sample(page, "voduro_serial_line_up{line=\"5\"}"), 1.0);
-        QCOMPARE(sample(page, "voduro_build_info{version=\"" PROJECT_VERSION "\"}"), 1.0);
-        QCOMPARE(parsedFamilies(page), 20);
+        QCOMPARE(metricSample(page, "voduro_messages_received_total{input=\"tcp\"}"), 3.0);
+        QCOMPARE(metricSample(page, "voduro_messages_received_total{input=\"zorer1\"}"), 0.0);
+        QCOMPARE(metricSample(page, "voduro_replies_total{kind=\"ack\"}"), 3.0);
+        QCOMPARE(metricSample(page, "voduro_alarm_latency_seconds_count"), 3.0);
+        QCOMPARE(metricSample(page, "voduro_alarm_latency_seconds_bucket{le=\"+Inf\"}"), 3.0);
+        QCOMPARE(metricSample(page, "voduro_tx_pending"), 0.0);
+        QCOMPARE(metricSample(page, "voduro_tx_link_fault"), 0.0);
+        QVERIFY(metricSample(page, "voduro_connections_total") >= 4);
+        QVERIFY(metricSample(page, "voduro_journal_flush_seconds_count") >= 3);
+        QVERIFY(metricSample(page, "voduro_journal_bytes") > 0);
+        QCOMPARE(metricSample(page, "voduro_serial_line_up{line=\"5\"}"), 1.0);
+        QCOMPARE(metricSample(page, "voduro_build_info{version=\"" PROJECT_VERSION "\"}"), 1.0);
+        QCOMPARE(metricSample(page, "voduro_connections_limit{kind=\"setting\"}"), 20000.0);
+        QVERIFY(metricSample(page, "voduro_connections_limit{kind=\"in_effect\"}") >= 1);
+        QCOMPARE(parsedFamilies(page), 21);
 
-        const Response metrics = get(port, "/metrics");
+        const HttpResponse metrics = httpGet(port, "/metrics");
         QVERIFY2(metrics.headers.contains("\r\nContent-Type: text/plain; version=0.0.4"),
                  metrics.headers.constData());
-        QCOMPARE(get(port, "/other").status, 404);
-        QCOMPARE(request(port, "POST /metrics HTTP/1.1\r\nContent-Length: 0\r\n\r\n").status, 405);
-        QCOMPARE(get(port, "/health").body, QByteArray("OK\n"));
+        QCOMPARE(httpGet(port, "/other").status, 404);
+        QCOMPARE(httpRequest(port, "POST /metrics HTTP/1.1\r\nContent-Length: 0\r\n\r\n").status,
+                 405);
+        QCOMPARE(httpGet(port, "/health").body, QByteArray("OK\n"));
 
         // A fault of the link shows at once.
         service.automation.setReply(AutomationReceiver::Reply::Silent);
         QVERIFY(service.panelDelivered(contactId));
-        QTRY_COMPARE_WITH_TIMEOUT(sample(get(port, "/metrics").body, "voduro_tx_link_fault"), 1.0,
-                                  60000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            metricSample(httpGet(port, "/metrics").body, "voduro_tx_link_fault"), 1.0, 60000);
         QVERIFY(service.stop());
     }
 
@@ -126,9 +88,9 @@ private slots:
         WatchedService service;
         const quint16 port = unusedLoopbackPort();
         QVERIFY(service.start({"--metrics", "127.0.0.1:" + QString::number(port)}));
-        QTRY_COMPARE_WITH_TIMEOUT(get(port, "/health").status, 200, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(httpGet(port, "/health").status, 200, 20000);
         QVERIFY(service.panelDelivered(contactId));
-        const Response healthy = get(port, "/health");
+        const HttpResponse healthy = httpGet(port, "/health");
         QVERIFY2(healthy.status == 200, healthy.body.constData());
 
         const pid_t pid = static_cast<pid_t>(service.process.processId());
@@ -138,13 +100,13 @@ private slots:
         limited.rlim_cur = rlim_t(QFileInfo(service.filePath("Voduro_Queues.jnl")).size());
         QCOMPARE(::prlimit(pid, RLIMIT_FSIZE, &limited, nullptr), 0);
         QVERIFY(!service.panelDelivered(contactId));
-        const Response sick = get(port, "/health");
+        const HttpResponse sick = httpGet(port, "/health");
         QCOMPARE(sick.status, 503);
         QVERIFY2(sick.body.startsWith("queue journal cannot be written"), sick.body.constData());
 
         QCOMPARE(::prlimit(pid, RLIMIT_FSIZE, &old, nullptr), 0);
         QVERIFY(service.panelDelivered(contactId));
-        QCOMPARE(get(port, "/health").status, 200);
+        QCOMPARE(httpGet(port, "/health").status, 200);
         QVERIFY(service.stop());
     }
 
@@ -155,7 +117,7 @@ private slots:
         WatchedService service;
         const quint16 port = unusedLoopbackPort();
         QVERIFY(service.start({"--metrics", "127.0.0.1:" + QString::number(port)}));
-        QTRY_COMPARE_WITH_TIMEOUT(get(port, "/health").status, 200, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(httpGet(port, "/health").status, 200, 20000);
 
         std::vector<std::unique_ptr<QTcpSocket>> attack;
         const auto connection = [&] {
@@ -190,7 +152,33 @@ private slots:
         QVERIFY2(hugeReply.isEmpty() || hugeReply.startsWith("HTTP/1.1 431 "),
                  hugeReply.left(100).constData());
         attack.clear();
-        QTRY_COMPARE_WITH_TIMEOUT(get(port, "/health").status, 200, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(httpGet(port, "/health").status, 200, 20000);
+        QVERIFY(service.stop());
+    }
+
+    // A client that pipelines requests by the megabyte and takes none of its replies is served
+    // one request at a time, as far as the system's buffers take the replies, then no longer
+    // read, and closed when a reply waits too long. Meanwhile others are answered.
+    void aClientThatPipelinesAndNeverReadsKeepsNobodyWaiting() {
+        WatchedService service;
+        const quint16 port = unusedLoopbackPort();
+        QVERIFY(service.start({"--metrics", "127.0.0.1:" + QString::number(port)}));
+        QTRY_COMPARE_WITH_TIMEOUT(httpGet(port, "/health").status, 200, 20000);
+
+        QTcpSocket flood;
+        flood.setReadBufferSize(1024); // what the system's buffers hold beyond that stays there
+        flood.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(flood.waitForConnected(10000));
+        const QByteArray request = "GET /health HTTP/1.1\r\nHost: localhost\r\n\r\n";
+        // Replies by the megabyte more than the system buffers for a client that reads nothing.
+        flood.write(request.repeated((8 << 20) / request.size()));
+        QTest::qWait(200);
+
+        const HttpResponse other = httpGet(port, "/health");
+        QCOMPARE(other.status, 200);
+        QCOMPARE(flood.state(), QAbstractSocket::ConnectedState);
+        QTRY_COMPARE_WITH_TIMEOUT(flood.state(), QAbstractSocket::UnconnectedState, 40000);
+        QCOMPARE(httpGet(port, "/health").status, 200);
         QVERIFY(service.stop());
     }
 };

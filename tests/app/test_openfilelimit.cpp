@@ -1,5 +1,7 @@
 #include "support/tempenvironment.h"
 
+#include "common/openfilelimit.h"
+
 #include <QProcess>
 #include <QtTest>
 
@@ -23,6 +25,20 @@ class OpenFileLimitTest : public QObject {
     }
 
 private slots:
+    // The reserve as the README writes it: 34 + 3 per I/O thread + the watch endpoints' 44,
+    // and a margin of a tenth of that, at least 64.
+    void theReserveAndTheLimitInEffect() {
+        QCOMPARE(reservedDescriptors(2, 44), 84 + 64);
+        QCOMPARE(reservedDescriptors(200, 44), 678 + 67);
+        const ConnectionLimit tight = connectionLimit(20000, 20000, 148);
+        QCOMPARE(tight.inEffect, 19852);
+        QVERIFY(tight.reduced());
+        QCOMPARE(connectionLimit(500, 20000, 148).inEffect, 500);
+        QVERIFY(!connectionLimit(500, 20000, 148).reduced());
+        QCOMPARE(connectionLimit(20000, -1, 148).inEffect, 20000); // no open-file limit
+        QCOMPARE(connectionLimit(20000, 100, 148).inEffect, 1);
+    }
+
     void programRaisesItsSoftLimitToTheHardLimit() {
         rlimit saved{};
         QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);

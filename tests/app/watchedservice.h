@@ -5,6 +5,7 @@
 #include "support/displayless.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -78,3 +79,45 @@ private:
     QTemporaryDir m_directory;
     bool m_stopRequested = false;
 };
+
+// A response of the metrics page; status 0: none (the connection was closed).
+struct HttpResponse {
+    int status = 0;
+    QByteArray headers;
+    QByteArray body;
+};
+
+// One request on a connection of its own; the response read by its Content-Length.
+inline HttpResponse httpRequest(quint16 port, const QByteArray &bytes) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(10000))
+        return {};
+    socket.write(bytes);
+    QByteArray got;
+    qsizetype end = -1;
+    while ((end = got.indexOf("\r\n\r\n")) < 0 && socket.waitForReadyRead(10000))
+        got += socket.readAll();
+    if (end < 0)
+        return {};
+    HttpResponse response{got.mid(9, 3).toInt(), got.left(end), got.mid(end + 4)};
+    static const QRegularExpression lengthField("\r\nContent-Length: *(\\d+)",
+                                                QRegularExpression::CaseInsensitiveOption);
+    const qsizetype length =
+        lengthField.match(QString::fromLatin1(response.headers)).captured(1).toLongLong();
+    while (response.body.size() < length && socket.waitForReadyRead(10000))
+        response.body += socket.readAll();
+    return response;
+}
+inline HttpResponse httpGet(quint16 port, const QByteArray &path) {
+    return httpRequest(port, "GET " + path + " HTTP/1.1\r\nHost: localhost\r\n\r\n");
+}
+
+// The value of one sample, as its line in the page gives it; -1 when there is none.
+inline double metricSample(const QByteArray &page, const QByteArray &name) {
+    for (const QByteArray &line : page.split('\n')) {
+        if (line.startsWith(name + ' '))
+            return line.mid(name.size() + 1).toDouble();
+    }
+    return -1;
+}

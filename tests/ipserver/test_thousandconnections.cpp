@@ -17,7 +17,7 @@ constexpr int clientCount = 1000;
 constexpr rlim_t neededFiles = 2500;
 
 // Raises the open-file limit as far as the system lets this process; the limit reached.
-rlim_t raiseOpenFileLimit() {
+rlim_t raiseOwnOpenFileLimit() {
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
         return 0;
@@ -152,7 +152,7 @@ class ThousandConnectionsTest : public QObject {
 
 private slots:
     void initTestCase() {
-        const rlim_t reached = raiseOpenFileLimit();
+        const rlim_t reached = raiseOwnOpenFileLimit();
         if (reached < neededFiles)
             QSKIP(qPrintable(u"the open-file limit stays at %1"_s.arg(quint64(reached))));
     }

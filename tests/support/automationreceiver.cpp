@@ -41,6 +41,14 @@ void AutomationReceiver::closeAll() {
         socket->disconnectFromHost();
 }
 
+bool AutomationReceiver::restart() {
+    const quint16 port = m_server.serverPort();
+    m_server.close();
+    for (QTcpSocket *socket : findChildren<QTcpSocket *>())
+        socket->abort();
+    return m_server.listen(QHostAddress::LocalHost, port);
+}
+
 void AutomationReceiver::sendToAll(const QByteArray &bytes) {
     for (QTcpSocket *socket : findChildren<QTcpSocket *>()) {
         if (socket->state() == QAbstractSocket::ConnectedState)

@@ -28,7 +28,9 @@ public:
     QByteArray received() const { return m_received; }    // every byte, in order
     QList<QByteArray> chunks() const { return m_chunks; } // one entry per read
     int connectionCount() const { return m_connections; }
-    void closeAll();                         // the far end drops its open connections
+    void closeAll(); // the far end drops its open connections
+    // The far end's program restarted: its connections dropped, its port listened on anew.
+    bool restart();
     void sendToAll(const QByteArray &bytes); // unasked, on every open connection
 
 private:
