@@ -4,11 +4,16 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileDevice>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstring>
+
+#include <limits>
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -45,6 +50,26 @@ QByteArray snapshot(const QueueState &state) {
         bytes += journalformat::encodeRecord(encodeOps({op}));
     }
     return bytes;
+}
+
+qint64 fileSizeLimit() {
+#ifndef Q_OS_WIN
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        limit.rlim_cur < rlim_t(std::numeric_limits<qint64>::max()))
+        return qint64(limit.rlim_cur);
+#endif
+    return std::numeric_limits<qint64>::max();
+}
+
+// Qt's own text for a failed unbuffered write is often "Unknown error": the system's is the one
+// an operator can act on.
+QString writeAll(QFileDevice &file, const QByteArray &bytes) {
+    errno = 0;
+    if (file.write(bytes) == bytes.size())
+        return {};
+    const int error = errno;
+    return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : file.errorString();
 }
 
 } // namespace journalfiles

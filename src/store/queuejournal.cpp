@@ -109,6 +109,7 @@ QueueJournal::OpenReport QueueJournal::open(const QString &path) {
         return report;
     }
     m_restored = m_state;
+    m_fileSizeThreshold = journalfiles::fileSizeLimit() / 2;
     report.opened = compactLocked();
     if (!report.opened)
         report.error = m_file.errorString();
@@ -183,20 +184,26 @@ bool QueueJournal::syncFile(QFileDevice &file) {
 #endif
 }
 
-bool QueueJournal::writeBytes(QFileDevice &file, const QByteArray &bytes) {
-    return file.write(bytes) == bytes.size();
-}
-
 // Written aside and renamed into place: a crash leaves the old journal or the new one, whole.
-bool QueueJournal::compactLocked() {
+// With `unreported`, a failure to write the copy is left to the caller to say, the old file
+// going on as it was.
+bool QueueJournal::compactLocked(QString *unreported) {
     while (m_flushing)
         m_flushDone.wait(&m_mutex);
     QSaveFile next(m_path);
     const QByteArray bytes = journalfiles::snapshot(m_state);
-    if (!next.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeBytes(next, bytes) ||
-        !syncFile(next)) {
+    QString error = next.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+                        ? journalfiles::writeAll(next, bytes)
+                        : next.errorString();
+    if (error.isEmpty() && !syncFile(next))
+        error = tr("its flush failed");
+    if (!error.isEmpty()) {
         next.cancelWriting();
-        return compactionFailedLocked(next.errorString());
+        if (unreported) {
+            *unreported = error;
+            return false;
+        }
+        return compactionFailedLocked(error);
     }
     return replaceWithLocked(next, bytes.size(), bytes.size());
 }
@@ -256,14 +263,14 @@ void QueueJournal::compactInBackground(Locked &lock) {
     const QByteArray bytes = journalfiles::snapshot(state);
     QSaveFile next(m_path);
     const bool written = next.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                         writeBytes(next, bytes) && syncFile(next);
+                         journalfiles::writeAll(next, bytes).isEmpty() && syncFile(next);
     lock.relock();
     while (m_flushing)
         m_flushDone.wait(&m_mutex);
     const QByteArray since = std::exchange(m_sinceSnapshot, QByteArray());
     const bool current = generation == m_generation && m_file.isOpen();
     if (!written || !current ||
-        (!since.isEmpty() && !(writeBytes(next, since) && syncFile(next)))) {
+        (!since.isEmpty() && !(journalfiles::writeAll(next, since).isEmpty() && syncFile(next)))) {
         next.cancelWriting();
         if (current)
             m_liveBytes = m_fileBytes;
@@ -315,13 +322,8 @@ bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops, bool listed) {
         return false;
     }
     const QByteArray bytes = journalformat::encodeRecord(encodeOps(ops));
-    // The size is kept here, not asked of the system: one less call per record.
-    const qint64 before = m_fileBytes;
-    if (!writeBytes(m_file, bytes)) {
-        const QString error = m_file.errorString();
-        // A part of a record must not stay in front of the records that follow it.
-        m_file.resize(before);
-        m_file.seek(before);
+    QString error;
+    if (!writeRecordLocked(bytes, error)) {
         reportLocked(false, error);
         if (keepInMemoryLocked(ops, listed))
             replaceStaleFileLocked();
@@ -334,9 +336,41 @@ bool QueueJournal::writeLocked(const std::vector<QueueOp> &ops, bool listed) {
     m_fileBytes += bytes.size();
     if (m_compacting)
         m_sinceSnapshot += bytes;
-    if (m_fileBytes - m_liveBytes > m_compactionThreshold)
+    // Also well before a file-size limit, so that history is shed before a record is refused.
+    const qint64 history = m_fileBytes - m_liveBytes;
+    if (history > m_compactionThreshold || (history > 0 && m_fileBytes > m_fileSizeThreshold))
         startCompactionLocked();
     return true;
+}
+
+// A record that does not fit (a file-size limit, a full disk) may fit once the history is shed:
+// the queues are written anew and it is tried again. Only when they cannot be (there is no room
+// for their second copy) is it refused.
+bool QueueJournal::writeRecordLocked(const QByteArray &bytes, QString &error) {
+    // The size is kept here, not asked of the system: one less call per record.
+    const qint64 before = m_fileBytes;
+    error = journalfiles::writeAll(m_file, bytes);
+    if (error.isEmpty())
+        return true;
+    // A part of a record must not stay in front of the records that follow it.
+    m_file.resize(before);
+    m_file.seek(before);
+    if (m_unread || m_fileBytes == m_liveBytes)
+        return false;
+    QString compaction;
+    if (!compactLocked(&compaction)) {
+        if (!compaction.isEmpty())
+            error = tr("%1; the queues cannot be written anew to make room either, having no room "
+                       "for a second copy (%2)")
+                        .arg(error, compaction);
+        return false;
+    }
+    error = journalfiles::writeAll(m_file, bytes);
+    if (error.isEmpty())
+        return true;
+    m_file.resize(m_fileBytes);
+    m_file.seek(m_fileBytes);
+    return false;
 }
 
 // The queues in memory go on whatever becomes of a record: what leaves them, and the lines that

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QWaitCondition>
 #include <functional>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -134,8 +135,8 @@ private:
     bool writeLocked(const std::vector<QueueOp> &ops, bool listed);
     bool keepInMemoryLocked(const std::vector<QueueOp> &ops, bool listed);
     void replaceStaleFileLocked();
-    bool writeBytes(QFileDevice &file, const QByteArray &bytes);
-    bool compactLocked();
+    bool compactLocked(QString *unreported = nullptr);
+    bool writeRecordLocked(const QByteArray &bytes, QString &error);
     void startCompactionLocked();
     void runCompactor();
     void compactInBackground(Locked &lock);
@@ -165,6 +166,7 @@ private:
     qint64 m_liveBytes = 0;
     qint64 m_fileBytes = 0; // the length of the file as written
     qint64 m_compactionThreshold = 4 * 1024 * 1024;
+    qint64 m_fileSizeThreshold = std::numeric_limits<qint64>::max(); // half the file-size limit
     QThread *m_batchThread = nullptr;
     int m_batchDepth = 0;
     std::vector<QueueOp> m_batch;

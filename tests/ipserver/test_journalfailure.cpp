@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QWaitCondition>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace dc09panel;
@@ -135,6 +137,16 @@ class JournalFailureTest : public QObject {
             lines.removeAll(heartbeatLine);
             return lines;
         }
+        // Runs the engine until `count` lines reached the automation software.
+        bool deliveredCount(qsizetype count) {
+            return QTest::qWaitFor(
+                [&] {
+                    settle(1);
+                    engine.tick();
+                    return receiver.received().count('\x14') >= count;
+                },
+                15000);
+        }
         // A clean stop, and what a new start on the same working directory would queue.
         std::size_t queuedAfterRestart() {
             server.deactivate();
@@ -222,6 +234,36 @@ private slots:
         QVERIFY(f.pendingBeforeMarker().isEmpty());
         f.deliverAll();
         QCOMPARE(f.queuedAfterRestart(), std::size_t(0));
+    }
+
+    // Under a file-size limit of 256 KiB the history of alarms delivered one after another fills
+    // the file long before 4 MiB of it: a record that does not fit sheds it, and no alarm is
+    // refused. The error a refusal would name is the system's.
+    void aJournalAtItsSizeLimitShedsItsHistory() {
+        Delivery f;
+        f.gate.release(false);
+        f.logs.setSaveEnabled(false);
+        QVERIFY(f.start());
+        Panel panel(f.port());
+        QVERIFY(panel.waitConnected());
+        std::signal(SIGXFSZ, SIG_IGN); // as the program does at start-up
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit limited = old;
+        limited.rlim_cur = 256 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        int acknowledged = 0;
+        for (int i = 0; i < 3000; ++i) {
+            panel.send(burglaryText);
+            if (panel.reply(3) != ack)
+                break;
+            ++acknowledged;
+            if (!f.deliveredCount(acknowledged))
+                break;
+        }
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
+        QCOMPARE(acknowledged, 3000);
+        QVERIFY(QFileInfo(f.path).size() < 256 * 1024);
     }
 
     // A journal that cannot be opened takes nothing, and tries again: once its path is free,

@@ -282,6 +282,7 @@ private slots:
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
         QCOMPARE(refused, 0u);
         QCOMPARE(writeFailed.size(), 1);
+        QCOMPARE(writeFailed.at(0).at(0).toString(), QStringLiteral("File too large"));
         QCOMPARE(QFileInfo(path).size(), size);
         QVERIFY(journal.flushed(journal.addPending("peer", "second", {})));
         QueueJournal reopened;
