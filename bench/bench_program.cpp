@@ -275,32 +275,53 @@ bool fillTxPending(PanelLoad &load, Child &monitor, AutomationReceiver &receiver
     return pending >= double(queuedLines);
 }
 
-// The polls that were in flight when a compaction ended (its rename), by compaction, and the
-// polls no compaction touched.
+// The five longest poll round trips, each with its distance to the nearest compaction's end.
+void printLongest(std::vector<std::pair<double, double>> trips,
+                  const std::vector<CompactionWatch::Compaction> &compactions) {
+    std::sort(trips.rbegin(), trips.rend());
+    std::printf("  longest poll round trips:");
+    for (std::size_t i = 0; i < std::min<std::size_t>(5, trips.size()); ++i) {
+        double nearest = 1e12;
+        for (const auto &c : compactions)
+            if (std::abs(c.at - trips[i].second) < std::abs(nearest))
+                nearest = c.at - trips[i].second;
+        std::printf(" %.1f ms (sent %.0f ms before a compaction's end)", trips[i].first, nearest);
+    }
+    std::printf("\n");
+}
+
+// The polls in flight when a compaction ended (the directory's flush after the rename: a poll
+// that waited for the journal's lock is answered only after that), by compaction; the polls no
+// compaction touched; the longest round trips and how far each was from the nearest compaction.
 void reportCompactions(const PanelLoad &load, double from,
                        const std::vector<CompactionWatch::Compaction> &compactions) {
     std::vector<double> all, untouched, touched;
+    std::vector<std::pair<double, double>> longest; // round trip, sent at
+    const auto inFlight = [&](std::size_t i, double at) {
+        return at >= load.pollSentAt[i] && at <= load.pollSentAt[i] + load.pollLatencies[i];
+    };
     for (std::size_t i = 0; i < load.pollSentAt.size(); ++i) {
-        const double sent = load.pollSentAt[i], trip = load.pollLatencies[i];
-        if (sent < from)
+        if (load.pollSentAt[i] < from)
             continue;
-        all.push_back(trip);
-        const bool inFlight = std::any_of(compactions.begin(), compactions.end(), [&](auto &c) {
-            return c.at >= sent && c.at <= sent + trip;
-        });
-        (inFlight ? touched : untouched).push_back(trip);
+        all.push_back(load.pollLatencies[i]);
+        longest.emplace_back(load.pollLatencies[i], load.pollSentAt[i]);
+        const bool hit = std::any_of(compactions.begin(), compactions.end(),
+                                     [&](const auto &c) { return inFlight(i, c.at); });
+        (hit ? touched : untouched).push_back(load.pollLatencies[i]);
     }
     for (const CompactionWatch::Compaction &c : compactions) {
-        double longest = 0;
+        double worst = 0;
         int count = 0;
         for (std::size_t i = 0; i < load.pollSentAt.size(); ++i)
-            if (c.at >= load.pollSentAt[i] && c.at <= load.pollSentAt[i] + load.pollLatencies[i]) {
-                longest = std::max(longest, load.pollLatencies[i]);
+            if (inFlight(i, c.at)) {
+                worst = std::max(worst, load.pollLatencies[i]);
                 ++count;
             }
-        std::printf("  compaction at %+.1f s: Tx Pending %.0f, journal %.0f bytes after it; %d "
-                    "polls in flight at its end, the longest answered in %.1f ms\n",
-                    (c.at - from) / 1000, c.txPending, c.journalBytes, count, longest);
+        std::printf("  compaction at %+.1f s (directory flushed %.1f ms after the rename): Tx "
+                    "Pending %.0f, journal %.0f bytes; %d polls in flight at its end, the "
+                    "longest answered in %.1f ms\n",
+                    (c.at - from) / 1000, c.at - c.renamed, c.txPending, c.journalBytes, count,
+                    worst);
     }
     const auto print = [](const char *what, const Figures &f) {
         std::printf("  %-38s p50 %7.3f ms  p99 %8.3f ms  max %8.3f ms  (%zu)\n", what, f.p50, f.p99,
@@ -309,6 +330,7 @@ void reportCompactions(const PanelLoad &load, double from,
     print("all polls", figures(all));
     print("polls in flight at a compaction's end", figures(touched));
     print("polls no compaction touched", figures(untouched));
+    printLongest(longest, compactions);
 }
 
 // Compactions of a journal holding 20,000 lines while 1,000 panels poll every 2 s: alarms keep
