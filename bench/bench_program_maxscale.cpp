@@ -100,13 +100,16 @@ std::string openFileLimit(pid_t pid) {
 
 struct Peak {
     double rss = 0, cpu = 0;
-    int threads = 0, descriptors = 0;
-    double held = 0, heldMin = 1e12, refusedLimit = 0, refusedResources = 0;
+    int threads = 0, descriptors = 0, descriptorsMin = 1 << 30, base = 0;
+    double held = 0, refusedLimit = 0, refusedResources = 0;
+    int pagesRead = 0, samples = 0; // the metrics page needs a descriptor too
 };
 
-// Samples the monitor once a second from `fromMs` to `untilMs`.
-Peak watchMonitor(const Child &monitor, double fromMs, double untilMs) {
+// Samples the monitor once a second from `fromMs` to `untilMs`. Connections held: the
+// descriptors it has open beyond the `base` it had with none.
+Peak watchMonitor(const Child &monitor, int base, double fromMs, double untilMs) {
     Peak peak;
+    peak.base = base;
     while (nowMs() < fromMs)
         ::usleep(50000);
     const double cpuBefore = cpuSeconds(monitor.pid);
@@ -114,14 +117,18 @@ Peak watchMonitor(const Child &monitor, double fromMs, double untilMs) {
         const auto [rss, threads] = residentAndThreads(monitor.pid);
         peak.rss = std::max(peak.rss, rss);
         peak.threads = std::max(peak.threads, threads);
-        peak.descriptors = std::max(peak.descriptors, openDescriptors(monitor.pid));
+        const int descriptors = openDescriptors(monitor.pid);
+        peak.descriptors = std::max(peak.descriptors, descriptors);
+        peak.descriptorsMin = std::min(peak.descriptorsMin, descriptors);
         const std::string page = metricsPage(monitor);
-        const double held = metric(page, "voduro_connections");
-        peak.held = std::max(peak.held, held);
-        peak.heldMin = std::min(peak.heldMin, held);
-        peak.refusedLimit = metric(page, "voduro_connections_refused_total{reason=\"limit\"}");
-        peak.refusedResources =
-            metric(page, "voduro_connections_refused_total{reason=\"resources\"}");
+        ++peak.samples;
+        if (!page.empty()) {
+            ++peak.pagesRead;
+            peak.held = std::max(peak.held, metric(page, "voduro_connections"));
+            peak.refusedLimit = metric(page, "voduro_connections_refused_total{reason=\"limit\"}");
+            peak.refusedResources =
+                metric(page, "voduro_connections_refused_total{reason=\"resources\"}");
+        }
         ::usleep(1000000);
     }
     peak.cpu = (cpuSeconds(monitor.pid) - cpuBefore) / ((untilMs - fromMs) / 1000);
@@ -130,31 +137,51 @@ Peak watchMonitor(const Child &monitor, double fromMs, double untilMs) {
 
 void report(int asked, const Peak &peak, const Totals &totals, const Child &monitor) {
     const Figures polls = figures(totals.trips);
-    std::printf("  connections: %d asked for, %ld open at the panels' side at the end; the "
-                "monitor held %.0f to %.0f (its own count), refused %.0f over the limit and "
-                "%.0f for want of resources\n",
-                asked, totals.connected, peak.heldMin, peak.held, peak.refusedLimit,
-                peak.refusedResources);
+    std::printf("  connections: %d asked for, %ld open at the panels' side at the end (those "
+                "the monitor has not accepted wait in the system's queue); the monitor held "
+                "%d to %d (its descriptors beyond the %d it has with none)\n",
+                asked, totals.connected, peak.descriptorsMin - peak.base,
+                peak.descriptors - peak.base, peak.base);
+    std::printf("  metrics page read %d of %d times: connections %.0f at most, refused %.0f over "
+                "\"Max Connections\" and %.0f for want of resources\n",
+                peak.pagesRead, peak.samples, peak.held, peak.refusedLimit, peak.refusedResources);
     std::printf("  monitor: resident %.1f MB at most, %d threads, %d descriptors open at most "
                 "(open-file limit %s), CPU %.0f%% of one core\n",
                 peak.rss, peak.threads, peak.descriptors, openFileLimit(monitor.pid).c_str(),
                 peak.cpu * 100);
     std::printf("  polls: %ld sent in the window, %ld answered (%ld unanswered), %ld "
                 "reconnections at the panels' side\n",
-                totals.sent, totals.answered, totals.sent - totals.answered, totals.reconnects);
+                totals.sent, totals.answered, std::max(0L, totals.sent - totals.answered),
+                totals.reconnects);
     std::printf("  poll round trip: p50 %.3f ms  p99 %.3f ms  max %.3f ms  (%zu)\n", polls.p50,
                 polls.p99, polls.max, polls.count);
+}
+
+// What the monitor said on standard error meanwhile: each kind of line (the text after its
+// date and time) with how often it came.
+void printStandardError(const Child &monitor) {
+    std::ifstream file(monitor.dir + "/standard-error.txt");
+    std::map<std::string, int> kinds;
+    int lines = 0;
+    for (std::string line; std::getline(file, line); ++lines)
+        ++kinds[line.size() > 20 && line[4] == '-' ? line.substr(20, 160) : line.substr(0, 160)];
+    std::printf("  the monitor wrote %d lines to standard error\n", lines);
+    for (const auto &[text, count] : kinds)
+        std::printf("    %6d x %s\n", count, text.c_str());
 }
 
 void maxScale(int connections, double seconds, AutomationReceiver &receiver) {
     MonitorSetup setup = defaultSetup();
     setup.integers = "Max Connections=1000000\n";
+    setup.keepStandardError = true;
     Child monitor = startMonitor(receiver.port(), setup);
     std::printf("monitor %s, pid %d; %d connections polling every %.0f s, %.0f s measured; "
                 "load average %s\n",
                 programPath.c_str(), int(monitor.pid), connections, pollIntervalMs / 1000, seconds,
                 loadAverage().c_str());
     // Connecting and one whole poll interval before the window, so every panel has polled.
+    ::sleep(1); // the Tx link connected
+    const int base = openDescriptors(monitor.pid);
     const double fromMs = nowMs() + 30000 + pollIntervalMs, untilMs = fromMs + seconds * 1000;
     std::vector<Share> shares;
     for (int left = connections, k = 0; left > 0; left -= perProcess, ++k) {
@@ -168,9 +195,10 @@ void maxScale(int connections, double seconds, AutomationReceiver &receiver) {
         shares.push_back(share);
     }
     std::printf("  %zu load processes, each from its own source address\n", shares.size());
-    const Peak peak = watchMonitor(monitor, fromMs, untilMs);
+    const Peak peak = watchMonitor(monitor, base, fromMs, untilMs);
     const Totals totals = collect(shares);
     report(connections, peak, totals, monitor);
+    printStandardError(monitor);
     std::printf("  load average %s; monitor exit %.1f ms\n", loadAverage().c_str(), stop(monitor));
 }
 

@@ -62,7 +62,8 @@ inline bool waitListening(unsigned short port) {
 struct MonitorSetup {
     std::string integers, logic, strings;
     std::vector<AccountRecord> accounts;
-    std::string dc09Keys; // Dc09Keys.txt, none when empty
+    std::string dc09Keys;           // Dc09Keys.txt, none when empty
+    bool keepStandardError = false; // to standard-error.txt in the working directory
 };
 
 inline MonitorSetup defaultSetup() {
@@ -106,8 +107,9 @@ inline Child startMonitor(unsigned short automationPort,
     monitor.pid = ::fork();
     if (monitor.pid == 0) {
         ::setenv("XDG_CONFIG_HOME", (monitor.dir + "/config").c_str(), 1);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 2);
+        const std::string errors = setup.keepStandardError ? monitor.dir + "/standard-error.txt"
+                                                           : std::string("/dev/null");
+        ::dup2(::open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600), 2);
         ::execl(programPath.c_str(), programPath.c_str(), "--headless", "--workdir",
                 monitor.dir.c_str(), "--test-listen-address", "127.0.0.1", "--metrics",
                 metrics.c_str(), nullptr);
