@@ -17,6 +17,7 @@
 #include "programchild.h"
 
 #include <QCoreApplication>
+#include <array>
 #include <sys/resource.h>
 
 using namespace loopback;
@@ -84,9 +85,10 @@ PhaseResult runPhase(const char *name, const Child &server, bool isMonitor, int 
 }
 
 // 200 writes of 100 bytes, each followed by fdatasync, to a file in `dir` (the monitor's
-// working directory, where its journal is): before the monitor's phase and after the echo's.
-Figures diskFlushes(const std::string &dir) {
-    const std::string path = dir + "/flush-probe.bin";
+// working directory, where its journal is), `gapMs` apart: before the monitor's phase, during
+// it (beside the monitor's own flushes) and after the echo's.
+Figures diskFlushes(const std::string &dir, int gapMs = 0, const char *name = "flush-probe") {
+    const std::string path = dir + "/" + name + ".bin";
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     std::vector<double> times;
     const std::string bytes(100, 'x');
@@ -96,6 +98,7 @@ Figures diskFlushes(const std::string &dir) {
             ::fdatasync(fd) != 0)
             break;
         times.push_back(nowMs() - start);
+        ::usleep(useconds_t(gapMs) * 1000);
     }
     ::close(fd);
     ::unlink(path.c_str());
@@ -123,8 +126,8 @@ void printPhase(const PhaseResult &r, bool streaming) {
                     r.flushSeconds / r.flushes * 1000, r.received / r.seconds);
 }
 
-void printSideBySide(const PhaseResult &monitor, const PhaseResult &echo, const Figures &before,
-                     const Figures &after, bool streaming) {
+void printSideBySide(const PhaseResult &monitor, const PhaseResult &echo,
+                     const std::array<Figures, 3> &disk, bool streaming) {
     const auto rate = [](const PhaseResult &r) {
         return double(r.waitingAnswers + r.streamAnswers) / r.seconds;
     };
@@ -135,9 +138,10 @@ void printSideBySide(const PhaseResult &monitor, const PhaseResult &echo, const 
                 monitor.waiting.p50, monitor.waiting.p99, monitor.waiting.max);
     std::printf("    %-26s %10.0f %9.3f %9.3f %9.3f\n", "echo server", rate(echo), echo.waiting.p50,
                 echo.waiting.p99, echo.waiting.max);
-    for (const auto &[when, disk] : {std::pair{"before", before}, std::pair{"after", after}})
-        std::printf("    disk %-21s %10s %9.3f %9.3f %9.3f\n",
-                    (std::string("flush, ") + when).c_str(), "", disk.p50, disk.p99, disk.max);
+    const char *when[] = {"before", "during the monitor's", "after"};
+    for (std::size_t i = 0; i < disk.size(); ++i)
+        std::printf("    disk flush, %-21s %3s %9.3f %9.3f %9.3f\n", when[i], "", disk[i].p50,
+                    disk[i].p99, disk[i].max);
 }
 
 // Waits up to 15 s for the automation receiver to have `lines` lines.
@@ -157,7 +161,10 @@ void scenario(bool streaming, Child &monitor, Child &echo, AutomationReceiver &r
     const int streams = streaming ? streamCount : 0;
     const long linesBefore = receiver.lines();
     const Figures diskBefore = diskFlushes(monitor.dir);
+    Figures diskDuring;
+    std::thread probe([&] { diskDuring = diskFlushes(monitor.dir, 40, "flush-probe-during"); });
     const PhaseResult m = runPhase("monitor", monitor, true, streams, seconds);
+    probe.join();
     printPhase(m, streaming);
     const long taken = long(m.received);
     std::printf("    lines at the automation receiver: %ld of the %ld messages taken\n",
@@ -165,7 +172,7 @@ void scenario(bool streaming, Child &monitor, Child &echo, AutomationReceiver &r
     const PhaseResult e = runPhase("echo server", echo, false, streams, seconds);
     printPhase(e, streaming);
     const Figures diskAfter = diskFlushes(monitor.dir);
-    printSideBySide(m, e, diskBefore, diskAfter, streaming);
+    printSideBySide(m, e, {diskBefore, diskDuring, diskAfter}, streaming);
     std::printf("  load average after: %s\n", loadAverage().c_str());
 }
 
