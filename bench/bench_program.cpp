@@ -275,17 +275,18 @@ bool fillTxPending(PanelLoad &load, Child &monitor, AutomationReceiver &receiver
     return pending >= double(queuedLines);
 }
 
-// The five longest poll round trips, each with its distance to the nearest compaction's end.
+// The five longest poll round trips, each with when it was sent from the nearest compaction's
+// end (+: after it).
 void printLongest(std::vector<std::pair<double, double>> trips,
                   const std::vector<CompactionWatch::Compaction> &compactions) {
     std::sort(trips.rbegin(), trips.rend());
     std::printf("  longest poll round trips:");
     for (std::size_t i = 0; i < std::min<std::size_t>(5, trips.size()); ++i) {
-        double nearest = 1e12;
+        double nearest = 1e12; // sent this long after the nearest compaction's end
         for (const auto &c : compactions)
-            if (std::abs(c.at - trips[i].second) < std::abs(nearest))
-                nearest = c.at - trips[i].second;
-        std::printf(" %.1f ms (sent %.0f ms before a compaction's end)", trips[i].first, nearest);
+            if (std::abs(trips[i].second - c.at) < std::abs(nearest))
+                nearest = trips[i].second - c.at;
+        std::printf(" %.1f ms (sent %+.0f ms from a compaction's end)", trips[i].first, nearest);
     }
     std::printf("\n");
 }
