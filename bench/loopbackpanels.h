@@ -151,9 +151,9 @@ public:
     }
     // Lines received so far, alarms or not.
     long lines() const { return m_lines; }
-    // While not answering, the lines are read and noted but no ACK is sent: the monitor keeps
-    // them in "Tx Pending". `credit` ACKs are sent before it stops again (answering at the pace
-    // the caller gives); each ACK beyond them waits until it is given credit.
+    // While not answering, lines are read and noted but each ACK waits for credit (one ACK per
+    // credit given): the monitor keeps its lines in "Tx Pending", and the caller sets the pace
+    // at which they leave.
     void setAnswering(bool answering) {
         std::lock_guard lock(m_mutex);
         m_answering = answering;
