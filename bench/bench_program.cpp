@@ -4,7 +4,8 @@
 // alternating with it, a minimal thread-per-connection echo server in a process of its own
 // sends the same reply bytes, for comparison.
 //
-//   bench_program [--program PATH] [polls|alarm|burst|scale|all] [seconds]
+//   bench_program [--program PATH] [--alarms-per-second N]
+//                 [polls|alarm|burst|scale|compaction|all] [seconds]
 //
 // polls: 100 and 1,000 panels polling every 2 s, three rounds each against the monitor and the
 //        echo server: p50/p99/max of the poll round trip and the ratios.
@@ -13,123 +14,24 @@
 // scale: 20,000 connections polling every 90 s and 50 alarms a second from 100 of them: polls
 //        answered, alarms delivered once, alarm latency, the monitor's resident memory and
 //        threads, and the time it takes to exit with the connections open.
+// compaction: a monitor of its own with 20,000 lines in "Tx Pending" (the automation receiver
+//        holds its ACKs back), then 1,000 panels polling every 2 s while alarms come
+//        (--alarms-per-second, default 1,000) and the receiver answers one line for each, so the
+//        queue stays at 20,000 and the journal's history grows until it is compacted (3 times,
+//        or at most max(seconds, 240) s): the poll round trips in flight at each compaction's
+//        end, and the others.
 
-#include "accounts/accountrecord.h"
+#include "compactionwatch.h"
 #include "panelload.h"
+#include "programchild.h"
 
-#include <QByteArray>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 
 using namespace loopback;
 
 namespace {
 
-std::string programPath;
 double phaseSeconds = 20;
-
-unsigned short freePort() {
-    const int fd = listenLoopback(0);
-    const unsigned short port = boundPort(fd);
-    ::close(fd);
-    return port;
-}
-
-void writeFile(const std::string &path, const std::string &bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-struct Child {
-    pid_t pid = -1;
-    std::string dir;
-    unsigned short port = 0;
-};
-
-bool waitListening(unsigned short port) {
-    for (int attempt = 0; attempt < 600; ++attempt) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(port);
-        const bool up = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-        ::close(fd);
-        if (up)
-            return true;
-        ::usleep(50000);
-    }
-    return false;
-}
-
-Child startMonitor(unsigned short automationPort) {
-    Child monitor;
-    char pattern[] = "/tmp/voduro-bench-XXXXXX";
-    monitor.dir = ::mkdtemp(pattern);
-    monitor.port = freePort();
-    ::mkdir((monitor.dir + "/config").c_str(), 0700);
-    writeFile(monitor.dir + "/config/Voduro.conf",
-              "[Integers]\nTx Num=9\nMax Connections=30000\n[Logic]\nTCP Open=1\nTx Open=1\n"
-              "Save Rx=0\n[Strings]\nTCP Port=" +
-                  std::to_string(monitor.port) + "\nTx IP Add=127.0.0.1\nTx IP Port=" +
-                  std::to_string(automationPort) + "\nTX Timeout=2\nHeart Beat=0\n");
-    AccountRecord account;
-    account.accNum = 5801;
-    account.pollDelay = 10;
-    writeFile(monitor.dir + "/Accounts.PDB", accountImage(account).toStdString());
-    monitor.pid = ::fork();
-    if (monitor.pid == 0) {
-        ::setenv("XDG_CONFIG_HOME", (monitor.dir + "/config").c_str(), 1);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 2);
-        ::execl(programPath.c_str(), programPath.c_str(), "--headless", "--workdir",
-                monitor.dir.c_str(), "--test-listen-address", "127.0.0.1", nullptr);
-        ::_exit(127);
-    }
-    if (!waitListening(monitor.port))
-        std::printf("the monitor did not start listening\n");
-    return monitor;
-}
-
-Child startEcho() {
-    Child echo;
-    echo.port = freePort();
-    echo.pid = ::fork();
-    if (echo.pid == 0)
-        ::_exit(runEchoServer(echo.port));
-    waitListening(echo.port);
-    return echo;
-}
-
-// Milliseconds from SIGTERM to the end of the process.
-double stop(Child &child) {
-    const double start = nowMs();
-    ::kill(child.pid, SIGTERM);
-    ::waitpid(child.pid, nullptr, 0);
-    const double took = nowMs() - start;
-    if (!child.dir.empty())
-        std::system(("rm -rf " + child.dir).c_str());
-    return took;
-}
-
-// "VmRSS" in MB and "Threads" of a process.
-std::pair<double, int> residentAndThreads(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    double mb = 0;
-    int threads = 0;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            mb = std::atof(line.c_str() + 6) / 1024.0;
-        if (line.rfind("Threads:", 0) == 0)
-            threads = std::atoi(line.c_str() + 8);
-    }
-    return {mb, threads};
-}
 
 bool connectAll(PanelLoad &load, int count, double timeoutMs) {
     const double until = nowMs() + timeoutMs;
@@ -312,6 +214,172 @@ void scale(Child &monitor, AutomationReceiver &receiver, double seconds) {
                 maxRss, maxThreads, maxOpen);
 }
 
+constexpr long queuedLines = 20000;
+constexpr int feedPanels = 100;
+
+// Runs the load until `done()` or `timeoutMs`, `tick` called as in PanelLoad::run.
+void runUntil(PanelLoad &load, const std::function<bool()> &done, double timeoutMs,
+              const std::function<void(double)> &tick = {}) {
+    const double until = nowMs() + timeoutMs;
+    while (!done() && nowMs() < until)
+        load.run(nowMs() + 20, tick);
+}
+
+// Alarms from the feed panels (the load's alarm panels), each free panel in turn; `perSecond`
+// at most when above 0. Every account and zone differs from its neighbours'.
+struct AlarmFeed {
+    PanelLoad &load;
+    double perSecond = 0;
+    long sent = 0, skipped = 0;
+    int next = 0;
+    double due = 0;
+
+    bool sendOne() {
+        for (int tried = 0; tried < feedPanels; ++tried) {
+            const int index = next;
+            next = (next + 1) % feedPanels;
+            if (load.sendAlarm(index,
+                               alarmReport(1000 + index, 1 + int(sent / feedPanels % 999)))) {
+                ++sent;
+                return true;
+            }
+        }
+        return false;
+    }
+    void tick(double now) {
+        if (perSecond <= 0) {
+            while (sent < queuedLines && sendOne()) {
+            }
+            return;
+        }
+        for (due = due == 0 ? now : due; due <= now; due += 1000.0 / perSecond)
+            if (!sendOne())
+                ++skipped;
+    }
+};
+
+// "Tx Pending" filled with 20,000 lines while the automation receiver does not answer.
+bool fillTxPending(PanelLoad &load, Child &monitor, AutomationReceiver &receiver) {
+    receiver.setAnswering(false);
+    AlarmFeed feed{load};
+    const double start = nowMs();
+    runUntil(
+        load,
+        [&] { return feed.sent == queuedLines && long(load.alarmAcks.size()) == queuedLines; },
+        300000, [&](double now) { feed.tick(now); });
+    double pending = 0;
+    for (int i = 0; i < 300 && pending < double(queuedLines); ++i, ::usleep(100000))
+        pending = metric(metricsPage(monitor), "voduro_tx_pending");
+    std::printf("  filled: %zu alarms answered in %.1f s; Tx Pending %.0f\n", load.alarmAcks.size(),
+                (nowMs() - start) / 1000, pending);
+    return pending >= double(queuedLines);
+}
+
+// The five longest poll round trips, each with when it was sent from the nearest compaction's
+// end (+: after it).
+void printLongest(std::vector<std::pair<double, double>> trips,
+                  const std::vector<CompactionWatch::Compaction> &compactions) {
+    std::sort(trips.rbegin(), trips.rend());
+    std::printf("  longest poll round trips:");
+    for (std::size_t i = 0; i < std::min<std::size_t>(5, trips.size()); ++i) {
+        double nearest = 1e12; // sent this long after the nearest compaction's end
+        for (const auto &c : compactions)
+            if (std::abs(trips[i].second - c.at) < std::abs(nearest))
+                nearest = trips[i].second - c.at;
+        std::printf(" %.1f ms (sent %+.0f ms from a compaction's end)", trips[i].first, nearest);
+    }
+    std::printf("\n");
+}
+
+// The polls in flight when a compaction ended (the directory's flush after the rename: a poll
+// that waited for the journal's lock is answered only after that), by compaction; the polls no
+// compaction touched; the longest round trips and how far each was from the nearest compaction.
+void reportCompactions(const PanelLoad &load, double from,
+                       const std::vector<CompactionWatch::Compaction> &compactions) {
+    std::vector<double> all, untouched, touched;
+    std::vector<std::pair<double, double>> longest; // round trip, sent at
+    const auto inFlight = [&](std::size_t i, double at) {
+        return at >= load.pollSentAt[i] && at <= load.pollSentAt[i] + load.pollLatencies[i];
+    };
+    for (std::size_t i = 0; i < load.pollSentAt.size(); ++i) {
+        if (load.pollSentAt[i] < from)
+            continue;
+        all.push_back(load.pollLatencies[i]);
+        longest.emplace_back(load.pollLatencies[i], load.pollSentAt[i]);
+        const bool hit = std::any_of(compactions.begin(), compactions.end(),
+                                     [&](const auto &c) { return inFlight(i, c.at); });
+        (hit ? touched : untouched).push_back(load.pollLatencies[i]);
+    }
+    for (const CompactionWatch::Compaction &c : compactions) {
+        double worst = 0;
+        int count = 0;
+        for (std::size_t i = 0; i < load.pollSentAt.size(); ++i)
+            if (inFlight(i, c.at)) {
+                worst = std::max(worst, load.pollLatencies[i]);
+                ++count;
+            }
+        std::printf("  compaction at %+.1f s (directory flushed %.1f ms after the rename): Tx "
+                    "Pending %.0f, journal %.0f bytes; %d polls in flight at its end, the "
+                    "longest answered in %.1f ms\n",
+                    (c.at - from) / 1000, c.at - c.renamed, c.txPending, c.journalBytes, count,
+                    worst);
+    }
+    const auto print = [](const char *what, const Figures &f) {
+        std::printf("  %-38s p50 %7.3f ms  p99 %8.3f ms  max %8.3f ms  (%zu)\n", what, f.p50, f.p99,
+                    f.max, f.count);
+    };
+    print("all polls", figures(all));
+    print("polls in flight at a compaction's end", figures(touched));
+    print("polls no compaction touched", figures(untouched));
+    printLongest(longest, compactions);
+}
+
+// Compactions of a journal holding 20,000 lines while 1,000 panels poll every 2 s: alarms keep
+// coming (`perSecond`) and the receiver answers one line for each, so the queue stays at 20,000
+// while the journal's history grows by every addition and removal until it is compacted.
+void compaction(AutomationReceiver &receiver, double perSecond, double capSeconds) {
+    MonitorSetup setup = defaultSetup();
+    setup.strings = "TX Timeout=3600\n"; // an unanswered line waits; nothing is sent again
+    Child monitor = startMonitor(receiver.port(), setup);
+    std::printf("compaction: %ld lines queued, 1,000 panels polling every 2 s, %.0f alarms/s, "
+                "until 3 compactions or %.0f s; load average %s\n",
+                queuedLines, perSecond, capSeconds, loadAverage().c_str());
+    CompactionWatch watch(monitor);
+    PanelLoad load(monitor.port, 1000, 2000, feedPanels);
+    connectAll(load, 1000 + feedPanels, 60000);
+    if (!fillTxPending(load, monitor, receiver))
+        std::printf("  Tx Pending did not reach %ld lines\n", queuedLines);
+    const double from = nowMs();
+    const std::size_t acksBefore = load.alarmAcks.size();
+    long credited = 0;
+    AlarmFeed feed{load, perSecond};
+    load.startPolling();
+    const auto inWindow = [&] {
+        const auto all = watch.compactions();
+        return std::count_if(all.begin(), all.end(), [&](auto &c) { return c.at >= from; });
+    };
+    runUntil(
+        load, [&] { return inWindow() >= 3; }, capSeconds * 1000,
+        [&](double now) {
+            feed.tick(now);
+            const long acked = long(load.alarmAcks.size() - acksBefore);
+            receiver.giveCredit(acked - std::exchange(credited, acked));
+        });
+    load.stopPolling();
+    load.run(nowMs() + 2000);
+    std::vector<CompactionWatch::Compaction> seen;
+    for (const auto &c : watch.compactions())
+        if (c.at >= from)
+            seen.push_back(c);
+    std::printf("  %.1f s: %ld alarms sent (%ld skipped: no panel free), %zu answered; %zu "
+                "compactions; load average %s\n",
+                (nowMs() - from) / 1000, feed.sent, feed.skipped,
+                load.alarmAcks.size() - acksBefore, seen.size(), loadAverage().c_str());
+    reportCompactions(load, from, seen);
+    receiver.setAnswering(true);
+    std::printf("  exit: %.1f ms\n", stop(monitor));
+}
+
 // Both sides need more than 20,000 descriptors; where allowed, more than the hard limit.
 void raiseFileLimit() {
     rlimit limit{200000, 200000};
@@ -330,10 +398,13 @@ int main(int argc, char *argv[]) {
     std::string own = argv[0];
     programPath = own.substr(0, own.rfind('/') + 1) + "voduro"; // beside it in the build
     std::string scenario = "all";
+    double alarmsPerSecond = 1000;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--program" && i + 1 < argc)
             programPath = argv[++i];
+        else if (arg == "--alarms-per-second" && i + 1 < argc)
+            alarmsPerSecond = std::atof(argv[++i]);
         else if (std::isdigit(static_cast<unsigned char>(arg[0])))
             phaseSeconds = std::atof(arg.c_str());
         else
@@ -341,6 +412,10 @@ int main(int argc, char *argv[]) {
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     AutomationReceiver receiver;
+    if (scenario == "compaction" || scenario == "all")
+        compaction(receiver, alarmsPerSecond, std::max(phaseSeconds, 240.0));
+    if (scenario == "compaction")
+        return 0;
     Child monitor = startMonitor(receiver.port());
     std::printf("monitor %s, pid %d\n", programPath.c_str(), int(monitor.pid));
     if (scenario == "polls" || scenario == "all") {

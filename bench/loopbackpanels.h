@@ -10,6 +10,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -54,7 +56,10 @@ inline Figures figures(std::vector<double> samples) {
     return f;
 }
 
-inline int connectNonBlocking(unsigned short port) {
+// `source`: the local address to connect from (host order, e.g. 127.0.0.2), 0 for the
+// system's choice. One source address has as many connections to one port as there are
+// ephemeral ports; more need more source addresses.
+inline int connectNonBlocking(unsigned short port, std::uint32_t source = 0) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -62,6 +67,14 @@ inline int connectNonBlocking(unsigned short port) {
     address.sin_port = htons(port);
     const int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    if (source != 0) {
+        // The port is chosen at connect(), by the whole address pair, not at bind().
+        ::setsockopt(fd, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &on, sizeof on);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(source);
+        ::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
+    }
     ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
     return fd;
 }
@@ -115,7 +128,11 @@ public:
         m_thread = std::thread([this] { serve(); });
     }
     ~AutomationReceiver() {
-        m_stop = true;
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+            m_credit.notify_all();
+        }
         ::shutdown(m_listener, SHUT_RDWR);
         ::close(m_listener);
         if (m_client >= 0)
@@ -131,6 +148,21 @@ public:
     int duplicates() {
         std::lock_guard lock(m_mutex);
         return m_duplicates;
+    }
+    // Lines received so far, alarms or not.
+    long lines() const { return m_lines; }
+    // While not answering, lines are read and noted but each ACK waits for credit (one ACK per
+    // credit given): the monitor keeps its lines in "Tx Pending", and the caller sets the pace
+    // at which they leave.
+    void setAnswering(bool answering) {
+        std::lock_guard lock(m_mutex);
+        m_answering = answering;
+        m_credit.notify_all();
+    }
+    void giveCredit(long acks) {
+        std::lock_guard lock(m_mutex);
+        m_acksAllowed += acks;
+        m_credit.notify_all();
     }
 
 private:
@@ -157,11 +189,24 @@ private:
             while ((end = buffer.find('\x14')) != std::string::npos) {
                 note(buffer.substr(0, end));
                 buffer.erase(0, end + 1);
+                if (!mayAnswer())
+                    return;
                 [[maybe_unused]] const ssize_t sent = ::write(client, "\x06", 1);
             }
         }
     }
+    // Waits for credit while not answering; false when the receiver is closing.
+    bool mayAnswer() {
+        std::unique_lock lock(m_mutex);
+        m_credit.wait(lock, [this] { return m_stop || m_answering || m_acksAllowed > 0; });
+        if (m_stop)
+            return false;
+        if (!m_answering)
+            --m_acksAllowed;
+        return true;
+    }
     void note(const std::string &line) {
+        ++m_lines;
         if (line.rfind("5041 18", 0) != 0 || line.size() < 20)
             return;
         const std::string key = line.substr(7, 4) + line.substr(line.size() - 3);
@@ -177,6 +222,10 @@ private:
     std::mutex m_mutex;
     std::map<std::string, double> m_arrived;
     int m_duplicates = 0;
+    std::atomic<long> m_lines{0};
+    std::condition_variable m_credit;
+    bool m_answering = true;
+    long m_acksAllowed = 0;
 };
 
 // The comparison: one thread per connection, blocking reads, the monitor's reply bytes.

@@ -8,6 +8,7 @@
 #include "loopbackpanels.h"
 
 #include <functional>
+#include <utility>
 
 namespace loopback {
 
@@ -24,10 +25,11 @@ public:
     };
 
     // `lazy`: a poller the server closed connects again only when its next poll is due, as a
-    // panel does; otherwise at once.
+    // panel does; otherwise at once. `source`: the local address to connect from (0: any).
     PanelLoad(unsigned short port, int pollers, double pollIntervalMs, int alarmPanels,
-              bool lazy = false)
+              bool lazy = false, std::uint32_t source = 0)
         : m_lazy(lazy)
+        , m_source(source)
         , m_port(port)
         , m_intervalMs(pollIntervalMs)
         , m_pollers(pollers)
@@ -86,12 +88,14 @@ public:
     }
 
     std::vector<double> pollLatencies, alarmAcks;
+    // When each answered poll was sent, beside its round trip in pollLatencies.
+    std::vector<double> pollSentAt;
     long sentPolls = 0, resent = 0, reconnects = 0;
 
 private:
     void open(std::size_t i) {
         Panel &panel = m_panels[i];
-        panel.fd = connectNonBlocking(m_port);
+        panel.fd = connectNonBlocking(m_port, m_source);
         panel.connected = false;
         epoll_event event{};
         event.events = EPOLLOUT | EPOLLIN;
@@ -168,12 +172,15 @@ private:
         panel.received.append(buffer, std::size_t(got));
         if (panel.sentAt > 0 && panel.received.size() >= panel.expected.size()) {
             (panel.alarm ? alarmAcks : pollLatencies).push_back(nowMs() - panel.sentAt);
+            if (!panel.alarm)
+                pollSentAt.push_back(panel.sentAt);
             panel.sentAt = 0;
             panel.received.clear();
         }
     }
 
     bool m_lazy;
+    std::uint32_t m_source;
     unsigned short m_port;
     double m_intervalMs;
     int m_pollers;
