@@ -296,22 +296,22 @@
 <context>
     <name>Engine</name>
     <message>
-        <location filename="../src/engine/engine.cpp" line="356"/>
+        <location filename="../src/engine/engine.cpp" line="358"/>
         <source>Tx link</source>
         <translation>Tx-Verbindung</translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="356"/>
+        <location filename="../src/engine/engine.cpp" line="358"/>
         <source>Zorer-Uda %1</source>
         <translation>Zorer-Uda %1</translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="358"/>
+        <location filename="../src/engine/engine.cpp" line="360"/>
         <source>%1: device %2 lost</source>
         <translation>%1: Gerät %2 verloren</translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="358"/>
+        <location filename="../src/engine/engine.cpp" line="360"/>
         <source>%1: device %2 back</source>
         <translation>%1: Gerät %2 wieder da</translation>
     </message>
@@ -1845,17 +1845,22 @@
         <translation>Zeitprüfung der DC-09-Klartextmeldungen</translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="81"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="79"/>
+        <source>Known accounts only</source>
+        <translation>Nur bekannte Konten</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="83"/>
         <source>Listen on Port:</source>
         <translation>Empfang auf Port:</translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="85"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="87"/>
         <source>Connections</source>
         <translation>Verbindungen</translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="87"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="89"/>
         <source>Account</source>
         <translation>Konto</translation>
     </message>
@@ -1968,72 +1973,77 @@
         <translation type="vanished">Einstellungsdatei nicht lesbar; aufbewahrt als %1, Standardwerte in Gebrauch</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="158"/>
+        <location filename="../src/app/monitorcore.cpp" line="162"/>
         <source>Settings file cannot be read</source>
         <translation>Einstellungsdatei nicht lesbar</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="159"/>
+        <location filename="../src/app/monitorcore.cpp" line="163"/>
         <source>Settings file damaged (%1)</source>
         <translation>Einstellungsdatei beschädigt (%1)</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="160"/>
+        <location filename="../src/app/monitorcore.cpp" line="164"/>
         <source>the other values read, defaults for the rest</source>
         <translation>die übrigen Werte gelesen, Standardwerte für den Rest</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="165"/>
+        <location filename="../src/app/monitorcore.cpp" line="169"/>
         <source>%1 and cannot be moved aside; %2, settings not saved</source>
         <translation>%1 und nicht beiseitezulegen; %2, Einstellungen werden nicht gespeichert</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="169"/>
+        <location filename="../src/app/monitorcore.cpp" line="173"/>
         <source>%1; kept as %2; %3</source>
         <translation>%1; aufbewahrt als %2; %3</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="178"/>
+        <location filename="../src/app/monitorcore.cpp" line="182"/>
         <source>Account file cannot be read (%1); no accounts loaded, the file is kept and not saved over</source>
         <translation>Kontendatei nicht lesbar (%1); keine Konten geladen, die Datei bleibt erhalten und wird nicht überschrieben</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="190"/>
+        <location filename="../src/app/monitorcore.cpp" line="202"/>
+        <source>account %1: Contact ID sends 0 as &quot;A&quot;, so its panel&apos;s Contact ID reports carry account %2 and are taken as %2, not as %1</source>
+        <translation>Konto %1: Contact ID sendet 0 als „A“, daher tragen die Contact-ID-Meldungen seiner Alarmanlage das Konto %2 und werden als %2 angenommen, nicht als %1</translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="216"/>
         <source>DC-09 key file cannot be read (%1); its keys stay as they were</source>
         <translation>DC-09-Schlüsseldatei nicht lesbar (%1); ihre Schlüssel bleiben, wie sie waren</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="194"/>
+        <location filename="../src/app/monitorcore.cpp" line="220"/>
         <source>DC-09 key file can be read by other users; make it readable by its owner only (chmod 600)</source>
         <translation>DC-09-Schlüsseldatei ist für andere Benutzer lesbar; nur für ihren Eigentümer lesbar machen (chmod 600)</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="206"/>
+        <location filename="../src/app/monitorcore.cpp" line="233"/>
         <source>DC-09 key file does not read whole (line %1); the keys read before stay in use until it does</source>
         <translation>DC-09-Schlüsseldatei nicht vollständig lesbar (Zeile %1); die zuvor gelesenen Schlüssel bleiben in Gebrauch, bis sie es ist</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="213"/>
+        <location filename="../src/app/monitorcore.cpp" line="240"/>
         <source>line %1 holds no account and DC-09 key; skipped</source>
         <translation>Zeile %1 enthält kein Konto mit DC-09-Schlüssel; übersprungen</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="214"/>
+        <location filename="../src/app/monitorcore.cpp" line="241"/>
         <source>lines %1 hold no account and DC-09 key; skipped</source>
         <translation>Zeilen %1 enthalten kein Konto mit DC-09-Schlüssel; übersprungen</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="256"/>
+        <location filename="../src/app/monitorcore.cpp" line="283"/>
         <source>Repeat memory cannot be read (%1); DC-09 messages of the last minutes before the start are not known</source>
         <translation>Wiederholungsspeicher nicht lesbar (%1); DC-09-Meldungen der letzten Minuten vor dem Start sind nicht bekannt</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="278"/>
+        <location filename="../src/app/monitorcore.cpp" line="305"/>
         <source>%1 connections in effect, as set</source>
         <translation>%1 Verbindungen in Kraft, wie eingestellt</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="283"/>
+        <location filename="../src/app/monitorcore.cpp" line="310"/>
         <source>set to %1, but the open-file limit of %2 less the %3 descriptors kept for the monitor&apos;s own work leaves %4: at most %4 connections are taken (raise the limit: LimitNOFILE in the unit, ulimit -n)</source>
         <translation>auf %1 gesetzt, aber die Grenze offener Dateien von %2 abzüglich der %3 Deskriptoren, die der Monitor für seine eigene Arbeit zurückhält, lässt %4: höchstens %4 Verbindungen werden angenommen (Grenze anheben: LimitNOFILE in der Unit, ulimit -n)</translation>
     </message>
@@ -2158,37 +2168,37 @@ Jetzt löschen?</translation>
 <context>
     <name>QueueJournal</name>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="186"/>
+        <location filename="../src/store/queuejournal.cpp" line="165"/>
         <source>the queue journal is written again; messages are acknowledged again</source>
         <translation>das Warteschlangen-Journal wird wieder geschrieben; Meldungen werden wieder quittiert</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="189"/>
+        <location filename="../src/store/queuejournal.cpp" line="168"/>
         <source>; the %1 items it held before come back at the next start</source>
         <translation>; die %1 Einträge, die es vorher enthielt, kommen beim nächsten Start zurück</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="224"/>
+        <location filename="../src/store/queuejournal.cpp" line="211"/>
         <source>the directory of %1 cannot be flushed</source>
         <translation>das Verzeichnis von %1 kann nicht auf die Platte geschrieben werden</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="253"/>
+        <location filename="../src/store/queuejournal.cpp" line="305"/>
         <source>a flush of %1 to the disk failed</source>
         <translation>das Schreiben von %1 auf die Platte ist fehlgeschlagen</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="254"/>
+        <location filename="../src/store/queuejournal.cpp" line="306"/>
         <source>; written anew from the queues in memory</source>
         <translation>; neu geschrieben aus den Warteschlangen im Speicher</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="255"/>
+        <location filename="../src/store/queuejournal.cpp" line="307"/>
         <source>; nothing is stored until it can be written anew</source>
         <translation>; nichts wird gespeichert, bis es neu geschrieben werden kann</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="261"/>
+        <location filename="../src/store/queuejournal.cpp" line="313"/>
         <source>the queue journal %1 is not open</source>
         <translation>das Warteschlangen-Journal %1 ist nicht geöffnet</translation>
     </message>

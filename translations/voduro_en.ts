@@ -296,22 +296,22 @@
 <context>
     <name>Engine</name>
     <message>
-        <location filename="../src/engine/engine.cpp" line="356"/>
+        <location filename="../src/engine/engine.cpp" line="358"/>
         <source>Tx link</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="356"/>
+        <location filename="../src/engine/engine.cpp" line="358"/>
         <source>Zorer-Uda %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="358"/>
+        <location filename="../src/engine/engine.cpp" line="360"/>
         <source>%1: device %2 lost</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="358"/>
+        <location filename="../src/engine/engine.cpp" line="360"/>
         <source>%1: device %2 back</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1845,17 +1845,22 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="81"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="79"/>
+        <source>Known accounts only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="83"/>
         <source>Listen on Port:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="85"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="87"/>
         <source>Connections</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/ipconnectiongroup.cpp" line="87"/>
+        <location filename="../src/ui/ipconnectiongroup.cpp" line="89"/>
         <source>Account</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1960,72 +1965,77 @@
 <context>
     <name>MonitorCore</name>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="158"/>
+        <location filename="../src/app/monitorcore.cpp" line="162"/>
         <source>Settings file cannot be read</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="159"/>
+        <location filename="../src/app/monitorcore.cpp" line="163"/>
         <source>Settings file damaged (%1)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="160"/>
+        <location filename="../src/app/monitorcore.cpp" line="164"/>
         <source>the other values read, defaults for the rest</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="165"/>
+        <location filename="../src/app/monitorcore.cpp" line="169"/>
         <source>%1 and cannot be moved aside; %2, settings not saved</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="169"/>
+        <location filename="../src/app/monitorcore.cpp" line="173"/>
         <source>%1; kept as %2; %3</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="178"/>
+        <location filename="../src/app/monitorcore.cpp" line="182"/>
         <source>Account file cannot be read (%1); no accounts loaded, the file is kept and not saved over</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="190"/>
+        <location filename="../src/app/monitorcore.cpp" line="202"/>
+        <source>account %1: Contact ID sends 0 as &quot;A&quot;, so its panel&apos;s Contact ID reports carry account %2 and are taken as %2, not as %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/app/monitorcore.cpp" line="216"/>
         <source>DC-09 key file cannot be read (%1); its keys stay as they were</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="194"/>
+        <location filename="../src/app/monitorcore.cpp" line="220"/>
         <source>DC-09 key file can be read by other users; make it readable by its owner only (chmod 600)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="206"/>
+        <location filename="../src/app/monitorcore.cpp" line="233"/>
         <source>DC-09 key file does not read whole (line %1); the keys read before stay in use until it does</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="213"/>
+        <location filename="../src/app/monitorcore.cpp" line="240"/>
         <source>line %1 holds no account and DC-09 key; skipped</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="214"/>
+        <location filename="../src/app/monitorcore.cpp" line="241"/>
         <source>lines %1 hold no account and DC-09 key; skipped</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="256"/>
+        <location filename="../src/app/monitorcore.cpp" line="283"/>
         <source>Repeat memory cannot be read (%1); DC-09 messages of the last minutes before the start are not known</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="278"/>
+        <location filename="../src/app/monitorcore.cpp" line="305"/>
         <source>%1 connections in effect, as set</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="283"/>
+        <location filename="../src/app/monitorcore.cpp" line="310"/>
         <source>set to %1, but the open-file limit of %2 less the %3 descriptors kept for the monitor&apos;s own work leaves %4: at most %4 connections are taken (raise the limit: LimitNOFILE in the unit, ulimit -n)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2146,37 +2156,37 @@ Clear them?</source>
 <context>
     <name>QueueJournal</name>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="186"/>
+        <location filename="../src/store/queuejournal.cpp" line="165"/>
         <source>the queue journal is written again; messages are acknowledged again</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="189"/>
+        <location filename="../src/store/queuejournal.cpp" line="168"/>
         <source>; the %1 items it held before come back at the next start</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="224"/>
+        <location filename="../src/store/queuejournal.cpp" line="211"/>
         <source>the directory of %1 cannot be flushed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="253"/>
+        <location filename="../src/store/queuejournal.cpp" line="305"/>
         <source>a flush of %1 to the disk failed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="254"/>
+        <location filename="../src/store/queuejournal.cpp" line="306"/>
         <source>; written anew from the queues in memory</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="255"/>
+        <location filename="../src/store/queuejournal.cpp" line="307"/>
         <source>; nothing is stored until it can be written anew</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="261"/>
+        <location filename="../src/store/queuejournal.cpp" line="313"/>
         <source>the queue journal %1 is not open</source>
         <translation type="unfinished"></translation>
     </message>

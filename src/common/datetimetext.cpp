@@ -51,6 +51,11 @@ QDateTime Clock::now() {
     return nowFunction ? nowFunction() : QDateTime::currentDateTime();
 }
 
+QDateTime Clock::nowUtc() {
+    QMutexLocker lock(&clockMutex);
+    return nowFunction ? nowFunction().toUTC() : QDateTime::currentDateTimeUtc();
+}
+
 void Clock::setNowFunction(NowFunction function) {
     QMutexLocker lock(&clockMutex);
     nowFunction = std::move(function);

@@ -13,6 +13,8 @@ class Clock {
 public:
     using NowFunction = std::function<QDateTime()>;
     static QDateTime now();
+    // The same moment in UTC; the system clock's without a look at the time-zone file.
+    static QDateTime nowUtc();
     static void setNowFunction(NowFunction function); // an empty function restores the system clock
 };
 

@@ -5,6 +5,7 @@
 #include "receiverhandover.h"
 
 #include "accounts/accounttable.h"
+#include "common/datetimetext.h"
 #include "common/logbook.h"
 #include "store/queuejournal.h"
 
@@ -39,8 +40,33 @@ bool Admission::fromForwardingMonitor() const {
     return m_services.options && m_services.options().forwardingMonitors.contains(m_peer);
 }
 
-void Admission::logRefusal(const QByteArray &reason, const QByteArray &text) const {
-    m_services.logs.appendStamped(LogBook::ConversionLog, "[" + reason + "] " + text);
+std::optional<QByteArray> Admission::unknownAccount(const Lookup &lookup) const {
+    if (lookup.record || !m_services.options || !m_services.options().knownAccountsOnly)
+        return std::nullopt;
+    if (!lookup.account.named())
+        return QByteArray("unknown account: the report names none, and \"Known accounts only\" "
+                          "is on");
+    const Dc09Keys *keys = m_services.dc09 ? m_services.dc09->keys : nullptr;
+    if (keys && keys->hasKey(lookup.account.number))
+        return std::nullopt;
+    return "unknown account " + lookup.account.text +
+           ": in neither Accounts.PDB nor Dc09Keys.txt, and \"Known accounts only\" is on";
+}
+
+void Admission::logRefusal(const QList<RefusalLog::Line> &lines) const {
+    if (m_services.refusals) {
+        m_services.refusals->write(lines);
+        return;
+    }
+    if (!m_services.logs.saveEnabled())
+        return;
+    for (const RefusalLog::Line &line : lines)
+        m_services.logs.Append_Message(line.file,
+                                       nowText().toLocal8Bit() + line.separator + line.text);
+}
+
+RefusalLog::Line Admission::refusalLine(const QByteArray &reason, const QByteArray &text) {
+    return {LogBook::ConversionLog, " -- ", "[" + reason + "] " + text};
 }
 
 // Decided before the reply: the panel is acknowledged only for a message that is stored (and

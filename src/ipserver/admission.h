@@ -1,6 +1,7 @@
 #pragma once
 
 #include "receiverservices.h"
+#include "refusallog.h"
 
 #include "accounts/accountrecord.h"
 #include "protocol/messageaccount.h"
@@ -33,8 +34,13 @@ public:
     bool protectedAccount(const Lookup &lookup) const;
     // True when the peer is one of the monitors that forward their lines here.
     bool fromForwardingMonitor() const;
-    // Writes "[" + reason + "] " + text to the exception log.
-    void logRefusal(const QByteArray &reason, const QByteArray &text) const;
+    // With "Known accounts only" on, the reason to refuse a report whose account is in neither
+    // the account table nor the key file (or that names none: it is nobody's); none otherwise.
+    std::optional<QByteArray> unknownAccount(const Lookup &lookup) const;
+    // Writes the lines of one refusal at the receiver's rate of refusal lines.
+    void logRefusal(const QList<RefusalLog::Line> &lines) const;
+    // The exception log's line of a refusal: "[" + reason + "] " + text.
+    static RefusalLog::Line refusalLine(const QByteArray &reason, const QByteArray &text);
     // Stores the message as "[" + peer + "]" + message and lists it; false when it could not be
     // stored, and the panel must then get no reply. Without `waitForDisk` the record is written
     // but not waited for: for a message whose loss in a crash costs no line to the automation.

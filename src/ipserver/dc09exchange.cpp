@@ -68,7 +68,7 @@ dc09::Receipt Dc09Exchange::receipt(const QByteArray &bytes, bool datagram) cons
     const dc09::KeyLookup lookup = [keys](const QByteArray &account) {
         return keys ? keys->accountKey(account) : std::nullopt;
     };
-    dc09::Receipt receipt = dc09::receive(bytes, lookup, options().receive, Clock::now().toUTC());
+    dc09::Receipt receipt = dc09::receive(bytes, lookup, options().receive, Clock::nowUtc());
     if (receipt.kind != dc09::Receipt::Kind::Incomplete || !datagram)
         return receipt;
     dc09::Receipt refused;
@@ -79,26 +79,30 @@ dc09::Receipt Dc09Exchange::receipt(const QByteArray &bytes, bool datagram) cons
     return refused;
 }
 
+// A frame refused or withdrawn is logged, its reply with it, at the receiver's rate of refusal
+// lines; one that is taken as ever. Its "IP_logFile.TXT" line is written once that is known.
 Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagram) {
     Outcome outcome{receipt(bytes, datagram)};
-    if (datagram)
-        refuseUnprovenSender(outcome.receipt);
-    const dc09::Receipt &receipt = outcome.receipt;
+    dc09::Receipt &receipt = outcome.receipt;
     if (receipt.kind == dc09::Receipt::Kind::Incomplete)
         return outcome;
+    std::optional<Admission::Lookup> lookup;
+    if (receipt.kind == dc09::Receipt::Kind::Ack) {
+        lookup = m_admission.lookUp(receipt.frameAccount);
+        if (datagram)
+            refuseUnprovenSender(receipt, *lookup);
+        refuseUnknownAccount(receipt, *lookup);
+    }
     const QByteArray text = logText(receipt.frame);
-    m_services.logs.appendStamped(LogBook::IpLog, text);
-    if (receipt.noLineNumber)
-        noteNoLineNumber(receipt.account, text);
-    if (receipt.otherKeyReading)
-        noteOtherKeyReading(receipt.account, text);
-    if (receipt.binaryCrc)
-        noteBinaryCrc(noteAccount(receipt), text);
-    Decision decision = Decision::Withdrawn;
-    if (receipt.kind == dc09::Receipt::Kind::Ack)
-        decision = accept(receipt, text);
-    else
-        m_admission.logRefusal(receipt.rejection, text);
+    // A datagram's sender may be forged: an answer larger than the question would make this
+    // receiver an amplifier aimed at the forged address.
+    const bool mayAnswer = !datagram || receipt.reply.size() <= bytes.size();
+    const bool answers = !receipt.reply.isEmpty() && mayAnswer;
+    const bool taken = receipt.kind == dc09::Receipt::Kind::Ack;
+    const QByteArray refusal = taken ? withdrawal(*lookup) : receipt.rejection;
+    const bool refused = !taken || !refusal.isEmpty();
+    logFrame(receipt, text, refused ? std::optional<QByteArray>(refusal) : std::nullopt, answers);
+    const Decision decision = refused ? Decision::Withdrawn : accept(receipt, *lookup);
     if (receipt.frameAccount.refused())
         m_services.output.errorAccountShown(QString::fromLatin1(receipt.frameAccount.field));
     if (receipt.kind != dc09::Receipt::Kind::Ack)
@@ -107,10 +111,7 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
         figures().refused(Refusal::NotStored);
         return outcome; // no reply: the panel sends it again
     }
-    // A datagram's sender may be forged: an answer larger than the question would make this
-    // receiver an amplifier aimed at the forged address.
-    const bool mayAnswer = !datagram || receipt.reply.size() <= bytes.size();
-    if (!receipt.reply.isEmpty() && mayAnswer && !sendReply(receipt.reply)) {
+    if (answers && !sendReply(receipt.reply, !refused)) {
         outcome.sendFailed = true;
         return outcome;
     }
@@ -122,34 +123,70 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
     return outcome;
 }
 
+// The frame's line, the notes on its panel's habits and, for a refused frame, its reason and its
+// reply: a refused frame's lines all at the refusals' rate, or none of them.
+void Dc09Exchange::logFrame(const dc09::Receipt &receipt, const QByteArray &text,
+                            const std::optional<QByteArray> &refusal, bool answered) {
+    QList<RefusalLog::Line> lines{{LogBook::IpLog, " -- ", text}};
+    if (receipt.noLineNumber)
+        noteNoLineNumber(receipt.account, text, lines);
+    if (receipt.otherKeyReading)
+        noteOtherKeyReading(receipt.account, text, lines);
+    if (receipt.binaryCrc)
+        noteBinaryCrc(noteAccount(receipt), text, lines);
+    if (!refusal) {
+        for (const RefusalLog::Line &line : lines)
+            m_services.logs.appendStamped(line.file, line.text);
+        return;
+    }
+    lines.append(Admission::refusalLine(*refusal, text));
+    if (answered)
+        lines.append({LogBook::AckLog, " IP -- ", logText(receipt.reply)});
+    m_admission.logRefusal(lines);
+}
+
 // A datagram's source address can be forged: for an account bound to its NUA / IP only the key
 // proves the sender, and a clear frame (an account with a key takes no other) proves nothing.
-void Dc09Exchange::refuseUnprovenSender(dc09::Receipt &receipt) const {
+void Dc09Exchange::refuseUnprovenSender(dc09::Receipt &receipt,
+                                        const Admission::Lookup &lookup) const {
     if (receipt.kind != dc09::Receipt::Kind::Ack || receipt.encrypted)
         return;
-    const Admission::Lookup lookup = m_admission.lookUp(receipt.frameAccount);
     if (!lookup.record || !(lookup.record->optionBits & AccountRecord::MatchNuaIp))
         return;
+    refuse(receipt, "sent over UDP, which cannot prove its sender, for account " +
+                        receipt.frameAccount.text +
+                        ", which is bound to its NUA / IP and has no DC-09 key: not queued, not "
+                        "taken as its poll");
+}
+
+// With "Known accounts only", a report from an account nobody configured gets "DUH". A link
+// test carries no report: it is answered as a poll from an unknown account is.
+void Dc09Exchange::refuseUnknownAccount(dc09::Receipt &receipt,
+                                        const Admission::Lookup &lookup) const {
+    if (receipt.kind != dc09::Receipt::Kind::Ack || receipt.messages.isEmpty())
+        return;
+    if (const std::optional<QByteArray> unknown = m_admission.unknownAccount(lookup))
+        refuse(receipt, *unknown + ": not queued");
+}
+
+void Dc09Exchange::refuse(dc09::Receipt &receipt, const QByteArray &rejection) {
     receipt.kind = dc09::Receipt::Kind::Duh;
     receipt.reply = receipt.refusalReply;
     receipt.messages.clear();
-    receipt.rejection = "sent over UDP, which cannot prove its sender, for account " +
-                        receipt.frameAccount.text +
-                        ", which is bound to its NUA / IP and has no DC-09 key: not queued, not "
-                        "taken as its poll";
+    receipt.rejection = rejection;
 }
 
 // A frame from another address than a bound account's is answered, but neither queued nor
-// counted as the panel's poll: anyone can send it.
-Dc09Exchange::Decision Dc09Exchange::accept(const dc09::Receipt &receipt, const QByteArray &text) {
-    const Admission::Lookup lookup = m_admission.lookUp(receipt.frameAccount);
-    if (!m_admission.admits(lookup.record)) {
-        m_admission.logRefusal("sent from " + m_admission.peer() +
-                                   ", not from the account's NUA / IP: not taken as its poll, "
-                                   "not queued",
-                               text);
-        return Decision::Withdrawn;
-    }
+// counted as the panel's poll: anyone can send it. The reason, or empty when it is taken.
+QByteArray Dc09Exchange::withdrawal(const Admission::Lookup &lookup) const {
+    if (m_admission.admits(lookup.record))
+        return {};
+    return "sent from " + m_admission.peer() +
+           ", not from the account's NUA / IP: not taken as its poll, not queued";
+}
+
+Dc09Exchange::Decision Dc09Exchange::accept(const dc09::Receipt &receipt,
+                                            const Admission::Lookup &lookup) {
     const quint64 stored = m_admission.storedMark();
     // No status byte in DC-09: the unarmed delay.
     if (lookup.record)
@@ -207,34 +244,37 @@ std::optional<quint64> Dc09Exchange::storeAll(const QList<QByteArray> &messages,
 
 // A panel without a line number is answered, but its installer should give it one: said once
 // per account, not with every frame.
-void Dc09Exchange::noteNoLineNumber(const QByteArray &account, const QByteArray &text) {
+void Dc09Exchange::noteNoLineNumber(const QByteArray &account, const QByteArray &text,
+                                    QList<RefusalLog::Line> &lines) {
     NotedAccounts *noted = m_services.dc09 ? m_services.dc09->withoutLineNumber : nullptr;
     if (noted && !noted->first(account))
         return;
     const QByteArray note =
         "[the panel of account " + account + " sends no line number; taken as line 0] ";
-    m_services.logs.appendStamped(LogBook::ConversionLog, note + text);
+    lines.append({LogBook::ConversionLog, " -- ", note + text});
 }
 
 // The reading is said once per account while the key file stays the same; never the key.
-void Dc09Exchange::noteOtherKeyReading(const QByteArray &account, const QByteArray &text) {
+void Dc09Exchange::noteOtherKeyReading(const QByteArray &account, const QByteArray &text,
+                                       QList<RefusalLog::Line> &lines) {
     const Dc09Keys *keys = m_services.dc09 ? m_services.dc09->keys : nullptr;
     if (keys && !keys->firstOtherReading(account))
         return;
     const QByteArray note = "[the panel of account " + account +
                             " uses its key of 32 hex digits as 32 characters (AES-256); write "
                             "it with \"text:\" before it to say so] ";
-    m_services.logs.appendStamped(LogBook::ConversionLog, note + text);
+    lines.append({LogBook::ConversionLog, " -- ", note + text});
 }
 
 // Taken and answered in the same form; said once per account, not with every frame.
-void Dc09Exchange::noteBinaryCrc(const QByteArray &account, const QByteArray &text) {
+void Dc09Exchange::noteBinaryCrc(const QByteArray &account, const QByteArray &text,
+                                 QList<RefusalLog::Line> &lines) {
     NotedAccounts *noted = m_services.dc09 ? m_services.dc09->binaryCrc : nullptr;
     if (noted && !noted->first(account))
         return;
     const QByteArray note = "[the panel of account " + account +
                             " sends its CRC as two binary bytes; answered in the same form] ";
-    m_services.logs.appendStamped(LogBook::ConversionLog, note + text);
+    lines.append({LogBook::ConversionLog, " -- ", note + text});
 }
 
 void Dc09Exchange::countReply(const dc09::Receipt &receipt, bool kept, bool datagram,
@@ -251,8 +291,9 @@ void Dc09Exchange::countReply(const dc09::Receipt &receipt, bool kept, bool data
         figures().received(datagram ? Input::Udp : Input::Tcp);
 }
 
-bool Dc09Exchange::sendReply(const QByteArray &reply) {
-    if (m_services.logs.saveEnabled())
+// A refused frame's reply was logged with its other lines.
+bool Dc09Exchange::sendReply(const QByteArray &reply, bool logged) {
+    if (logged && m_services.logs.saveEnabled())
         m_services.logs.Append_Message(LogBook::AckLog,
                                        nowText().toLocal8Bit() + " IP -- " + logText(reply));
     return m_send(reply);

@@ -6,6 +6,7 @@
 #include "listeningsockets.h"
 #include "noeventloopdispatcher.h"
 #include "receiverhandover.h"
+#include "refusallog.h"
 
 #include "common/steadyclock.h"
 #include "metrics/figures.h"
@@ -74,6 +75,9 @@ void IoThread::run() {
             lastCheck = now;
             checkTimes();
             releaseClosed();
+            // A flood's count of refusal lines left out is said soon after its second.
+            if (m_shared.services.refusals)
+                m_shared.services.refusals->sayLeftOut();
         }
     }
     closeAll();

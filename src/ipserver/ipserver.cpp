@@ -79,7 +79,7 @@ void IpServer::openDatagrams() {
 }
 
 ReceiverServices IpServer::services() {
-    return {m_accounts, m_polls, m_logs, m_handOver, m_journal, &m_dc09, m_options};
+    return {m_accounts, m_polls, m_logs, m_handOver, m_journal, &m_dc09, m_options, &m_refusalLog};
 }
 
 void IpServer::deactivate() {
@@ -88,6 +88,7 @@ void IpServer::deactivate() {
     for (const auto &thread : m_threads)
         thread->wait();
     m_threads.clear();
+    m_refusalLog.sayLeftOut(true);
     listeningsockets::closeSocket(m_datagrams);
     listeningsockets::closeSocket(m_listener);
     m_datagrams = -1;

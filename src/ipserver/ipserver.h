@@ -8,6 +8,7 @@
 #include "receiverhandover.h"
 #include "receiveroutput.h"
 #include "receiverservices.h"
+#include "refusallog.h"
 #include "repeatedmessages.h"
 
 #include "common/openfilelimit.h"
@@ -118,6 +119,7 @@ private:
     std::function<ReceiverOptions()> m_options;
     ConnectionCount m_count{m_handOver};
     ConnectionRefusals m_refusals{m_logs};
+    RefusalLog m_refusalLog{m_logs};
     std::atomic<int> m_disconnectLogFailures{0};
     std::atomic<int> m_connectionLimit{settingRow(SettingKey::MaxConnections).fallbackNumber()};
     int m_connectionSetting = m_connectionLimit.load();

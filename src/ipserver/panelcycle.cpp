@@ -10,6 +10,8 @@
 #include "protocol/ipinput.h"
 #include "protocol/messageaccount.h"
 
+#include <utility>
+
 using namespace ipinput;
 
 PanelCycle::PanelCycle(ReceiverServices services, QByteArray peer, Link link)
@@ -18,15 +20,25 @@ PanelCycle::PanelCycle(ReceiverServices services, QByteArray peer, Link link)
     , m_admission(services, m_peer)
     , m_link(std::move(link)) {}
 
+// The read's "IP_logFile.TXT" line is written once its fate is known: at its first reply, or
+// after the rules when it gets none.
 bool PanelCycle::handle(const QByteArray &received) {
     m_data = withoutPlusPrefix(received.left(readSize));
     m_receivedText = messageText(m_data);
-    m_services.logs.appendStamped(LogBook::IpLog, m_receivedText);
     m_message = cutAtFirstCr(m_receivedText);
     m_reply.clear();
     m_sendFailed = false;
-    if (m_message.isEmpty())
+    m_fate = Fate::Unmatched;
+    m_logged = false;
+    m_refusalLines.clear();
+    // The empty read that ends a connection belongs to its record; bytes that make no text are
+    // refused like any text no rule takes.
+    if (received.isEmpty())
+        m_fate = Fate::Taken;
+    if (m_message.isEmpty()) {
+        logRead();
         return true;
+    }
     // A report digit first makes the text a report, "POLL" in it included: one text, one
     // account.
     if (m_link.connected()) {
@@ -37,6 +49,7 @@ bool PanelCycle::handle(const QByteArray &received) {
     }
     if (!m_sendFailed && m_message.contains(selfTestText))
         sendReply(acknowledgement);
+    logRead();
     if (m_sendFailed)
         return false;
     if (!m_reply.isEmpty())
@@ -72,15 +85,15 @@ void PanelCycle::applyPollRule() {
     else if (lookup.record)
         elements = pollReply(*lookup.record, poll.status);
     if (lookup.record && !matches)
-        m_admission.logRefusal(otherAddress("not taken as its poll, not queued"), m_message);
+        refuse(otherAddress("not taken as its poll, not queued"));
     // Only a poll that stored a line for the automation software (a restore) waits for the disk
     // before its reply; a crash can cost any other poll no more than its "Polling" row.
     const bool storedLine = m_admission.storedMark() != stored;
     const bool admitted = elements && matches;
     if (admitted && !m_admission.store(m_message, storedLine))
-        return figures().refused(Refusal::NotStored);
+        return notStored();
     if (!admitted && storedLine && !m_admission.storedDurably())
-        return figures().refused(Refusal::NotStored);
+        return notStored();
     if (admitted)
         figures().received(Input::Tcp);
     // An account deleted between the look-up and the poll is answered as an unknown one.
@@ -103,21 +116,20 @@ void PanelCycle::applyReportRule() {
     if (refusedForItsAccount(lookup))
         return;
     if (forwarded && !trusted && m_admission.protectedAccount(lookup)) {
-        m_admission.logRefusal("a forwarded line for account " + lookup.account.text +
-                                   ", which takes its reports from its own panel only, sent from " +
-                                   m_peer +
-                                   ", which is not a forwarding monitor: not answered, "
-                                   "not queued",
-                               m_message);
+        refuse("a forwarded line for account " + lookup.account.text +
+               ", which takes its reports from its own panel only, sent from " + m_peer +
+               ", which is not a forwarding monitor: not answered, not queued");
         return figures().refused(Refusal::ProtectedAccount);
     }
     if (!forwarded && refusedForItsKey(lookup))
         return;
+    if (!trusted && refusedAsUnknown(lookup))
+        return;
     const bool admitted = forwarded || m_admission.admits(lookup.record);
     if (!admitted)
-        m_admission.logRefusal(otherAddress("not queued"), m_message);
+        refuse(otherAddress("not queued"));
     if (admitted && !m_admission.store(m_message))
-        return figures().refused(Refusal::NotStored);
+        return notStored();
     if (admitted)
         figures().received(Input::Tcp);
     if (!sendReply(acknowledgement))
@@ -131,10 +143,8 @@ void PanelCycle::applyReportRule() {
 bool PanelCycle::refusedForItsKey(const Admission::Lookup &lookup) {
     if (!m_admission.encryptedOnly(lookup))
         return false;
-    m_admission.logRefusal("account " + lookup.account.text +
-                               " has a DC-09 key: bare-IP text not answered, not queued, not "
-                               "taken as a poll",
-                           m_message);
+    refuse("account " + lookup.account.text +
+           " has a DC-09 key: bare-IP text not answered, not queued, not taken as a poll");
     figures().refused(Refusal::ProtectedAccount);
     return true;
 }
@@ -145,9 +155,46 @@ bool PanelCycle::refusedForItsAccount(const Admission::Lookup &lookup) {
     if (!lookup.account.refused())
         return false;
     m_services.output.errorAccountShown(QString::fromLatin1(lookup.account.field));
-    m_admission.logRefusal(lookup.account.reason + ": not answered, not queued", m_message);
+    refuse(lookup.account.reason + ": not answered, not queued");
     figures().refused(Refusal::AccountNotNumber);
     return true;
+}
+
+// Junk from accounts nobody configured must not queue ahead of the alarms of those that are.
+bool PanelCycle::refusedAsUnknown(const Admission::Lookup &lookup) {
+    const std::optional<QByteArray> unknown = m_admission.unknownAccount(lookup);
+    if (!unknown)
+        return false;
+    refuse(*unknown + ": not answered, not queued");
+    figures().refused(Refusal::UnknownAccount);
+    return true;
+}
+
+void PanelCycle::refuse(const QByteArray &reason) {
+    m_fate = Fate::Refused;
+    m_refusalLines.append(Admission::refusalLine(reason, m_message));
+}
+
+// A text taken whose store failed gets no reply; it is no refusal: the panel sends it again.
+void PanelCycle::notStored() {
+    if (m_fate == Fate::Unmatched)
+        m_fate = Fate::Taken;
+    figures().refused(Refusal::NotStored);
+}
+
+// The read's line as it always was, only written once its fate is known; for a refused read
+// with its other lines, at the refusals' rate. Lines of the read that come later (a second
+// reply) follow at that rate too.
+void PanelCycle::logRead() {
+    if (m_fate == Fate::Taken) {
+        if (!std::exchange(m_logged, true))
+            m_services.logs.appendStamped(LogBook::IpLog, m_receivedText);
+        return;
+    }
+    if (!std::exchange(m_logged, true))
+        m_refusalLines.prepend({LogBook::IpLog, " -- ", m_receivedText});
+    if (!m_refusalLines.isEmpty())
+        m_admission.logRefusal(std::exchange(m_refusalLines, {}));
 }
 
 QByteArray PanelCycle::otherAddress(const QByteArray &consequence) const {
@@ -159,10 +206,18 @@ bool PanelCycle::sendReply(const QByteArray &reply) {
         return false;
     m_reply = reply;
     figures().replied(Reply::Ack); // every reply to a bare-IP text ends in the ACK byte
-    // The date-time text is costly to build; with the logs off the panel need not wait for it.
-    if (m_services.logs.saveEnabled())
-        m_services.logs.Append_Message(LogBook::AckLog,
-                                       nowText().toLocal8Bit() + " IP -- " + reply);
+    if (m_fate == Fate::Unmatched)
+        m_fate = Fate::Taken;
+    if (m_fate == Fate::Refused) {
+        m_refusalLines.append({LogBook::AckLog, " IP -- ", reply});
+        logRead();
+    } else {
+        logRead();
+        // The date-time text is costly to build; with the logs off the panel need not wait.
+        if (m_services.logs.saveEnabled())
+            m_services.logs.Append_Message(LogBook::AckLog,
+                                           nowText().toLocal8Bit() + " IP -- " + reply);
+    }
     m_sendFailed = !m_link.send(reply);
     return !m_sendFailed;
 }

@@ -11,5 +11,6 @@ ReceiverOptions receiverOptionsFrom(const Settings &settings) {
     const QString monitors = settings.text(SettingKey::ForwardingMonitors);
     for (const QString &address : monitors.split(separators, Qt::SkipEmptyParts))
         options.forwardingMonitors.append(address.toLatin1());
+    options.knownAccountsOnly = settings.flag(SettingKey::KnownAccountsOnly);
     return options;
 }

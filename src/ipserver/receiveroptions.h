@@ -10,6 +10,9 @@ struct ReceiverOptions {
     // The addresses of other monitors that forward their automation lines here ("9" lines):
     // their lines are taken as they come, the sending monitor having applied the account rules.
     QList<QByteArray> forwardingMonitors;
+    // "Known accounts only": a report is taken only from an account in the account table or in
+    // the key file (polls, and the lines of the forwarding monitors, as ever).
+    bool knownAccountsOnly = false;
 };
 
 // The options as the settings hold them now; safe from any thread.

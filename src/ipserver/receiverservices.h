@@ -10,6 +10,7 @@ class LogBook;
 class PollSupervision;
 class QueueJournal;
 class ReceiverHandOver;
+class RefusalLog;
 
 // What the I/O threads use; every member is safe to call from any thread.
 struct ReceiverServices {
@@ -20,4 +21,5 @@ struct ReceiverServices {
     QueueJournal *journal = nullptr;    // where accepted messages are stored before their reply
     const Dc09Services *dc09 = nullptr; // none: the receiver speaks no DC-09
     std::function<ReceiverOptions()> options; // empty: the defaults above
+    RefusalLog *refusals = nullptr; // the rate of refusal lines; none: every line is written
 };

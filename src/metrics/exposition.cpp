@@ -49,10 +49,12 @@ void Writer::histogram(const char *name, const char *help, const Histogram::Snap
 
 // Label values in the order of their enumeration.
 constexpr const char *inputNames[] = {"zorer1", "zorer2", "tcp", "udp"};
+// clang-format off
 constexpr const char *refusalNames[] = {
-    "crc",           "length",           "framing",     "unknown_id", "no_key",
-    "undecryptable", "clear_refused",    "time_window", "content",    "account_not_number",
-    "not_stored",    "protected_account"};
+    "crc",           "length",            "framing",         "unknown_id", "no_key",
+    "undecryptable", "clear_refused",     "time_window",     "content",    "account_not_number",
+    "not_stored",    "protected_account", "unknown_account"};
+// clang-format on
 constexpr const char *replyNames[] = {"ack", "nak", "duh"};
 constexpr const char *connectionRefusalNames[] = {"limit", "resources"};
 static_assert(std::size(inputNames) == std::size_t(Input::Count));

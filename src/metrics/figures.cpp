@@ -59,6 +59,7 @@ Refusal dc09Refusal(const QByteArray &rejection, bool answered) {
         {"time ", Refusal::TimeWindow},
         {"clear message for an account with a key", Refusal::ProtectedAccount},
         {"sent over UDP", Refusal::ProtectedAccount},
+        {"unknown account", Refusal::UnknownAccount},
         {"account ", Refusal::AccountNotNumber},
         {"the account its texts carry", Refusal::AccountNotNumber},
     };

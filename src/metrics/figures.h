@@ -28,6 +28,8 @@ enum class Refusal {
     // The account takes its reports from its own panel only (a DC-09 key, "Match NUA / IP"),
     // and this sender cannot prove it is that panel.
     ProtectedAccount,
+    // "Known accounts only": the account is in neither the account table nor the key file.
+    UnknownAccount,
     Count
 };
 enum class Reply { Ack, Nak, Duh, Count };

@@ -72,6 +72,9 @@ enum class SettingKey {
     // The addresses of the monitors that forward their automation lines to this one, separated
     // by blanks or commas; empty: none.
     ForwardingMonitors,
+    // "Known accounts only": the IP receiver takes reports only from the accounts of the account
+    // table and of the DC-09 key file.
+    KnownAccountsOnly,
     // Not stored: they start with these values at every start.
     PollFailCodeSia,
     PollRestCodeSia,
@@ -107,7 +110,7 @@ const std::array<SettingRow, settingCount> &settingRows();
 const SettingRow &settingRow(SettingKey key);
 
 // The order in which the values are written back.
-const std::array<SettingKey, 57> &settingWriteOrder();
+const std::array<SettingKey, 58> &settingWriteOrder();
 
 // Drop-down item lists shared by the windows and the engine.
 constexpr int comPortChoices = 9; // "Com1" ... "Com9"

@@ -68,7 +68,7 @@ IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, IpServer
                                     : QStringLiteral("Logging Stopped"));
     });
 
-    // Read by the receiver for every frame: a change takes effect at once.
+    // Read by the receiver for every frame and text: a change takes effect at once.
     auto *dc09On = createOption(QStringLiteral("Dc09On"), tr("Accept DC-09"), settings,
                                 SettingKey::Dc09On, this);
     auto *acceptClear = createOption(QStringLiteral("Dc09AcceptClear"), tr("DC-09 clear messages"),
@@ -76,6 +76,8 @@ IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, IpServer
     auto *checkClearTime =
         createOption(QStringLiteral("Dc09CheckClearTime"), tr("DC-09 clear message time check"),
                      settings, SettingKey::Dc09CheckClearTime, this);
+    auto *knownOnly = createOption(QStringLiteral("KnownAccountsOnly"), tr("Known accounts only"),
+                                   settings, SettingKey::KnownAccountsOnly, this);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(new QLabel(tr("Listen on Port:"), this), 0, 0);
@@ -90,7 +92,8 @@ IpConnectionGroup::IpConnectionGroup(Settings &settings, LogBook &logs, IpServer
     layout->addWidget(dc09On, 6, 0, 1, 2);
     layout->addWidget(acceptClear, 7, 0, 1, 2);
     layout->addWidget(checkClearTime, 8, 0, 1, 2);
-    layout->addWidget(m_startIp, 9, 0, 1, 2);
+    layout->addWidget(knownOnly, 9, 0, 1, 2);
+    layout->addWidget(m_startIp, 10, 0, 1, 2);
 }
 
 void IpConnectionGroup::setSystemText(const QString &text) {

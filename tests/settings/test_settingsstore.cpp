@@ -46,11 +46,12 @@ private slots:
         QCOMPARE(check.value("PW").toString(), QStringLiteral("6158"));
         check.endGroup();
         check.beginGroup(QStringLiteral("Logic"));
-        QCOMPARE(check.childKeys().size(), 27);
+        QCOMPARE(check.childKeys().size(), 28);
         QCOMPARE(check.value("Tx Ack").toString(), QStringLiteral("1"));
         QCOMPARE(check.value("DC09 On").toString(), QStringLiteral("1"));
         QCOMPARE(check.value("DC09 Accept Clear").toString(), QStringLiteral("1"));
         QCOMPARE(check.value("DC09 Check Clear Time").toString(), QStringLiteral("0"));
+        QCOMPARE(check.value("Known accounts only").toString(), QStringLiteral("0"));
         QCOMPARE(check.value("Spare Open").toString(), QStringLiteral("0"));
         check.endGroup();
         QCOMPARE(check.value("Devices/Com1").toString(), QStringLiteral("/dev/ttyS0"));

@@ -62,14 +62,16 @@ class Dc09SettingsTest : public QObject {
     };
 
 private slots:
-    // On by default, clear messages accepted, their time not checked; every click is the stored
-    // value at the next write, and a stored value comes back at the next read.
+    // On by default, clear messages accepted, their time not checked, every account taken; every
+    // click is the stored value at the next write, and a stored value comes back at the next
+    // read.
     void optionsAreStoredWithTheSettings() {
         Fixture f;
         auto *group = f.control<QGroupBox>(u"IpConectionGroup"_s);
-        const QStringList names{u"Dc09On"_s, u"Dc09AcceptClear"_s, u"Dc09CheckClearTime"_s};
+        const QStringList names{u"Dc09On"_s, u"Dc09AcceptClear"_s, u"Dc09CheckClearTime"_s,
+                                u"KnownAccountsOnly"_s};
         const QList<SettingKey> keys{SettingKey::Dc09On, SettingKey::Dc09AcceptClear,
-                                     SettingKey::Dc09CheckClearTime};
+                                     SettingKey::Dc09CheckClearTime, SettingKey::KnownAccountsOnly};
         QList<bool> shown;
         for (const QString &name : names) {
             auto *box = group->findChild<QCheckBox *>(name);
@@ -77,7 +79,7 @@ private slots:
             shown.append(box->isChecked());
             box->click();
         }
-        QCOMPARE(shown, QList<bool>({true, true, false}));
+        QCOMPARE(shown, QList<bool>({true, true, false, false}));
         for (qsizetype i = 0; i < keys.size(); ++i)
             QCOMPARE(f.settings.flag(keys.at(i)), !shown.at(i));
         auto store = openSettingsStore();
@@ -86,6 +88,7 @@ private slots:
         QCOMPARE(f.env.storedValue(u"Logic/DC09 On"_s), u"0"_s);
         QCOMPARE(f.env.storedValue(u"Logic/DC09 Accept Clear"_s), u"0"_s);
         QCOMPARE(f.env.storedValue(u"Logic/DC09 Check Clear Time"_s), u"1"_s);
+        QCOMPARE(f.env.storedValue(u"Logic/Known accounts only"_s), u"1"_s);
 
         QVERIFY(f.env.writeSettings("[Logic]\nDC09 On=1\nDC09 Check Clear Time=0\n"));
         store = openSettingsStore();
