@@ -1,6 +1,5 @@
 #include "watchedservice.h"
 
-
 #include <sys/resource.h>
 
 // The metrics page and /health of the real program, scraped over HTTP on loopback.
