@@ -1965,14 +1965,6 @@
 <context>
     <name>MonitorCore</name>
     <message>
-        <source>Settings file cannot be read and cannot be moved aside; defaults in use, settings not saved</source>
-        <translation type="vanished">Einstellungsdatei nicht lesbar und nicht beiseitezulegen; Standardwerte in Gebrauch, Einstellungen werden nicht gespeichert</translation>
-    </message>
-    <message>
-        <source>Settings file cannot be read; kept as %1, defaults in use</source>
-        <translation type="vanished">Einstellungsdatei nicht lesbar; aufbewahrt als %1, Standardwerte in Gebrauch</translation>
-    </message>
-    <message>
         <location filename="../src/app/monitorcore.cpp" line="162"/>
         <source>Settings file cannot be read</source>
         <translation>Einstellungsdatei nicht lesbar</translation>
@@ -2168,39 +2160,49 @@ Jetzt löschen?</translation>
 <context>
     <name>QueueJournal</name>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="165"/>
+        <location filename="../src/store/queuejournal.cpp" line="166"/>
         <source>the queue journal is written again; messages are acknowledged again</source>
         <translation>das Warteschlangen-Journal wird wieder geschrieben; Meldungen werden wieder quittiert</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="168"/>
+        <location filename="../src/store/queuejournal.cpp" line="169"/>
         <source>; the %1 items it held before come back at the next start</source>
         <translation>; die %1 Einträge, die es vorher enthielt, kommen beim nächsten Start zurück</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="211"/>
+        <location filename="../src/store/queuejournal.cpp" line="199"/>
+        <source>its flush failed</source>
+        <translation>das Schreiben auf die Platte ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="218"/>
         <source>the directory of %1 cannot be flushed</source>
         <translation>das Verzeichnis von %1 kann nicht auf die Platte geschrieben werden</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="305"/>
+        <location filename="../src/store/queuejournal.cpp" line="312"/>
         <source>a flush of %1 to the disk failed</source>
         <translation>das Schreiben von %1 auf die Platte ist fehlgeschlagen</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="306"/>
+        <location filename="../src/store/queuejournal.cpp" line="313"/>
         <source>; written anew from the queues in memory</source>
         <translation>; neu geschrieben aus den Warteschlangen im Speicher</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="307"/>
+        <location filename="../src/store/queuejournal.cpp" line="314"/>
         <source>; nothing is stored until it can be written anew</source>
         <translation>; nichts wird gespeichert, bis es neu geschrieben werden kann</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="313"/>
+        <location filename="../src/store/queuejournal.cpp" line="320"/>
         <source>the queue journal %1 is not open</source>
         <translation>das Warteschlangen-Journal %1 ist nicht geöffnet</translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="363"/>
+        <source>%1; the queues cannot be written anew to make room either, having no room for a second copy (%2)</source>
+        <translation>%1; die Warteschlangen können auch nicht neu geschrieben werden, um Platz zu schaffen, da für eine zweite Kopie kein Platz ist (%2)</translation>
     </message>
 </context>
 <context>

@@ -2156,38 +2156,48 @@ Clear them?</source>
 <context>
     <name>QueueJournal</name>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="165"/>
+        <location filename="../src/store/queuejournal.cpp" line="166"/>
         <source>the queue journal is written again; messages are acknowledged again</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="168"/>
+        <location filename="../src/store/queuejournal.cpp" line="169"/>
         <source>; the %1 items it held before come back at the next start</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="211"/>
+        <location filename="../src/store/queuejournal.cpp" line="199"/>
+        <source>its flush failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="218"/>
         <source>the directory of %1 cannot be flushed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="305"/>
+        <location filename="../src/store/queuejournal.cpp" line="312"/>
         <source>a flush of %1 to the disk failed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="306"/>
+        <location filename="../src/store/queuejournal.cpp" line="313"/>
         <source>; written anew from the queues in memory</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="307"/>
+        <location filename="../src/store/queuejournal.cpp" line="314"/>
         <source>; nothing is stored until it can be written anew</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="313"/>
+        <location filename="../src/store/queuejournal.cpp" line="320"/>
         <source>the queue journal %1 is not open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/store/queuejournal.cpp" line="363"/>
+        <source>%1; the queues cannot be written anew to make room either, having no room for a second copy (%2)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
