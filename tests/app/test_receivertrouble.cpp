@@ -268,6 +268,39 @@ private slots:
         QVERIFY(program.env.readFile("IP_EXPlog.TXT").contains("receiver account 5801"));
     }
 
+    // The program itself: a start after a clean stop, and one after it was killed, whose lock
+    // file is left behind.
+    void theStartUpLineSaysWhetherTheRunBeforeEndedCleanly() {
+        WatchedService service;
+        {
+            QSettings store(service.filePath("config/Voduro.conf"), QSettings::IniFormat);
+            store.setValue("Strings/Receiver Account", "1234");
+            store.setValue("Logic/Save Rx", "1");
+        }
+        // The start-up line this start queued (a line not acknowledged before a kill is sent
+        // again after it, but queued, and logged, once).
+        const auto startUpLine = [&service]() -> QByteArray {
+            const auto logged = [&service] {
+                QFile log(service.filePath("Tx_Log.TXT"));
+                return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+            };
+            const qsizetype before = logged().count("E305");
+            if (!service.start() ||
+                !QTest::qWaitFor([&] { return logged().count("E305") > before; }, 20000))
+                return "none";
+            const QByteArray log = logged();
+            return log.mid(log.lastIndexOf("5041 181234E305"), 20);
+        };
+        QCOMPARE(startUpLine(), QByteArray("5041 181234E30500000"));
+        QVERIFY(service.stop());
+        QCOMPARE(startUpLine(), QByteArray("5041 181234E30500000"));
+        service.process.kill();
+        QVERIFY(service.process.waitForFinished(20000));
+        QCOMPARE(startUpLine(), QByteArray("5041 181234E30500001"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            service.automation.received().contains(line("5041 181234E30500001")), 20000);
+    }
+
     // Without a receiver account the automation software gets what it always got.
     void noReceiverAccountNoLines() {
         Program program("");
