@@ -1774,6 +1774,11 @@
         <translation>Empfängerlinie:</translation>
     </message>
     <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
+        <source>Receiver Account:</source>
+        <translation>Empfängerkonto:</translation>
+    </message>
+    <message>
         <location filename="../src/ui/heartbeatgroup.cpp" line="37"/>
         <source>Tx Attempts:</source>
         <translation>Tx-Versuche:</translation>

@@ -1774,6 +1774,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
+        <source>Receiver Account:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location filename="../src/ui/heartbeatgroup.cpp" line="37"/>
         <source>Tx Attempts:</source>
         <translation type="unfinished"></translation>

@@ -6,17 +6,23 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 
 QString workingDirectoryLockPath() {
     return QDir::current().filePath(QStringLiteral("Voduro.lock"));
 }
 
-bool lockWorkingDirectory(QLockFile &lock, QString &reason) {
-    // Only a lock whose process is gone is stale, however old it is.
+bool lockWorkingDirectory(QLockFile &lock, QString &reason, bool *tookOverStale) {
+    // Only a lock whose process is gone is stale, however old it is. A clean end removes the
+    // file, so one found here and taken over was left by a run that crashed or was killed.
     lock.setStaleLockTime(0);
-    if (lock.tryLock(0))
+    const bool left = QFileInfo::exists(workingDirectoryLockPath());
+    if (lock.tryLock(0)) {
+        if (tookOverStale)
+            *tookOverStale = left;
         return true;
+    }
     qint64 pid = 0;
     QString host;
     QString application;

@@ -9,7 +9,8 @@ class TxQueue;
 
 // One monitor per working directory: the journal and the logs have one writer. Takes the lock
 // (a lock left by a monitor that was killed is taken over); false with the reason otherwise.
-bool lockWorkingDirectory(QLockFile &lock, QString &reason);
+// `tookOverStale` tells whether a lock was left: the run before did not end cleanly.
+bool lockWorkingDirectory(QLockFile &lock, QString &reason, bool *tookOverStale = nullptr);
 QString workingDirectoryLockPath();
 
 // Opens the queue journal of the working directory and puts what it holds back into the two

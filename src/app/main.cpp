@@ -100,19 +100,22 @@ int main(int argc, char *argv[]) {
     // One monitor per working directory: its queues and logs have one writer.
     QLockFile lock(workingDirectoryLockPath());
     QString reason;
-    if (!lockWorkingDirectory(lock, reason)) {
+    bool tookOverStale = false;
+    if (!lockWorkingDirectory(lock, reason, &tookOverStale)) {
         print(stderr, QStringLiteral("voduro: %1\n").arg(reason));
         return 1;
     }
+    MonitorOptions options = commandLine.monitorOptions();
+    options.previousRunEndedCleanly = !tookOverStale;
     raiseOpenFileLimit(); // one descriptor per panel connection
     if (commandLine.headless())
-        return runWithoutWindows(argc, argv, commandLine.monitorOptions());
+        return runWithoutWindows(argc, argv, options);
     // Over ssh on a server the windows cannot open: the monitor runs as a service would, rather
     // than abort with advice to reinstall.
     if (!windowsCanOpen(argc, argv)) {
         print(stderr, QStringLiteral("No display found: running without windows (start with "
                                      "--headless to say so; set DISPLAY for the windows)\n"));
-        return runWithoutWindows(argc, argv, commandLine.monitorOptions());
+        return runWithoutWindows(argc, argv, options);
     }
-    return runWithWindows(argc, argv, commandLine.monitorOptions());
+    return runWithWindows(argc, argv, options);
 }

@@ -1,5 +1,6 @@
 #include "monitorcore.h"
 
+#include "clocksync.h"
 #include "durablequeues.h"
 #include "messagefilter.h"
 #include "servicewatch.h"
@@ -11,6 +12,7 @@
 #include "common/steadyclock.h"
 #include "decoder/messagedecoder.h"
 #include "engine/engine.h"
+#include "engine/receivertroubles.h"
 #include "ipserver/enginewiring.h"
 #include "ipserver/ipserver.h"
 #include "ipserver/pollreportlines.h"
@@ -65,10 +67,14 @@ MonitorCore::MonitorCore(OperatorDialogs &dialogs, Beeper &beeper, const Monitor
     : QObject(parent)
     , m_dc09Keys(besideAccounts(m_accounts, Dc09Keys::fileName))
     , m_options(options) {
+    if (!m_options.clockSynchronised)
+        m_options.clockSynchronised = systemClockSynchronised;
+    m_troubles = std::make_unique<ReceiverTroubles>(m_settings, m_txQueue, m_logs);
     m_engine = std::make_unique<Engine>(
         Engine::Services{m_settings, m_logs, m_accounts, m_lists, m_txQueue, dialogs, beeper});
     createDecoder();
     createIpReceiver(options.listenAddress);
+    watchTroubles();
     m_engine->setSetupWindowOpen(false);
     m_watch = std::make_unique<ServiceWatch>(
         ServiceWatch::Sources{*m_engine, *m_ipServer, m_accounts, m_txQueue}, this);
@@ -260,6 +266,32 @@ void MonitorCore::watchDc09Keys() {
     timer->start();
 }
 
+// The monitor's own trouble, said to the automation software under the receiver account. Its
+// hold-offs end on the tick; the self-test's restart is over once the operator stops the server.
+void MonitorCore::watchTroubles() {
+    m_engine->setTroubleReports(m_troubles.get());
+    m_ipServer->setTroubleReports(m_troubles.get());
+    connect(m_engine.get(), &Engine::ticked, m_troubles.get(), &ReceiverTroubles::sayDue);
+    connect(&m_engine->ipServerToggle(), &IpServerToggle::serverStateChanged, this,
+            [this](bool active) {
+                if (!active)
+                    m_troubles->troubleState(ReceiverTrouble::IpRestarted, false);
+            });
+    // On whichever thread the journal found it: the troubles take it from any.
+    connect(
+        &m_journal, &QueueJournal::storingChanged, this,
+        [this](bool storing) {
+            m_troubles->troubleState(ReceiverTrouble::JournalNotStoring, !storing);
+        },
+        Qt::DirectConnection);
+}
+
+// Where the state cannot be read, nothing is said either way.
+void MonitorCore::checkClock() {
+    if (const std::optional<bool> synchronised = m_options.clockSynchronised())
+        m_troubles->troubleState(ReceiverTrouble::ClockUnsynchronised, !*synchronised);
+}
+
 // The queues come back before any line or the IP server is started, so a restored "Tx Pending"
 // goes out first and nothing new is acknowledged before the journal takes it.
 void MonitorCore::openQueueJournal() {
@@ -270,6 +302,8 @@ void MonitorCore::openQueueJournal() {
     const QString problem = restoreQueues(m_journal, m_engine->pendingMessages(), m_txQueue);
     m_engine->setJournal(&m_journal);
     m_ipServer->setJournal(&m_journal);
+    // After what the journal held: the restored lines are older than this start.
+    m_troubles->start(m_options.previousRunEndedCleanly);
     if (!problem.isEmpty())
         reportStoreFailure(problem, QueueJournal::fileName);
 }
@@ -363,6 +397,11 @@ void MonitorCore::startTimer() {
     if (!problems.isEmpty())
         qCWarning(monitorMessages).noquote() << QStringLiteral("Cannot serve ") + problems;
     m_watch->ready();
+    checkClock();
+    auto *clockTimer = new QTimer(this);
+    clockTimer->setInterval(clockCheckMs);
+    connect(clockTimer, &QTimer::timeout, this, &MonitorCore::checkClock);
+    clockTimer->start();
     m_engine->startTimer();
 }
 

@@ -13,7 +13,9 @@
 #include <QObject>
 #include <QSet>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class Beeper;
 class Engine;
@@ -23,6 +25,7 @@ class MessageDecoder;
 class OperatorDialogs;
 class PollReportLines;
 class PollSupervision;
+class ReceiverTroubles;
 class QTimer;
 class ServiceWatch;
 class WatchServer;
@@ -37,6 +40,10 @@ struct MonitorOptions {
     quint16 metricsPort = 0;
     // For tests: while this file exists, the engine's tick hangs.
     QString stallFile{};
+    // The lock file said whether the run before ended cleanly (a lock left behind: it did not).
+    bool previousRunEndedCleanly = true;
+    // Whether the system clock is synchronised, asked once a minute; none: it cannot be told.
+    std::function<std::optional<bool>()> clockSynchronised{};
 };
 
 // The monitor without its windows: the services, the engine, the decoder, the IP receiver with
@@ -72,6 +79,11 @@ public:
     IpServer &ipServer() { return *m_ipServer; }
     PollSupervision &polls() { return *m_polls; }
     Dc09Keys &dc09Keys() { return m_dc09Keys; }
+    ReceiverTroubles &troubles() { return *m_troubles; }
+    QueueJournal &journal() { return m_journal; }
+    // How often the system clock's synchronisation is asked; checkClock() asks at once.
+    static constexpr int clockCheckMs = 60000;
+    void checkClock();
     // How often the key file is checked for a change made by hand.
     static constexpr int dc09KeysCheckMs = 2000;
 
@@ -98,6 +110,7 @@ private:
     void reportConnectionLimit(const ConnectionLimit &limit);
     void dropNotices(const QString &subject);
     void restartLines();
+    void watchTroubles();
 
     Settings m_settings;
     LogBook m_logs;
@@ -109,7 +122,8 @@ private:
     QSet<QByteArray> m_lookalikesSaid; // accounts like "123A" said once each
     EventLists m_lists;
     TxQueue m_txQueue;
-    QueueJournal m_journal; // outlives the engine and the connection threads
+    QueueJournal m_journal;                       // outlives the engine and the connection threads
+    std::unique_ptr<ReceiverTroubles> m_troubles; // before the engine and the server that say them
     std::unique_ptr<Engine> m_engine;
     std::unique_ptr<EventTexts> m_eventTexts;
     std::unique_ptr<MessageDecoder> m_decoder;

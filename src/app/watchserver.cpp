@@ -104,9 +104,12 @@ HttpReply metricsPage(const HttpRequestHead &request) {
         return {405, {}, {}};
     if (request.path == "/metrics")
         return {200, prometheusContentType, prometheusText(figures(), QByteArray(versionNumber))};
+    // The monitor's own troubles follow its verdict; they do not change the status code.
     const HealthVerdict verdict = figures().health(steadyNowNs());
-    return {verdict.healthy ? 200 : 503, QByteArrayLiteral("text/plain; charset=utf-8"),
-            verdict.reason.toUtf8() + '\n'};
+    QByteArray body = verdict.reason.toUtf8() + '\n';
+    for (const QString &trouble : figures().openTroubles())
+        body += "Trouble: " + trouble.toUtf8() + '\n';
+    return {verdict.healthy ? 200 : 503, QByteArrayLiteral("text/plain; charset=utf-8"), body};
 }
 
 } // namespace
@@ -153,6 +156,8 @@ QString statusReport() {
     QStringList lines{f.statusText()};
     const HealthVerdict health = f.health(steadyNowNs());
     lines << QStringLiteral("Health: %1").arg(health.reason);
+    for (const QString &trouble : f.openTroubles())
+        lines << QStringLiteral("Trouble: %1").arg(trouble);
     lines << QStringLiteral("Tx link: %1, %2 lines delivered, %3 retries")
                  .arg(f.value(Gauge::TxLinkFault) ? QStringLiteral("FAULT") : QStringLiteral("OK"))
                  .arg(f.linesDelivered())

@@ -3,11 +3,13 @@
 #include "accounts/accounttable.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
+#include "common/receivertrouble.h"
 #include "events/eventlistmodel.h"
 #include "events/txqueue.h"
 #include "ipservercontrol.h"
 #include "metrics/figures.h"
 #include "protocol/queuedlinetext.h"
+#include "receiveraccount.h"
 #include "serialconfig.h"
 #include "settings/settings.h"
 #include "store/queuejournal.h"
@@ -66,6 +68,11 @@ Engine::~Engine() {
     m_txLink.disconnect(this);
     for (const std::unique_ptr<QSerialPort> &port : m_comPorts)
         port->disconnect(this);
+}
+
+void Engine::setTroubleReports(TroubleReports *troubles) {
+    m_troubles = troubles;
+    m_txLink.setTroubleReports(troubles);
 }
 
 void Engine::setIpServer(IpServerControl *server) {
@@ -190,6 +197,15 @@ AccountVerdict Engine::lookUpAccount(const MessageAccount &account, const QByteA
         return AccountVerdict::NotConvertible;
     if (!account.named())
         return AccountVerdict::Acknowledge;
+    // Only the monitor itself reports under the receiver account: a panel's report under it
+    // could fake the receiver's trouble or its restore.
+    if (namesReceiverAccount(account,
+                             receiverAccountNumber(receiverAccountText(m_services.settings)))) {
+        m_services.logs.appendStamped(LogBook::ConversionLog,
+                                      "[receiver account " + account.text + ": from " + caller +
+                                          ", not acknowledged, not queued]");
+        return AccountVerdict::Refuse;
+    }
     const std::optional<AccountRecord> record = m_services.accounts.Find_Account(account.number);
     if (record && !record->admitsCaller(caller))
         return AccountVerdict::Refuse;
@@ -302,6 +318,9 @@ void Engine::startStop(int line) {
 }
 
 void Engine::stopLine(int line) {
+    // A line the operator stops waits for no device any more: its loss is over.
+    if (slot(line).deviceLost)
+        sayDeviceLost(line, false);
     setLineRunning(line, false);
     comPort(line).close();
     m_txLink.closeTcp();
@@ -338,6 +357,7 @@ void Engine::deviceError(int line, QSerialPort::SerialPortError error) {
     lost.reopenTicks = reopenIntervalTicks;
     m_lineStatus.labelEnabled[static_cast<std::size_t>(line)] = false;
     reportDevice(line, "lost");
+    sayDeviceLost(line, true);
     publishStatus();
 }
 
@@ -352,6 +372,15 @@ void Engine::reopenLostDevice(int line) {
     waiting.deviceLost = false;
     m_lineStatus.labelEnabled[static_cast<std::size_t>(line)] = true;
     reportDevice(line, "back");
+    sayDeviceLost(line, false);
+}
+
+void Engine::sayDeviceLost(int line, bool lost) {
+    if (!m_troubles || (line != Line::Zorer1 && line != Line::Zorer2))
+        return;
+    m_troubles->troubleState(line == Line::Zorer1 ? ReceiverTrouble::ZorerUda1Lost
+                                                  : ReceiverTrouble::ZorerUda2Lost,
+                             lost);
 }
 
 void Engine::reportDevice(int line, const char *event) {
@@ -382,6 +411,8 @@ void Engine::startLine(int line) {
 }
 
 void Engine::portOrSpeedChanged(int line) {
+    if (slot(line).deviceLost)
+        sayDeviceLost(line, false);
     comPort(line).close();
     // The link is stopped now, so the next "START COMS" must start it, not stop it again.
     if (line == txLine)

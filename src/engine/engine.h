@@ -24,6 +24,7 @@ class LogBook;
 class OperatorDialogs;
 class QueueJournal;
 class Settings;
+class TroubleReports;
 class TxQueue;
 
 // The communications engine: the line table, the 100 ms tick, the Zorer-Uda serial lines, the
@@ -58,6 +59,9 @@ public:
     // The durable copy of "Pending Messages" and "Tx Pending"; without one they live in memory.
     void setJournal(QueueJournal *journal);
     void setIpServer(IpServerControl *server);
+    // Where the loss of a Zorer-Uda device, and the self-test's restart of the IP receiver, are
+    // said.
+    void setTroubleReports(TroubleReports *troubles);
     void setOneSecondWait(std::function<void()> wait) {
         m_txLink.setOneSecondWait(std::move(wait));
     }
@@ -124,6 +128,7 @@ private:
     void deviceError(int line, QSerialPort::SerialPortError error);
     void reopenLostDevice(int line);
     void reportDevice(int line, const char *event);
+    void sayDeviceLost(int line, bool lost);
     void startLine(int line);
     bool configurePort(int line);
     void setLineRunning(int line, bool running);
@@ -138,6 +143,7 @@ private:
     EngineStatus m_publishedStatus;
     TxLink m_txLink;
     Decoder m_decoder;
+    TroubleReports *m_troubles = nullptr;
     qint64 m_arrivalBudgetNs = decodeBudgetNs; // left for decoding on arrival until the next tick
     QElapsedTimer m_elapsed;
     Clock m_clock;

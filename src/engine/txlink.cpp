@@ -2,6 +2,7 @@
 
 #include "common/logbook.h"
 #include "common/operatordialogs.h"
+#include "common/receivertrouble.h"
 #include "events/txqueue.h"
 #include "ipservercontrol.h"
 #include "ipservertoggle.h"
@@ -307,6 +308,8 @@ void TxLink::recoverIpServer() {
         m_services.dialogs.backgroundNotice(QStringLiteral("Voduro"),
                                             IpServerToggle::refusalText());
     } else if (m_ipServer) {
+        if (m_troubles)
+            m_troubles->troubleState(ReceiverTrouble::IpRestarted, true);
         m_ipServer->deactivate();
         m_oneSecondWait();
         if (const auto port = settingInteger(SettingKey::TcpPort))
@@ -335,9 +338,14 @@ bool TxLink::awaitsAcknowledgement() const {
 }
 
 void TxLink::handleAcknowledgement() {
-    if (awaitsAcknowledgement())
+    const bool awaited = awaitsAcknowledgement();
+    const bool selfTestAnswered = awaited && m_machine.phase == TxPhase::SelfTest;
+    if (awaited)
         m_services.queue.headAcknowledged();
     handle(TxEvent::Acknowledged);
+    // The IP receiver answers again: a restart by an earlier self-test is over.
+    if (selfTestAnswered && m_troubles)
+        m_troubles->troubleState(ReceiverTrouble::IpRestarted, false);
 }
 
 void TxLink::heartbeatCountdown() {

@@ -36,6 +36,8 @@ struct TxLinkState {
 // the Tx line or the TCP client (primary, then secondary address), waits for ACK, retries,
 // raises "FAULT" with a repeating beep, and runs the heartbeat and the self-test of the IP
 // server. What to do next is decided by txTransition(); this class performs it.
+class TroubleReports;
+
 class TxLink : public QObject {
     Q_OBJECT
 public:
@@ -55,6 +57,8 @@ public:
     TxLinkState state() const;
     const TxLinkStatus &status() const { return m_status; }
     void setIpServer(IpServerControl *server) { m_ipServer = server; }
+    // Where the self-test's restart of the IP receiver is said, and its next answered test.
+    void setTroubleReports(TroubleReports *troubles) { m_troubles = troubles; }
     void setOneSecondWait(std::function<void()> wait) { m_oneSecondWait = std::move(wait); }
     // Ticks until the next heartbeat line or self-test (tests move them).
     void setHeartbeatCountdown(int ticks) { m_heartbeatTicks = ticks; }
@@ -123,6 +127,7 @@ private:
     int m_faultBeepTicks = 0;
     bool m_viaTcp = false;
     IpServerControl *m_ipServer = nullptr;
+    TroubleReports *m_troubles = nullptr;
     std::function<void()> m_oneSecondWait;
     std::unique_ptr<QTcpSocket> m_tcp;
     bool m_sentOnKeptConnection = false; // the line in flight went into an already open connection

@@ -7,6 +7,7 @@
 #include "accounts/accounttable.h"
 #include "common/datetimetext.h"
 #include "common/logbook.h"
+#include "engine/receiveraccount.h"
 #include "store/queuejournal.h"
 
 Admission::Admission(ReceiverServices services, QByteArray peer)
@@ -51,6 +52,13 @@ std::optional<QByteArray> Admission::unknownAccount(const Lookup &lookup) const 
         return std::nullopt;
     return "unknown account " + lookup.account.text +
            ": in neither Accounts.PDB nor Dc09Keys.txt, and \"Known accounts only\" is on";
+}
+
+std::optional<QByteArray> Admission::receiverAccount(const MessageAccount &account) const {
+    if (!m_services.options || !namesReceiverAccount(account, m_services.options().receiverAccount))
+        return std::nullopt;
+    return "receiver account " + account.text +
+           ": only this monitor reports under it, a panel's text could fake its trouble";
 }
 
 void Admission::logRefusal(const QList<RefusalLog::Line> &lines) const {

@@ -37,6 +37,9 @@ public:
     // With "Known accounts only" on, the reason to refuse a report whose account is in neither
     // the account table nor the key file (or that names none: it is nobody's); none otherwise.
     std::optional<QByteArray> unknownAccount(const Lookup &lookup) const;
+    // The reason to refuse a text or frame under the receiver account (only the monitor itself
+    // reports under it); none otherwise.
+    std::optional<QByteArray> receiverAccount(const MessageAccount &account) const;
     // Writes the lines of one refusal at the receiver's rate of refusal lines.
     void logRefusal(const QList<RefusalLog::Line> &lines) const;
     // The exception log's line of a refusal: "[" + reason + "] " + text.

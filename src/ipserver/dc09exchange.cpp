@@ -92,6 +92,8 @@ Dc09Exchange::Outcome Dc09Exchange::handle(const QByteArray &bytes, bool datagra
         if (datagram)
             refuseUnprovenSender(receipt, *lookup);
         refuseUnknownAccount(receipt, *lookup);
+        if (const std::optional<QByteArray> own = m_admission.receiverAccount(lookup->account))
+            refuse(receipt, *own + ": not queued");
     }
     const QByteArray text = logText(receipt.frame);
     // A datagram's sender may be forged: an answer larger than the question would make this

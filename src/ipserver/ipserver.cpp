@@ -4,6 +4,7 @@
 #include "listeningsockets.h"
 
 #include "common/logbook.h"
+#include "common/receivertrouble.h"
 #include "common/steadyclock.h"
 #include "metrics/figures.h"
 #include "protocol/dc09frame.h"
@@ -47,13 +48,23 @@ void IpServer::applyConnectionLimit() {
     emit connectionLimitApplied(m_limitApplied);
 }
 
+void IpServer::setTroubleReports(TroubleReports *troubles) {
+    m_troubles = troubles;
+    m_count.setTroubleReports(troubles);
+}
+
 void IpServer::activate() {
-    if (isActive() || m_port < 1 || m_port > 65535)
+    if (isActive())
         return;
+    if (m_port < 1 || m_port > 65535) {
+        sayPortOpened(false);
+        return;
+    }
     // A connection holds at most one message's worth of unread bytes: the largest DC-09 frame.
     const listeningsockets::Opened listener =
         listeningsockets::openListener(m_address, quint16(m_port), int(dc09::maxFrameSize));
     m_error = listener.error;
+    sayPortOpened(listener.fd >= 0);
     if (listener.fd < 0)
         return;
     m_listener = listener.fd;
@@ -76,6 +87,11 @@ void IpServer::openDatagrams() {
     if (m_datagrams < 0)
         m_logs.appendStamped(LogBook::ConversionLog, "[" + datagrams.error.toLatin1() + "] UDP " +
                                                          QByteArray::number(serverPort()));
+}
+
+void IpServer::sayPortOpened(bool opened) {
+    if (m_troubles)
+        m_troubles->troubleState(ReceiverTrouble::IpPortNotOpened, !opened);
 }
 
 ReceiverServices IpServer::services() {

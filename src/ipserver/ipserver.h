@@ -27,6 +27,7 @@ class IoThread;
 class LogBook;
 class PollSupervision;
 class QueueJournal;
+class TroubleReports;
 
 // The IP network receiver: a TCP server for the alarm panels, listening on every local IPv4
 // address (tests give 127.0.0.1), and DC-09 over UDP on the same port number, started and
@@ -72,6 +73,9 @@ public:
     // the reserve; set before the server starts.
     void setOtherReservedDescriptors(int descriptors) { m_otherReserved = descriptors; }
     ConnectionLimit connectionLimit() const { return m_limitApplied; }
+    // Where a port that cannot be opened, and the connection limit reached, are said; set
+    // before the server starts.
+    void setTroubleReports(TroubleReports *troubles);
     // The I/O threads a start begins.
     static int ioThreadsToStart();
     // The steady clock, in milliseconds, of the time limits; tests step their own.
@@ -105,6 +109,7 @@ private:
     void applyConnectionLimit();
     ReceiverServices services();
     void openDatagrams();
+    void sayPortOpened(bool opened);
 
     AccountTable &m_accounts;
     PollSupervision &m_polls;
@@ -133,5 +138,6 @@ private:
     int m_listener = -1;
     int m_datagrams = -1;
     QString m_error;
+    TroubleReports *m_troubles = nullptr;
     std::vector<std::unique_ptr<IoThread>> m_threads;
 };

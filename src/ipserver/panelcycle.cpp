@@ -73,7 +73,8 @@ void PanelCycle::applyPollRule() {
     }
     m_message = poll.message;
     const Admission::Lookup lookup = m_admission.lookUp(messageAccount(m_message));
-    if (refusedForItsAccount(lookup) || refusedForItsKey(lookup))
+    if (refusedForItsAccount(lookup) || refusedForItsKey(lookup) ||
+        refusedAsReceivers(lookup.account))
         return;
     // A poll from another address than the account's is answered as before, but it must not
     // keep the panel alive: anyone can send it.
@@ -113,7 +114,7 @@ void PanelCycle::applyReportRule() {
     const bool trusted = forwarded && m_admission.fromForwardingMonitor();
     const Admission::Lookup lookup =
         trusted ? Admission::Lookup{} : m_admission.lookUp(messageAccount(m_message));
-    if (refusedForItsAccount(lookup))
+    if (refusedForItsAccount(lookup) || (!trusted && refusedAsReceivers(lookup.account)))
         return;
     if (forwarded && !trusted && m_admission.protectedAccount(lookup)) {
         refuse("a forwarded line for account " + lookup.account.text +
@@ -167,6 +168,17 @@ bool PanelCycle::refusedAsUnknown(const Admission::Lookup &lookup) {
         return false;
     refuse(*unknown + ": not answered, not queued");
     figures().refused(Refusal::UnknownAccount);
+    return true;
+}
+
+// A line from another monitor that forwards here is that monitor's own (its trouble lines
+// included); anyone else's text under the receiver account could fake this one's trouble.
+bool PanelCycle::refusedAsReceivers(const MessageAccount &account) {
+    const std::optional<QByteArray> reason = m_admission.receiverAccount(account);
+    if (!reason)
+        return false;
+    refuse(*reason + ": not answered, not queued");
+    figures().refused(Refusal::ReceiverAccount);
     return true;
 }
 

@@ -34,6 +34,7 @@ private:
     bool refusedForItsAccount(const Admission::Lookup &lookup);
     bool refusedForItsKey(const Admission::Lookup &lookup);
     bool refusedAsUnknown(const Admission::Lookup &lookup);
+    bool refusedAsReceivers(const MessageAccount &account);
     void refuse(const QByteArray &reason);
     void notStored();
     void logRead();

@@ -1,5 +1,6 @@
 #include "receiveroptions.h"
 
+#include "engine/receiveraccount.h"
 #include "settings/settings.h"
 
 #include <QRegularExpression>
@@ -12,5 +13,6 @@ ReceiverOptions receiverOptionsFrom(const Settings &settings) {
     for (const QString &address : monitors.split(separators, Qt::SkipEmptyParts))
         options.forwardingMonitors.append(address.toLatin1());
     options.knownAccountsOnly = settings.flag(SettingKey::KnownAccountsOnly);
+    options.receiverAccount = receiverAccountNumber(receiverAccountText(settings));
     return options;
 }

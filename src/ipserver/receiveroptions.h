@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <optional>
 
 class Settings;
 
@@ -13,6 +14,8 @@ struct ReceiverOptions {
     // "Known accounts only": a report is taken only from an account in the account table or in
     // the key file (polls, and the lines of the forwarding monitors, as ever).
     bool knownAccountsOnly = false;
+    // "Receiver Account", the monitor's own: no panel may report or poll under it.
+    std::optional<quint32> receiverAccount;
 };
 
 // The options as the settings hold them now; safe from any thread.

@@ -53,10 +53,15 @@ constexpr const char *inputNames[] = {"zorer1", "zorer2", "tcp", "udp"};
 constexpr const char *refusalNames[] = {
     "crc",           "length",            "framing",         "unknown_id", "no_key",
     "undecryptable", "clear_refused",     "time_window",     "content",    "account_not_number",
-    "not_stored",    "protected_account", "unknown_account"};
+    "not_stored",    "protected_account", "unknown_account", "receiver_account"};
 // clang-format on
 constexpr const char *replyNames[] = {"ack", "nak", "duh"};
 constexpr const char *connectionRefusalNames[] = {"limit", "resources"};
+// By ReceiverTrouble, then start-up.
+constexpr const char *troubleNames[] = {
+    "zorer_uda_1_lost",   "zorer_uda_2_lost",     "journal_not_storing",      "ip_restarted",
+    "ip_port_not_opened", "clock_unsynchronised", "connection_limit_reached", "start_up"};
+static_assert(std::size(troubleNames) == troubleCount + 1);
 static_assert(std::size(inputNames) == std::size_t(Input::Count));
 static_assert(std::size(refusalNames) == std::size_t(Refusal::Count));
 static_assert(std::size(replyNames) == std::size_t(Reply::Count));
@@ -94,6 +99,21 @@ void writeReceiver(Writer &out, const Figures &figures) {
     for (int i = 0; i < int(Reply::Count); ++i)
         out.sample("voduro_replies_total", figures.replyCount(Reply(i)),
                    label("kind", replyNames[i]));
+}
+
+void writeTroubles(Writer &out, const Figures &figures) {
+    out.header("voduro_trouble_lines_total", "counter",
+               "The monitor's own trouble lines queued under the receiver account, by event and "
+               "qualifier (E trouble or event, R restore).");
+    for (std::size_t i = 0; i <= troubleCount; ++i) {
+        for (bool restore : {false, true}) {
+            if (restore && i == troubleCount)
+                continue; // start-up has no restore
+            out.sample("voduro_trouble_lines_total", figures.troubleLines(i, restore),
+                       QByteArray("{event=\"") + troubleNames[i] + "\",qualifier=\"" +
+                           (restore ? "R" : "E") + "\"}");
+        }
+    }
 }
 
 void writeDelivery(Writer &out, const Figures &figures) {
@@ -145,5 +165,6 @@ QByteArray prometheusText(const Figures &figures, const QByteArray &version) {
     writeReceiver(out, figures);
     writeDelivery(out, figures);
     writeStore(out, figures);
+    writeTroubles(out, figures);
     return out.text();
 }

@@ -40,6 +40,16 @@ QString Figures::statusText() const {
     return m_statusText;
 }
 
+void Figures::setOpenTroubles(const QStringList &troubles) {
+    QMutexLocker lock(&m_textMutex);
+    m_openTroubles = troubles;
+}
+
+QStringList Figures::openTroubles() const {
+    QMutexLocker lock(&m_textMutex);
+    return m_openTroubles;
+}
+
 Refusal dc09Refusal(const QByteArray &rejection, bool answered) {
     struct Prefix {
         const char *text;
@@ -60,6 +70,7 @@ Refusal dc09Refusal(const QByteArray &rejection, bool answered) {
         {"clear message for an account with a key", Refusal::ProtectedAccount},
         {"sent over UDP", Refusal::ProtectedAccount},
         {"unknown account", Refusal::UnknownAccount},
+        {"receiver account", Refusal::ReceiverAccount},
         {"account ", Refusal::AccountNotNumber},
         {"the account its texts carry", Refusal::AccountNotNumber},
     };

@@ -2,11 +2,13 @@
 
 #include "histogram.h"
 
+#include "common/receivertrouble.h"
 #include "common/steadyclock.h"
 
 #include <QByteArray>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <atomic>
 
@@ -30,6 +32,8 @@ enum class Refusal {
     ProtectedAccount,
     // "Known accounts only": the account is in neither the account table nor the key file.
     UnknownAccount,
+    // The account is the receiver's own: only the monitor reports under it.
+    ReceiverAccount,
     Count
 };
 enum class Reply { Ack, Nak, Duh, Count };
@@ -104,6 +108,18 @@ public:
     void journalWritten(bool ok, const QString &error = QString());
     HealthVerdict health(qint64 steadyNowNs) const;
 
+    // The monitor's own trouble lines queued, by event (a ReceiverTrouble's index, or
+    // troubleCount for start-up) and qualifier.
+    void troubleLineQueued(std::size_t event, bool restore) {
+        m_troubleLines[event][restore ? 1 : 0].fetch_add(1, std::memory_order_relaxed);
+    }
+    quint64 troubleLines(std::size_t event, bool restore) const {
+        return m_troubleLines[event][restore ? 1 : 0].load();
+    }
+    // The troubles open now, in words (the status command and /health list them).
+    void setOpenTroubles(const QStringList &troubles);
+    QStringList openTroubles() const;
+
     // The one-line summary the service manager and the status command show.
     void setStatusText(const QString &text);
     QString statusText() const;
@@ -124,7 +140,9 @@ private:
     std::array<std::atomic<qint64>, figureIndex(Gauge::Count)> m_gauges{};
     std::atomic<qint64> m_lastTickNs{-1};
     std::atomic<bool> m_journalOk{true};
+    std::array<std::array<std::atomic<quint64>, 2>, troubleCount + 1> m_troubleLines{};
     mutable QMutex m_textMutex;
+    QStringList m_openTroubles;
     QString m_journalError;
     QString m_statusText;
 };

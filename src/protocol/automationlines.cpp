@@ -157,10 +157,16 @@ QByteArray pollLine(const QByteArray &acc4, const LinePrefix &prefix, bool repor
     if (reportAsSia)
         return QByteArrayLiteral("S") + prefix.rr + prefix.line + QByteArrayLiteral("[#") + acc4 +
                QByteArrayLiteral("|N") + siaCode + QByteArrayLiteral("000]");
-    return contactIdHeader(prefix) + acc4 + qualifier + pollCode + QByteArrayLiteral("01000");
+    return contactIdEventLine(prefix, acc4, qualifier == 'R', pollCode, "01", "000");
 }
 
 } // namespace
+
+QByteArray contactIdEventLine(const LinePrefix &prefix, const QByteArray &account, bool restore,
+                              const QByteArray &code, const QByteArray &group,
+                              const QByteArray &zone) {
+    return contactIdHeader(prefix) + account + (restore ? 'R' : 'E') + code + group + zone;
+}
 
 QByteArray pollFailureLine(const QByteArray &acc4, const LinePrefix &prefix, bool reportAsSia,
                            const QByteArray &pollCode, const QByteArray &siaFailCode) {

@@ -39,6 +39,12 @@ QList<QByteArray> fastFormatLines(const QByteArray &message, const LinePrefix &p
 // block whose data run past the end gives the bytes that are there.
 QByteArray siaLine(const QByteArray &message, const LinePrefix &prefix);
 
+// One Contact ID event in the line's layout: "5" RR L " 18" account Q EEE GG CCC, with Q "E"
+// for an event or trouble and "R" for its restore. The account is sent as given.
+QByteArray contactIdEventLine(const LinePrefix &prefix, const QByteArray &account, bool restore,
+                              const QByteArray &code, const QByteArray &group,
+                              const QByteArray &zone);
+
 // Poll failure and restore for an account (acc4 is its four-character form). Contact ID form
 // with the poll code, or the SIA form with the SIA failure / restore code.
 QByteArray pollFailureLine(const QByteArray &acc4, const LinePrefix &prefix, bool reportAsSia,

@@ -73,6 +73,7 @@ constexpr std::array<SettingRow, settingCount> rows{{
     {K::MaxConnections, S::Integers, "Max Connections", "20000", 0, 1, 1'000'000, true},
     {K::ForwardingMonitors, S::Strings, "Forwarding Monitors", "", 0},
     {K::KnownAccountsOnly, S::Logic, "Known accounts only", "0", 0},
+    {K::ReceiverAccount, S::Strings, "Receiver Account", "", 0},
     {K::PollFailCodeSia, S::NotStored, "PollFailCodeSIA", "YC", 0},
     {K::PollRestCodeSia, S::NotStored, "PollRestCodeSIA", "YK", 0},
     {K::LogConnections, S::NotStored, "Log_Con", "0", 0},
@@ -87,7 +88,7 @@ constexpr bool rowsInKeyOrder() {
 static_assert(rowsInKeyOrder(), "the setting table must follow the key order");
 
 // clang-format off
-constexpr std::array<SettingKey, 58> writeOrder{{
+constexpr std::array<SettingKey, 59> writeOrder{{
     K::Port1Num,      K::Port1Speed,   K::Port1Parity,  K::Port1DataBits,   K::Port1StopBits,
     K::Port1Ack,      K::Port2Num,     K::Port2Speed,   K::Port2Parity,     K::Port2DataBits,
     K::Port2StopBits, K::Port2Ack,     K::TcpPort,      K::RxNum,           K::RxLine,
@@ -99,7 +100,7 @@ constexpr std::array<SettingKey, 58> writeOrder{{
     K::InTray,        K::TxVoduro,     K::Password,     K::PollTimeOut,     K::FromReceiver,
     K::ForceBackup,   K::Language,     K::Dc09On,       K::Dc09AcceptClear, K::Dc09CheckClearTime,
     K::MainWindow,    K::ContactIdWidths, K::FastWidths, K::SiaWidths,      K::PollWidths,
-    K::MaxConnections, K::ForwardingMonitors, K::KnownAccountsOnly,
+    K::MaxConnections, K::ForwardingMonitors, K::KnownAccountsOnly, K::ReceiverAccount,
 }};
 // clang-format on
 
@@ -117,7 +118,7 @@ int SettingRow::fallbackNumber() const {
     return static_cast<int>(std::strtol(fallback, nullptr, 10));
 }
 
-const std::array<SettingKey, 58> &settingWriteOrder() {
+const std::array<SettingKey, 59> &settingWriteOrder() {
     return writeOrder;
 }
 

@@ -75,6 +75,8 @@ enum class SettingKey {
     // "Known accounts only": the IP receiver takes reports only from the accounts of the account
     // table and of the DC-09 key file.
     KnownAccountsOnly,
+    // The receiver's own account: the monitor's trouble lines go under it; empty: none.
+    ReceiverAccount,
     // Not stored: they start with these values at every start.
     PollFailCodeSia,
     PollRestCodeSia,
@@ -110,7 +112,7 @@ const std::array<SettingRow, settingCount> &settingRows();
 const SettingRow &settingRow(SettingKey key);
 
 // The order in which the values are written back.
-const std::array<SettingKey, 58> &settingWriteOrder();
+const std::array<SettingKey, 59> &settingWriteOrder();
 
 // Drop-down item lists shared by the windows and the engine.
 constexpr int comPortChoices = 9; // "Com1" ... "Com9"

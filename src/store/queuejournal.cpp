@@ -44,10 +44,14 @@ public:
         if (!m_held)
             return;
         const QStringList unsaid = std::exchange(m_journal.m_unsaid, QStringList());
+        const bool storing = m_journal.m_file.isOpen() && !m_journal.m_failing;
+        const bool storingChanged = std::exchange(m_journal.m_saidStoring, storing) != storing;
         m_held = false;
         m_journal.m_mutex.unlock();
         for (const QString &error : unsaid)
             emit m_journal.failed(error);
+        if (storingChanged)
+            emit m_journal.storingChanged(storing);
     }
     void relock() {
         m_journal.m_mutex.lock();

@@ -126,6 +126,10 @@ signals:
     void failed(const QString &error);
     // A journal that was closed by a failure is written again; `note` says so.
     void recovered(const QString &note);
+    // Whether the journal stores what it is given changed: false from a failed write (or a
+    // journal that cannot be opened) until a write succeeds again. Emitted once per change,
+    // after the lock is let go, on the thread that made the change.
+    void storingChanged(bool storing);
 
 private:
     class Locked;
@@ -162,7 +166,8 @@ private:
     quint64 m_flushCount = 0;
     bool m_flushing = false;
     bool m_failing = false;
-    QStringList m_unsaid; // failures to report once the lock is let go
+    bool m_saidStoring = true; // what storingChanged said last
+    QStringList m_unsaid;      // failures to report once the lock is let go
     qint64 m_liveBytes = 0;
     qint64 m_fileBytes = 0; // the length of the file as written
     qint64 m_compactionThreshold = 4 * 1024 * 1024;

@@ -8,6 +8,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 namespace {
 
@@ -46,6 +48,8 @@ HeartBeatGroup::HeartBeatGroup(Settings &settings, QWidget *parent)
         SettingBinding::bindLineEdit(edit, settings, field.key);
         if (field.key == SettingKey::RxNum)
             m_rxNo = edit;
+        if (field.key == SettingKey::RxLine)
+            addReceiverAccount(settings); // beside the receiver and line numbers it goes with
     }
     m_rxNo->installEventFilter(this);
 
@@ -63,6 +67,27 @@ HeartBeatGroup::HeartBeatGroup(Settings &settings, QWidget *parent)
     QLineEdit *faultWarning =
         addNumberField(QStringLiteral("FltWarning"), tr("Fault Warning:"), tr("Sec"), 2);
     SettingBinding::bindLineEdit(faultWarning, settings, SettingKey::FltTimer);
+}
+
+// The account the monitor's own trouble lines go under: 4 to 6 digits or hex letters B-F, as a
+// Contact ID account may be; empty for none. Letters are taken as capitals.
+void HeartBeatGroup::addReceiverAccount(Settings &settings) {
+    const int row = m_rows++;
+    auto *edit = new QLineEdit(this);
+    edit->setObjectName(QStringLiteral("ReceiverAccount"));
+    edit->setMaxLength(6);
+    static const QRegularExpression accountForm(QStringLiteral("([0-9B-Fb-f]{4,6})?"));
+    edit->setValidator(new QRegularExpressionValidator(accountForm, edit));
+    connect(edit, &QLineEdit::textEdited, edit, [edit](const QString &text) {
+        if (text == text.toUpper())
+            return;
+        const int cursor = edit->cursorPosition();
+        edit->setText(text.toUpper());
+        edit->setCursorPosition(cursor);
+    });
+    SettingBinding::bindLineEdit(edit, settings, SettingKey::ReceiverAccount);
+    m_layout->addWidget(new QLabel(tr("Receiver Account:"), this), row, 0);
+    m_layout->addWidget(edit, row, 1, 1, 2);
 }
 
 QLineEdit *HeartBeatGroup::addNumberField(const QString &name, const QString &caption,

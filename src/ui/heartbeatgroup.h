@@ -18,6 +18,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void addReceiverAccount(Settings &settings);
     QLineEdit *addNumberField(const QString &name, const QString &caption, const QString &unit,
                               int maxLength);
 

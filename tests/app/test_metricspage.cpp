@@ -62,7 +62,7 @@ private slots:
         QCOMPARE(metricSample(page, "voduro_build_info{version=\"" PROJECT_VERSION "\"}"), 1.0);
         QCOMPARE(metricSample(page, "voduro_connections_limit{kind=\"setting\"}"), 20000.0);
         QVERIFY(metricSample(page, "voduro_connections_limit{kind=\"in_effect\"}") >= 1);
-        QCOMPARE(parsedFamilies(page), 21);
+        QCOMPARE(parsedFamilies(page), 22);
 
         const HttpResponse metrics = httpGet(port, "/metrics");
         QVERIFY2(metrics.headers.contains("\r\nContent-Type: text/plain; version=0.0.4"),
@@ -70,7 +70,9 @@ private slots:
         QCOMPARE(httpGet(port, "/other").status, 404);
         QCOMPARE(httpRequest(port, "POST /metrics HTTP/1.1\r\nContent-Length: 0\r\n\r\n").status,
                  405);
-        QCOMPARE(httpGet(port, "/health").body, QByteArray("OK\n"));
+        // Its first line: the monitor's own troubles follow it, such as a clock that this
+        // machine does not synchronise.
+        QVERIFY(httpGet(port, "/health").body.startsWith("OK\n"));
 
         // A fault of the link shows at once.
         service.automation.setReply(AutomationReceiver::Reply::Silent);

@@ -35,6 +35,7 @@ public:
 
     bool start(const QStringList &extraArguments = {},
                const QProcessEnvironment &environment = displaylessEnvironment()) {
+        m_stopRequested = false; // a program started again is stopped again
         QProcessEnvironment withConfig = environment;
         withConfig.insert("XDG_CONFIG_HOME", m_directory.filePath("config"));
         process.setProcessEnvironment(withConfig);

@@ -38,7 +38,7 @@ private slots:
         QCOMPARE(check.value("PollTimeOut").toString(), QStringLiteral("1"));
         check.endGroup();
         check.beginGroup(QStringLiteral("Strings"));
-        QCOMPARE(check.childKeys().size(), 21);
+        QCOMPARE(check.childKeys().size(), 22);
         QCOMPARE(check.value("Tx IP Add").toString(), QStringLiteral("192.168.0.1"));
         QCOMPARE(check.value("Language").toString(), QString()); // no choice made yet
         QCOMPARE(check.value("Tx IP Add2").toString(), QString());
