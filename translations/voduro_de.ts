@@ -296,22 +296,22 @@
 <context>
     <name>Engine</name>
     <message>
-        <location filename="../src/engine/engine.cpp" line="358"/>
+        <location filename="../src/engine/engine.cpp" line="387"/>
         <source>Tx link</source>
         <translation>Tx-Verbindung</translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="358"/>
+        <location filename="../src/engine/engine.cpp" line="387"/>
         <source>Zorer-Uda %1</source>
         <translation>Zorer-Uda %1</translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="360"/>
+        <location filename="../src/engine/engine.cpp" line="389"/>
         <source>%1: device %2 lost</source>
         <translation>%1: Gerät %2 verloren</translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="360"/>
+        <location filename="../src/engine/engine.cpp" line="389"/>
         <source>%1: device %2 back</source>
         <translation>%1: Gerät %2 wieder da</translation>
     </message>
@@ -1759,54 +1759,54 @@
 <context>
     <name>HeartBeatGroup</name>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="28"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="30"/>
         <source>Heart Beat</source>
         <translation>Lebenszeichen</translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="34"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
         <source>Rx Number:</source>
         <translation>Empfängernummer:</translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="38"/>
         <source>Rx Line:</source>
         <translation>Empfängerlinie:</translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="89"/>
         <source>Receiver Account:</source>
         <translation>Empfängerkonto:</translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="37"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="39"/>
         <source>Tx Attempts:</source>
         <translation>Tx-Versuche:</translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="38"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="40"/>
         <source>Tx Timeout:</source>
         <translation>Tx-Zeitlimit:</translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="39"/>
         <location filename="../src/ui/heartbeatgroup.cpp" line="41"/>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="64"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="43"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="68"/>
         <source>Sec</source>
         <translation>s</translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="40"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="42"/>
         <source>Heartbeat:</source>
         <translation>Lebenszeichen:</translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="53"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="57"/>
         <source>Add -----&gt;</source>
         <translation>Anhängen -----&gt;</translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="64"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="68"/>
         <source>Fault Warning:</source>
         <translation>Störungswarnung:</translation>
     </message>
@@ -1970,77 +1970,77 @@
 <context>
     <name>MonitorCore</name>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="162"/>
+        <location filename="../src/app/monitorcore.cpp" line="168"/>
         <source>Settings file cannot be read</source>
         <translation>Einstellungsdatei nicht lesbar</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="163"/>
+        <location filename="../src/app/monitorcore.cpp" line="169"/>
         <source>Settings file damaged (%1)</source>
         <translation>Einstellungsdatei beschädigt (%1)</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="164"/>
+        <location filename="../src/app/monitorcore.cpp" line="170"/>
         <source>the other values read, defaults for the rest</source>
         <translation>die übrigen Werte gelesen, Standardwerte für den Rest</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="169"/>
+        <location filename="../src/app/monitorcore.cpp" line="175"/>
         <source>%1 and cannot be moved aside; %2, settings not saved</source>
         <translation>%1 und nicht beiseitezulegen; %2, Einstellungen werden nicht gespeichert</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="173"/>
+        <location filename="../src/app/monitorcore.cpp" line="179"/>
         <source>%1; kept as %2; %3</source>
         <translation>%1; aufbewahrt als %2; %3</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="182"/>
+        <location filename="../src/app/monitorcore.cpp" line="188"/>
         <source>Account file cannot be read (%1); no accounts loaded, the file is kept and not saved over</source>
         <translation>Kontendatei nicht lesbar (%1); keine Konten geladen, die Datei bleibt erhalten und wird nicht überschrieben</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="202"/>
+        <location filename="../src/app/monitorcore.cpp" line="208"/>
         <source>account %1: Contact ID sends 0 as &quot;A&quot;, so its panel&apos;s Contact ID reports carry account %2 and are taken as %2, not as %1</source>
         <translation>Konto %1: Contact ID sendet 0 als „A“, daher tragen die Contact-ID-Meldungen seiner Alarmanlage das Konto %2 und werden als %2 angenommen, nicht als %1</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="216"/>
+        <location filename="../src/app/monitorcore.cpp" line="222"/>
         <source>DC-09 key file cannot be read (%1); its keys stay as they were</source>
         <translation>DC-09-Schlüsseldatei nicht lesbar (%1); ihre Schlüssel bleiben, wie sie waren</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="220"/>
+        <location filename="../src/app/monitorcore.cpp" line="226"/>
         <source>DC-09 key file can be read by other users; make it readable by its owner only (chmod 600)</source>
         <translation>DC-09-Schlüsseldatei ist für andere Benutzer lesbar; nur für ihren Eigentümer lesbar machen (chmod 600)</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="233"/>
+        <location filename="../src/app/monitorcore.cpp" line="239"/>
         <source>DC-09 key file does not read whole (line %1); the keys read before stay in use until it does</source>
         <translation>DC-09-Schlüsseldatei nicht vollständig lesbar (Zeile %1); die zuvor gelesenen Schlüssel bleiben in Gebrauch, bis sie es ist</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="240"/>
+        <location filename="../src/app/monitorcore.cpp" line="246"/>
         <source>line %1 holds no account and DC-09 key; skipped</source>
         <translation>Zeile %1 enthält kein Konto mit DC-09-Schlüssel; übersprungen</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="241"/>
+        <location filename="../src/app/monitorcore.cpp" line="247"/>
         <source>lines %1 hold no account and DC-09 key; skipped</source>
         <translation>Zeilen %1 enthalten kein Konto mit DC-09-Schlüssel; übersprungen</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="283"/>
+        <location filename="../src/app/monitorcore.cpp" line="317"/>
         <source>Repeat memory cannot be read (%1); DC-09 messages of the last minutes before the start are not known</source>
         <translation>Wiederholungsspeicher nicht lesbar (%1); DC-09-Meldungen der letzten Minuten vor dem Start sind nicht bekannt</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="305"/>
+        <location filename="../src/app/monitorcore.cpp" line="339"/>
         <source>%1 connections in effect, as set</source>
         <translation>%1 Verbindungen in Kraft, wie eingestellt</translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="310"/>
+        <location filename="../src/app/monitorcore.cpp" line="344"/>
         <source>set to %1, but the open-file limit of %2 less the %3 descriptors kept for the monitor&apos;s own work leaves %4: at most %4 connections are taken (raise the limit: LimitNOFILE in the unit, ulimit -n)</source>
         <translation>auf %1 gesetzt, aber die Grenze offener Dateien von %2 abzüglich der %3 Deskriptoren, die der Monitor für seine eigene Arbeit zurückhält, lässt %4: höchstens %4 Verbindungen werden angenommen (Grenze anheben: LimitNOFILE in der Unit, ulimit -n)</translation>
     </message>
@@ -2165,47 +2165,47 @@ Jetzt löschen?</translation>
 <context>
     <name>QueueJournal</name>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="166"/>
+        <location filename="../src/store/queuejournal.cpp" line="170"/>
         <source>the queue journal is written again; messages are acknowledged again</source>
         <translation>das Warteschlangen-Journal wird wieder geschrieben; Meldungen werden wieder quittiert</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="169"/>
+        <location filename="../src/store/queuejournal.cpp" line="173"/>
         <source>; the %1 items it held before come back at the next start</source>
         <translation>; die %1 Einträge, die es vorher enthielt, kommen beim nächsten Start zurück</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="199"/>
+        <location filename="../src/store/queuejournal.cpp" line="203"/>
         <source>its flush failed</source>
         <translation>das Schreiben auf die Platte ist fehlgeschlagen</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="218"/>
+        <location filename="../src/store/queuejournal.cpp" line="222"/>
         <source>the directory of %1 cannot be flushed</source>
         <translation>das Verzeichnis von %1 kann nicht auf die Platte geschrieben werden</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="312"/>
+        <location filename="../src/store/queuejournal.cpp" line="316"/>
         <source>a flush of %1 to the disk failed</source>
         <translation>das Schreiben von %1 auf die Platte ist fehlgeschlagen</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="313"/>
+        <location filename="../src/store/queuejournal.cpp" line="317"/>
         <source>; written anew from the queues in memory</source>
         <translation>; neu geschrieben aus den Warteschlangen im Speicher</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="314"/>
+        <location filename="../src/store/queuejournal.cpp" line="318"/>
         <source>; nothing is stored until it can be written anew</source>
         <translation>; nichts wird gespeichert, bis es neu geschrieben werden kann</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="320"/>
+        <location filename="../src/store/queuejournal.cpp" line="324"/>
         <source>the queue journal %1 is not open</source>
         <translation>das Warteschlangen-Journal %1 ist nicht geöffnet</translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="363"/>
+        <location filename="../src/store/queuejournal.cpp" line="367"/>
         <source>%1; the queues cannot be written anew to make room either, having no room for a second copy (%2)</source>
         <translation>%1; die Warteschlangen können auch nicht neu geschrieben werden, um Platz zu schaffen, da für eine zweite Kopie kein Platz ist (%2)</translation>
     </message>
@@ -2278,27 +2278,27 @@ Jetzt löschen?</translation>
 <context>
     <name>Voduro</name>
     <message>
-        <location filename="../src/app/durablequeues.cpp" line="25"/>
+        <location filename="../src/app/durablequeues.cpp" line="31"/>
         <source>Another Voduro monitor (process %1) is running in %2; only one may use a working directory.</source>
         <translation>Ein anderer Voduro-Monitor (Prozess %1) läuft bereits in %2; ein Arbeitsverzeichnis darf nur einer nutzen.</translation>
     </message>
     <message>
-        <location filename="../src/app/durablequeues.cpp" line="30"/>
+        <location filename="../src/app/durablequeues.cpp" line="36"/>
         <source>Cannot create the lock file %1.</source>
         <translation>Die Sperrdatei %1 kann nicht angelegt werden.</translation>
     </message>
     <message>
-        <location filename="../src/app/durablequeues.cpp" line="40"/>
+        <location filename="../src/app/durablequeues.cpp" line="46"/>
         <source>Queue journal cannot be written (%1); messages are not acknowledged until it can</source>
         <translation>Warteschlangen-Journal nicht schreibbar (%1); Meldungen werden erst danach quittiert</translation>
     </message>
     <message>
-        <location filename="../src/app/durablequeues.cpp" line="45"/>
+        <location filename="../src/app/durablequeues.cpp" line="51"/>
         <source>Queue journal damaged: %1 bytes skipped, the records after them kept; damaged file kept as %2</source>
         <translation>Warteschlangen-Journal beschädigt: %1 Bytes übersprungen, die folgenden Einträge erhalten; beschädigte Datei aufbewahrt als %2</translation>
     </message>
     <message>
-        <location filename="../src/app/durablequeues.cpp" line="51"/>
+        <location filename="../src/app/durablequeues.cpp" line="57"/>
         <source>Queue journal ended in an unfinished record: %1 bytes cut</source>
         <translation>Warteschlangen-Journal endete mit einem unvollständigen Eintrag: %1 Bytes abgeschnitten</translation>
     </message>

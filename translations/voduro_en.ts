@@ -296,22 +296,22 @@
 <context>
     <name>Engine</name>
     <message>
-        <location filename="../src/engine/engine.cpp" line="358"/>
+        <location filename="../src/engine/engine.cpp" line="387"/>
         <source>Tx link</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="358"/>
+        <location filename="../src/engine/engine.cpp" line="387"/>
         <source>Zorer-Uda %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="360"/>
+        <location filename="../src/engine/engine.cpp" line="389"/>
         <source>%1: device %2 lost</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/engine/engine.cpp" line="360"/>
+        <location filename="../src/engine/engine.cpp" line="389"/>
         <source>%1: device %2 back</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1759,54 +1759,54 @@
 <context>
     <name>HeartBeatGroup</name>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="28"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="30"/>
         <source>Heart Beat</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="34"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
         <source>Rx Number:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="38"/>
         <source>Rx Line:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="36"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="89"/>
         <source>Receiver Account:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="37"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="39"/>
         <source>Tx Attempts:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="38"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="40"/>
         <source>Tx Timeout:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="39"/>
         <location filename="../src/ui/heartbeatgroup.cpp" line="41"/>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="64"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="43"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="68"/>
         <source>Sec</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="40"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="42"/>
         <source>Heartbeat:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="53"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="57"/>
         <source>Add -----&gt;</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/ui/heartbeatgroup.cpp" line="64"/>
+        <location filename="../src/ui/heartbeatgroup.cpp" line="68"/>
         <source>Fault Warning:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1970,77 +1970,77 @@
 <context>
     <name>MonitorCore</name>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="162"/>
+        <location filename="../src/app/monitorcore.cpp" line="168"/>
         <source>Settings file cannot be read</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="163"/>
+        <location filename="../src/app/monitorcore.cpp" line="169"/>
         <source>Settings file damaged (%1)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="164"/>
+        <location filename="../src/app/monitorcore.cpp" line="170"/>
         <source>the other values read, defaults for the rest</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="169"/>
+        <location filename="../src/app/monitorcore.cpp" line="175"/>
         <source>%1 and cannot be moved aside; %2, settings not saved</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="173"/>
+        <location filename="../src/app/monitorcore.cpp" line="179"/>
         <source>%1; kept as %2; %3</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="182"/>
+        <location filename="../src/app/monitorcore.cpp" line="188"/>
         <source>Account file cannot be read (%1); no accounts loaded, the file is kept and not saved over</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="202"/>
+        <location filename="../src/app/monitorcore.cpp" line="208"/>
         <source>account %1: Contact ID sends 0 as &quot;A&quot;, so its panel&apos;s Contact ID reports carry account %2 and are taken as %2, not as %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="216"/>
+        <location filename="../src/app/monitorcore.cpp" line="222"/>
         <source>DC-09 key file cannot be read (%1); its keys stay as they were</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="220"/>
+        <location filename="../src/app/monitorcore.cpp" line="226"/>
         <source>DC-09 key file can be read by other users; make it readable by its owner only (chmod 600)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="233"/>
+        <location filename="../src/app/monitorcore.cpp" line="239"/>
         <source>DC-09 key file does not read whole (line %1); the keys read before stay in use until it does</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="240"/>
+        <location filename="../src/app/monitorcore.cpp" line="246"/>
         <source>line %1 holds no account and DC-09 key; skipped</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="241"/>
+        <location filename="../src/app/monitorcore.cpp" line="247"/>
         <source>lines %1 hold no account and DC-09 key; skipped</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="283"/>
+        <location filename="../src/app/monitorcore.cpp" line="317"/>
         <source>Repeat memory cannot be read (%1); DC-09 messages of the last minutes before the start are not known</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="305"/>
+        <location filename="../src/app/monitorcore.cpp" line="339"/>
         <source>%1 connections in effect, as set</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/monitorcore.cpp" line="310"/>
+        <location filename="../src/app/monitorcore.cpp" line="344"/>
         <source>set to %1, but the open-file limit of %2 less the %3 descriptors kept for the monitor&apos;s own work leaves %4: at most %4 connections are taken (raise the limit: LimitNOFILE in the unit, ulimit -n)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2161,47 +2161,47 @@ Clear them?</source>
 <context>
     <name>QueueJournal</name>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="166"/>
+        <location filename="../src/store/queuejournal.cpp" line="170"/>
         <source>the queue journal is written again; messages are acknowledged again</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="169"/>
+        <location filename="../src/store/queuejournal.cpp" line="173"/>
         <source>; the %1 items it held before come back at the next start</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="199"/>
+        <location filename="../src/store/queuejournal.cpp" line="203"/>
         <source>its flush failed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="218"/>
+        <location filename="../src/store/queuejournal.cpp" line="222"/>
         <source>the directory of %1 cannot be flushed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="312"/>
+        <location filename="../src/store/queuejournal.cpp" line="316"/>
         <source>a flush of %1 to the disk failed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="313"/>
+        <location filename="../src/store/queuejournal.cpp" line="317"/>
         <source>; written anew from the queues in memory</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="314"/>
+        <location filename="../src/store/queuejournal.cpp" line="318"/>
         <source>; nothing is stored until it can be written anew</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="320"/>
+        <location filename="../src/store/queuejournal.cpp" line="324"/>
         <source>the queue journal %1 is not open</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/store/queuejournal.cpp" line="363"/>
+        <location filename="../src/store/queuejournal.cpp" line="367"/>
         <source>%1; the queues cannot be written anew to make room either, having no room for a second copy (%2)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2274,27 +2274,27 @@ Clear them?</source>
 <context>
     <name>Voduro</name>
     <message>
-        <location filename="../src/app/durablequeues.cpp" line="25"/>
+        <location filename="../src/app/durablequeues.cpp" line="31"/>
         <source>Another Voduro monitor (process %1) is running in %2; only one may use a working directory.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/durablequeues.cpp" line="30"/>
+        <location filename="../src/app/durablequeues.cpp" line="36"/>
         <source>Cannot create the lock file %1.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/durablequeues.cpp" line="40"/>
+        <location filename="../src/app/durablequeues.cpp" line="46"/>
         <source>Queue journal cannot be written (%1); messages are not acknowledged until it can</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/durablequeues.cpp" line="45"/>
+        <location filename="../src/app/durablequeues.cpp" line="51"/>
         <source>Queue journal damaged: %1 bytes skipped, the records after them kept; damaged file kept as %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/app/durablequeues.cpp" line="51"/>
+        <location filename="../src/app/durablequeues.cpp" line="57"/>
         <source>Queue journal ended in an unfinished record: %1 bytes cut</source>
         <translation type="unfinished"></translation>
     </message>
