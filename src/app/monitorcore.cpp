@@ -280,9 +280,7 @@ void MonitorCore::watchTroubles() {
     // On whichever thread the journal found it: the troubles take it from any.
     connect(
         &m_journal, &QueueJournal::storingChanged, this,
-        [this](bool storing) {
-            m_troubles->troubleState(ReceiverTrouble::JournalNotStoring, !storing);
-        },
+        [this](bool storing, quint64 change) { m_troubles->journalStoring(storing, change); },
         Qt::DirectConnection);
 }
 

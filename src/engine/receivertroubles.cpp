@@ -105,12 +105,34 @@ void ReceiverTroubles::start(bool previousRunEndedCleanly) {
 }
 
 void ReceiverTroubles::troubleState(ReceiverTrouble trouble, bool open) {
-    {
-        QMutexLocker lock(&m_mutex);
-        if (std::exchange(m_holds[troubleIndex(trouble)].open, open) == open)
-            return;
-    }
-    publish();
+    QMutexLocker lock(&m_mutex);
+    if (!setOpenLocked(trouble, open))
+        return;
+    lock.unlock();
+    changed();
+}
+
+void ReceiverTroubles::journalStoring(bool storing, quint64 change) {
+    QMutexLocker lock(&m_mutex);
+    if (change <= m_journalChange)
+        return;
+    m_journalChange = change;
+    if (!setOpenLocked(ReceiverTrouble::JournalNotStoring, !storing))
+        return;
+    lock.unlock();
+    changed();
+}
+
+// The watchers' list is set under the lock, so that of two threads' changes the later one's
+// list stands.
+bool ReceiverTroubles::setOpenLocked(ReceiverTrouble trouble, bool open) {
+    if (std::exchange(m_holds[troubleIndex(trouble)].open, open) == open)
+        return false;
+    figures().setOpenTroubles(openTroublesLocked());
+    return true;
+}
+
+void ReceiverTroubles::changed() {
     runOnOwnerThread(this, [this] { sayDue(); });
 }
 
@@ -154,15 +176,15 @@ void ReceiverTroubles::queue(const QByteArray &text) {
 }
 
 QStringList ReceiverTroubles::openTroubles() const {
-    QStringList open;
     QMutexLocker lock(&m_mutex);
+    return openTroublesLocked();
+}
+
+QStringList ReceiverTroubles::openTroublesLocked() const {
+    QStringList open;
     for (std::size_t i = 0; i < troubleCount; ++i) {
         if (m_holds[i].open)
             open.append(troubleName(ReceiverTrouble(i)));
     }
     return open;
-}
-
-void ReceiverTroubles::publish() {
-    figures().setOpenTroubles(openTroubles());
 }

@@ -48,6 +48,9 @@ public:
     // whatever trouble is open already.
     void start(bool previousRunEndedCleanly);
     void troubleState(ReceiverTrouble trouble, bool open) override;
+    // The journal's state, said after its lock is let go: the signals of two threads may come
+    // in either order, and only the latest `change` counts.
+    void journalStoring(bool storing, quint64 change);
     // Queues the lines whose hold-off is over; the engine's tick calls it.
     void sayDue();
 
@@ -59,8 +62,10 @@ public:
     QByteArray startUpLine(const QByteArray &account, bool previousRunEndedCleanly) const;
 
 private:
+    bool setOpenLocked(ReceiverTrouble trouble, bool open);
+    QStringList openTroublesLocked() const;
+    void changed();
     void queue(const QByteArray &line);
-    void publish();
 
     const Settings &m_settings;
     TxQueue &m_txQueue;
@@ -68,6 +73,7 @@ private:
     std::function<qint64()> m_clockMs;
     mutable QMutex m_mutex;
     std::array<TroubleHold, troubleCount> m_holds{};
+    quint64 m_journalChange = 0;
     bool m_started = false; // owner thread only, as are the two below
     bool m_saying = false;
     bool m_sayAgain = false;

@@ -46,12 +46,13 @@ public:
         const QStringList unsaid = std::exchange(m_journal.m_unsaid, QStringList());
         const bool storing = m_journal.m_file.isOpen() && !m_journal.m_failing;
         const bool storingChanged = std::exchange(m_journal.m_saidStoring, storing) != storing;
+        const quint64 change = storingChanged ? ++m_journal.m_storingChanges : 0;
         m_held = false;
         m_journal.m_mutex.unlock();
         for (const QString &error : unsaid)
             emit m_journal.failed(error);
         if (storingChanged)
-            emit m_journal.storingChanged(storing);
+            emit m_journal.storingChanged(storing, change);
     }
     void relock() {
         m_journal.m_mutex.lock();

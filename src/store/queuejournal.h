@@ -128,8 +128,9 @@ signals:
     void recovered(const QString &note);
     // Whether the journal stores what it is given changed: false from a failed write (or a
     // journal that cannot be opened) until a write succeeds again. Emitted once per change,
-    // after the lock is let go, on the thread that made the change.
-    void storingChanged(bool storing);
+    // after the lock is let go, on the thread that made the change; `change` counts the changes,
+    // so that a receiver can tell the last when two threads' signals overtake each other.
+    void storingChanged(bool storing, quint64 change);
 
 private:
     class Locked;
@@ -167,7 +168,8 @@ private:
     bool m_flushing = false;
     bool m_failing = false;
     bool m_saidStoring = true; // what storingChanged said last
-    QStringList m_unsaid;      // failures to report once the lock is let go
+    quint64 m_storingChanges = 0;
+    QStringList m_unsaid; // failures to report once the lock is let go
     qint64 m_liveBytes = 0;
     qint64 m_fileBytes = 0; // the length of the file as written
     qint64 m_compactionThreshold = 4 * 1024 * 1024;

@@ -310,6 +310,12 @@ private slots:
         QVERIFY(barePanelDelivered(program.port, "25801181130010010"));
         QCOMPARE(program.nextLines(1), QList<QByteArray>{line("5041 185801E13001001")});
         QVERIFY(!program.env.readFile("Tx_Log.TXT").contains("E305"));
+
+        // Troubles are followed all the same. The journal's state said by two threads whose
+        // signals overtook each other: the later change stands.
+        program.core->troubles().journalStoring(true, 1001);
+        program.core->troubles().journalStoring(false, 1000);
+        QVERIFY(program.core->troubles().openTroubles().isEmpty());
     }
 };
 
