@@ -13,6 +13,16 @@
 
 namespace {
 
+// Takes small letters as capitals before it checks the text.
+class CapitalsValidator : public QRegularExpressionValidator {
+public:
+    using QRegularExpressionValidator::QRegularExpressionValidator;
+    State validate(QString &input, int &position) const override {
+        input = input.toUpper();
+        return QRegularExpressionValidator::validate(input, position);
+    }
+};
+
 struct NumberField {
     const char *name;
     const char *caption;
@@ -76,15 +86,8 @@ void HeartBeatGroup::addReceiverAccount(Settings &settings) {
     auto *edit = new QLineEdit(this);
     edit->setObjectName(QStringLiteral("ReceiverAccount"));
     edit->setMaxLength(6);
-    static const QRegularExpression accountForm(QStringLiteral("([0-9B-Fb-f]{4,6})?"));
-    edit->setValidator(new QRegularExpressionValidator(accountForm, edit));
-    connect(edit, &QLineEdit::textEdited, edit, [edit](const QString &text) {
-        if (text == text.toUpper())
-            return;
-        const int cursor = edit->cursorPosition();
-        edit->setText(text.toUpper());
-        edit->setCursorPosition(cursor);
-    });
+    static const QRegularExpression accountForm(QStringLiteral("([0-9B-F]{4,6})?"));
+    edit->setValidator(new CapitalsValidator(accountForm, edit));
     SettingBinding::bindLineEdit(edit, settings, SettingKey::ReceiverAccount);
     m_layout->addWidget(new QLabel(tr("Receiver Account:"), this), row, 0);
     m_layout->addWidget(edit, row, 1, 1, 2);

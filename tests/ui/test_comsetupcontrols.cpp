@@ -183,6 +183,11 @@ private slots:
         QVERIFY(f.settings.flag(SettingKey::FromReceiver));
         QCOMPARE(f.settings.text(SettingKey::TcpPort), "4000");
         QCOMPARE(f.settings.text(SettingKey::PollingCode), "602");
+        // The receiver account takes digits and B-F only, as capitals, six at most.
+        QLineEdit *receiver = f.control<QLineEdit>(QStringLiteral("ReceiverAccount"));
+        QTest::keyClicks(receiver, QStringLiteral("12a-b|c4567"));
+        QCOMPARE(receiver->text(), "12BC45");
+        QCOMPARE(f.settings.text(SettingKey::ReceiverAccount), "12BC45");
     }
 
     // Only the operator's choice of port or speed stops a line; a settings read does not.
