@@ -13,3 +13,14 @@ bool barePanelDelivered(quint16 port, const QByteArray &text) {
         reply += panel.readAll();
     return reply == QByteArray("\x06\r\n");
 }
+
+QByteArray contactIdWithCheckDigit(const QByteArray &digits) {
+    int sum = 0;
+    for (char digit : digits)
+        sum += digit == '0' ? 10 : digit - '0';
+    const int check = 15 - sum % 15;
+    return '2' + digits +
+           (check == 10  ? '0'
+            : check < 10 ? char('0' + check)
+                         : char('A' + check - 10));
+}
